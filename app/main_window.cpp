@@ -1,0 +1,145 @@
+#include "app/main_window.h"
+
+#include "app/about_dialog.h"
+#include "image/e2prom_data.h"
+#include "image/file_manager.h"
+#include "platform/dialog.h"
+#include "platform/field_form.h"
+#include "platform/modeless_editor.h"
+#include "platform/services.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString qt(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+CHUBQUILLDlg::CHUBQUILLDlg(QWidget* parent)
+    : platform::Dialog(parent),
+      m_pE2promData(std::make_unique<CE2promData>()),
+      m_pFileManager(std::make_unique<CFileManager>())
+{
+    setWindowFlag(Qt::WindowMinimizeButtonHint);
+    buildWindow();
+    for (const ModelEntry& entry : kModelEntries)
+        m_modelList->addItem(qt(entry.text));
+    m_modelList->setCurrentIndex(0);
+    InitForm();
+}
+
+CHUBQUILLDlg::~CHUBQUILLDlg() = default;
+
+void CHUBQUILLDlg::buildWindow()
+{
+    auto* top = new QGridLayout;
+    m_modelList = platform::AddLabelledChoice(top, 0, 0, QStringLiteral("Device ID"),
+                                              QStringLiteral("deviceId"));
+    QPushButton* about = platform::MakeButton(QStringLiteral("About"), this);
+    top->addWidget(about, 0, 3);
+    top->setColumnStretch(2, 1);
+    connect(about, &QPushButton::clicked, this, &CHUBQUILLDlg::OnBnClickedAbout);
+    connect(m_modelList, &QComboBox::activated, this, &CHUBQUILLDlg::dispatchModel);
+
+    // The desktop's counterpart of a system-menu entry: reachable from the keyboard (F1)
+    // and from the window's context menu.
+    auto* aboutAction = new QAction(QStringLiteral("&About HUBQUILL..."), this);
+    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+    aboutAction->setShortcutContext(Qt::WindowShortcut);
+    connect(aboutAction, &QAction::triggered, this, &CHUBQUILLDlg::OnBnClickedAbout);
+    addAction(aboutAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    m_formArea = new QVBoxLayout;
+    layout->addLayout(m_formArea, 1);
+}
+
+void CHUBQUILLDlg::InitForm() { m_modelList->setCurrentIndex(0); }
+
+void CHUBQUILLDlg::SelectModel(int index) { m_modelList->setCurrentIndex(index); }
+
+void CHUBQUILLDlg::OnBnClickedAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CHUBQUILLDlg::dispatchModel(int index)
+{
+    if (index < 0 || index >= static_cast<int>(kModelEntries.size())) {
+        platform::Notice(this, QStringLiteral("Selection is not yet implemented"));
+        return;
+    }
+    const ModelEntry& entry = kModelEntries[static_cast<std::size_t>(index)];
+    switch (entry.editor) {
+    case EditorKind::MainForm:
+        InitForm();
+        break;
+    case EditorKind::Modeless:
+        openModeless(entry);
+        break;
+    case EditorKind::Sheet:
+        openSheet(entry);
+        break;
+    }
+}
+
+void CHUBQUILLDlg::openModeless(const ModelEntry& entry)
+{
+    platform::ModelessEditor* editor =
+        m_modelessFactory ? m_modelessFactory(entry.index, *this) : nullptr;
+    if (!editor) {
+        platform::Notice(this, QStringLiteral("Failed to create child dialog E2PromQH1XX"));
+        return;
+    }
+    m_pChildDlg = editor;
+    // Queued, as posted window messages are: the editor's handler finishes first and the
+    // two notifications arrive in the order they were sent.
+    connect(editor, &platform::ModelessEditor::backToMain, this, &CHUBQUILLDlg::OnBackToMain,
+            Qt::QueuedConnection);
+    connect(editor, &platform::ModelessEditor::editorClosed, this, &CHUBQUILLDlg::OnEditorClosed,
+            Qt::QueuedConnection);
+    editor->show();
+    m_bBackToMain = false;
+}
+
+void CHUBQUILLDlg::openSheet(const ModelEntry& entry)
+{
+    platform::Notice(this, QStringLiteral("The %1 editor is not part of this build yet.")
+                               .arg(qt(entry.text)));
+}
+
+void CHUBQUILLDlg::OnBackToMain() { m_bBackToMain = true; }
+
+void CHUBQUILLDlg::OnEditorClosed()
+{
+    m_pChildDlg = nullptr;
+    SelectModel(0);
+    show();
+    if (!m_bBackToMain)
+        endProgram();
+}
+
+void CHUBQUILLDlg::endProgram() { done(QDialog::Rejected); }
+
+void CHUBQUILLDlg::closeEvent(QCloseEvent* event)
+{
+    if (m_pChildDlg) {
+        // Gone at once and silently: its own closing steps do not run.
+        m_pChildDlg->blockSignals(true);
+        delete m_pChildDlg.data();
+    }
+    platform::Dialog::closeEvent(event);
+}

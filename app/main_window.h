@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/model_table.h"
+#include "platform/modeless_editor.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class CE2promData;
+class CFileManager;
+class QComboBox;
+class QVBoxLayout;
+
+
+// The main window: the model selector, and at the same time the QH404 editor.
+class CHUBQUILLDlg : public platform::Dialog {
+    Q_OBJECT
+public:
+    // Opens the modeless editor for a model index; answers nullptr when it cannot.
+    using ModelessFactory =
+        std::function<platform::ModelessEditor*(int modelIndex, CHUBQUILLDlg& owner)>;
+
+    explicit CHUBQUILLDlg(QWidget* parent = nullptr);
+    ~CHUBQUILLDlg() override;
+
+    QComboBox* modelList() const { return m_modelList; }
+    platform::ModelessEditor* childEditor() const { return m_pChildDlg; }
+    bool backToMainRequested() const { return m_bBackToMain; }
+
+    // Selects a model entry as code does: no editor starts, the forms keep their contents.
+    void SelectModel(int index);
+
+    void setModelessFactory(ModelessFactory factory) { m_modelessFactory = std::move(factory); }
+
+public slots:
+    void OnBnClickedAbout();
+    void OnBackToMain();
+    void OnEditorClosed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    void dispatchModel(int index);
+    void openModeless(const ModelEntry& entry);
+    void openSheet(const ModelEntry& entry);
+    void InitForm();
+    void endProgram();
+
+    QComboBox* m_modelList = nullptr;
+    QVBoxLayout* m_formArea = nullptr;
+    std::unique_ptr<CE2promData> m_pE2promData;
+    std::unique_ptr<CFileManager> m_pFileManager;
+    QPointer<platform::ModelessEditor> m_pChildDlg;
+    bool m_bBackToMain = false;
+    ModelessFactory m_modelessFactory;
+};

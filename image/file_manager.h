@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Remembers one file name and reads or writes that file. Nothing is held open between
+// operations. Failures are answers (0 or false); the editors decide what to tell the user.
+class CFileManager {
+public:
+    static constexpr std::size_t kMaxNameLength = 255;
+
+    CFileManager() = default;
+    virtual ~CFileManager() = default;
+
+    // Empty names and names longer than 255 characters are refused and the previous name
+    // stays in force; a long name is never cut, since a cut name is another file.
+    bool SetFileName(const std::string& name);
+    const std::string& GetFileName() const { return m_name; }
+
+    // Size in bytes of the named regular file; 0 when it is missing, unreadable or not a
+    // regular file (a folder, a FIFO or a device answers at once and never blocks).
+    long GetFileSize() const;
+
+    // Replaces the named file with exactly count bytes. The bytes go to a temporary file
+    // in the same folder that is renamed over the target only once it is complete, so a
+    // failure leaves any existing file exactly as it was. Answers count, or 0 on failure.
+    int Write(const std::uint8_t* bytes, int count) const;
+
+    // Reads exactly count bytes from the start of the named regular file. Answers count,
+    // or 0 when the file is missing, not a regular file or shorter than count.
+    int Read(std::uint8_t* buffer, int count) const;
+
+private:
+    std::string m_name;
+};

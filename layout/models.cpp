@@ -1,0 +1,15 @@
+#include "layout/model.h"
+
+#include <array>
+
+// The registry of models, in the order of the main window's model list. A family joins
+// the program (and the command-line tool) by adding its descriptions here.
+namespace layout {
+
+std::span<const Model* const> AllModels()
+{
+    static const std::array<const Model*, 0> models{};
+    return models;
+}
+
+} // namespace layout

@@ -1,0 +1,37 @@
+#include "platform/dialog.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace platform {
+
+Dialog::Dialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("HUBQUILL"));
+    setWindowIcon(QIcon(QStringLiteral(":/hubquill.png")));
+}
+
+void Dialog::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier) {
+        if (auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+            button && isAncestorOf(button))
+            button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+QPushButton* MakeButton(const QString& caption, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace platform

@@ -1,0 +1,167 @@
+#include "app/about_dialog.h"
+#include "app/main_window.h"
+#include "platform/modeless_editor.h"
+#include "support/ui_fixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QAction>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace testing_support;
+
+namespace {
+
+class MainWindowTest : public UiTest {
+protected:
+    MainWindowTest()
+    {
+        window.setModelessFactory([this](int modelIndex, CHUBQUILLDlg& owner) {
+            openedModels.push_back(modelIndex);
+            auto* editor = new platform::ModelessEditor(&owner);
+            editor->setObjectName(QStringLiteral("fakeEditor"));
+            return editor;
+        });
+        window.show();
+    }
+
+    platform::ModelessEditor* pick(const QString& model)
+    {
+        Select(&window, QStringLiteral("Device ID"), model);
+        return window.childEditor();
+    }
+
+    CHUBQUILLDlg window;
+    std::vector<int> openedModels;
+};
+
+TEST_F(MainWindowTest, ModelListHoldsTheTwelveModelsInOrder)
+{
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("HUBQUILL"));
+    EXPECT_EQ(ChoiceItems(&window, QStringLiteral("Device ID")),
+              (QStringList{"QH404", "QH102", "QH103", "QH104", "QH107", "QH304",
+                           "QH203 - 36 pin", "QH203 - 48 pin", "QH204 - 36 pin",
+                           "QH204 - 48 pin", "QH202", "QH207 - 64 pin"}));
+    EXPECT_EQ(ChoiceText(&window, QStringLiteral("Device ID")), QStringLiteral("QH404"));
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsTheVersion)
+{
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About HUBQUILL"));
+    EXPECT_EQ(about.versionText(), QStringLiteral("Version 1.0.2.0"));
+}
+
+TEST_F(MainWindowTest, AboutIsReachableFromTheButtonAndTheKeyboard)
+{
+    int shown = 0;
+    auto closeAbout = [&] {
+        QTimer::singleShot(0, [&] {
+            if (auto* about = window.findChild<CAboutDlg*>()) {
+                ++shown;
+                about->accept();
+            }
+        });
+    };
+    closeAbout();
+    Click(&window, QStringLiteral("About"));
+    closeAbout();
+    bool viaKeyboard = false;
+    for (QAction* action : window.actions())
+        if (action->shortcut() == QKeySequence(Qt::Key_F1)) {
+            viaKeyboard = true;
+            action->trigger();
+        }
+    EXPECT_TRUE(viaKeyboard);
+    EXPECT_EQ(shown, 2);
+}
+
+TEST_F(MainWindowTest, FamilyEditorOpensWithItsModelIndex)
+{
+    platform::ModelessEditor* editor = pick(QStringLiteral("QH104"));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(openedModels, std::vector<int>{3});
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(window.isVisible()) << "the main window stays usable beside the editor";
+    EXPECT_FALSE(window.backToMainRequested());
+}
+
+TEST_F(MainWindowTest, GoingBackThenClosingKeepsTheProgram)
+{
+    platform::ModelessEditor* editor = pick(QStringLiteral("QH107"));
+    ASSERT_NE(editor, nullptr);
+    QSignalSpy finished(&window, &QDialog::finished);
+    emit editor->backToMain();
+    emit editor->editorClosed();
+    EXPECT_EQ(window.childEditor(), editor) << "notifications are queued, not handled at once";
+    ProcessEvents();
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_EQ(window.childEditor(), nullptr);
+    EXPECT_EQ(ChoiceText(&window, QStringLiteral("Device ID")), QStringLiteral("QH404"));
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingTheEditorAloneEndsTheProgram)
+{
+    platform::ModelessEditor* editor = pick(QStringLiteral("QH102"));
+    ASSERT_NE(editor, nullptr);
+    QSignalSpy finished(&window, &QDialog::finished);
+    emit editor->editorClosed();
+    ProcessEvents();
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(MainWindowTest, ReopeningAnEditorForgetsAnEarlierWayBack)
+{
+    platform::ModelessEditor* first = pick(QStringLiteral("QH102"));
+    emit first->backToMain();
+    ProcessEvents();
+    EXPECT_TRUE(window.backToMainRequested());
+    pick(QStringLiteral("QH103"));
+    EXPECT_FALSE(window.backToMainRequested());
+}
+
+TEST_F(MainWindowTest, AnEditorThatCannotBeCreatedIsReported)
+{
+    window.setModelessFactory([](int, CHUBQUILLDlg&) { return nullptr; });
+    pick(QStringLiteral("QH103"));
+    EXPECT_EQ(services.texts(), std::vector<QString>{"Failed to create child dialog E2PromQH1XX"});
+    EXPECT_EQ(window.childEditor(), nullptr);
+}
+
+TEST_F(MainWindowTest, EnterInAFieldPressesNothing)
+{
+    int clicks = 0;
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    QSignalSpy finished(&window, &QDialog::finished);
+    for (QWidget* field : window.findChildren<QComboBox*>())
+        PressEnter(field);
+    for (QWidget* field : window.findChildren<QLineEdit*>())
+        PressEnter(field);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_TRUE(services.messages().empty());
+}
+
+TEST_F(MainWindowTest, EscEndsTheProgram)
+{
+    QSignalSpy finished(&window, &QDialog::finished);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(MainWindowTest, CloseBoxTakesAnOpenEditorAlong)
+{
+    QPointer<platform::ModelessEditor> editor = pick(QStringLiteral("QH103"));
+    QSignalSpy finished(&window, &QDialog::finished);
+    window.close();
+    ProcessEvents();
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_TRUE(editor.isNull());
+}
+
+} // namespace

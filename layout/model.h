@@ -32,6 +32,17 @@ struct DecodeResult {
     std::vector<DecodeNote> notes; // in the order the editor shows them
 };
 
+struct Model;
+
+// Which model's form shows a loaded image. A family editor that serves several models
+// picks the form from the image itself; when the image names none of them it asks
+// `question` (Yes/No): Yes shows `ifYes`, No keeps the current model.
+struct DisplayChoice {
+    const Model* model = nullptr;
+    std::string question;
+    const Model* ifYes = nullptr;
+};
+
 struct Model {
     std::string_view id;          // command-line id, "qh404"
     std::string_view name;        // the model-list text, "QH404"
@@ -54,6 +65,8 @@ struct Model {
     DecodeResult (*decode)(const CE2promData& image) = nullptr;
     // The question asked before a loaded image of another model is decoded, if any.
     std::optional<std::string> (*foreignImageQuestion)(const CE2promData& loaded) = nullptr;
+    // For families with one editor over several models; nullptr: always this model.
+    DisplayChoice (*chooseDisplayModel)(const CE2promData& loaded, const Model& current) = nullptr;
 };
 
 // Every model of the program, in the order of the main window's model list.

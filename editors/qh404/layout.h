@@ -19,25 +19,25 @@ namespace key {
 inline constexpr std::string_view kVid = "vid";
 inline constexpr std::string_view kPid = "pid";
 inline constexpr std::string_view kDid = "did";
-inline constexpr std::string_view kDynamicPower = "dynamicPower";
-inline constexpr std::string_view kOnTheGo = "onTheGo";
-inline constexpr std::string_view kOverCurrentTimer = "overCurrentTimer";
-inline constexpr std::string_view kMaxPower = "maxPower";
-inline constexpr std::string_view kHubCurrent = "hubControllerCurrent";
-inline constexpr std::string_view kPowerOnTimer = "powerOnTimer";
-inline constexpr std::string_view kSelfBusPower = "selfBusPower";
-inline constexpr std::string_view kPortIndicators = "portIndicators";
-inline constexpr std::string_view kHighSpeedDisable = "highSpeedDisable";
-inline constexpr std::string_view kMultipleTt = "multipleTtSupport";
-inline constexpr std::string_view kEopDisable = "eopDisable";
-inline constexpr std::string_view kCurrentSensing = "currentSensing";
-inline constexpr std::string_view kPortPower = "portPowerEnabling";
-inline constexpr std::string_view kCompoundDevice = "compoundDevice";
+inline constexpr std::string_view kDynamicPower = "dynamic_power";
+inline constexpr std::string_view kOnTheGo = "on_the_go";
+inline constexpr std::string_view kOverCurrentTimer = "over_current_timer";
+inline constexpr std::string_view kMaxPower = "max_power";
+inline constexpr std::string_view kHubCurrent = "hub_current";
+inline constexpr std::string_view kPowerOnTimer = "power_on_timer";
+inline constexpr std::string_view kSelfBusPower = "self_bus_power";
+inline constexpr std::string_view kPortIndicators = "port_indicators";
+inline constexpr std::string_view kHighSpeedDisable = "high_speed_disable";
+inline constexpr std::string_view kMultipleTt = "multi_tt";
+inline constexpr std::string_view kEopDisable = "eop_disable";
+inline constexpr std::string_view kCurrentSensing = "current_sensing";
+inline constexpr std::string_view kPortPower = "port_power_enabling";
+inline constexpr std::string_view kCompoundDevice = "compound_device";
 // Port n (1 to 4) is element n - 1.
 inline constexpr std::string_view kNonRemovable[4] = {
-    "port1NonRemovable", "port2NonRemovable", "port3NonRemovable", "port4NonRemovable"};
-inline constexpr std::string_view kPortDisable[4] = {"port1Disable", "port2Disable",
-                                                     "port3Disable", "port4Disable"};
+    "port1_non_removable", "port2_non_removable", "port3_non_removable", "port4_non_removable"};
+inline constexpr std::string_view kPortDisable[4] = {"port1_disable", "port2_disable",
+                                                     "port3_disable", "port4_disable"};
 } // namespace key
 
 // Group captions as the form shows them.

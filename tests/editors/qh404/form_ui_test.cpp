@@ -308,7 +308,7 @@ TEST_F(Qh404FormTest, PickingTheModelAgainResetsTheForm)
     for (QComboBox* list : window.findChildren<QComboBox*>()) {
         if (list->objectName() == "deviceId")
             continue;
-        EXPECT_EQ(list->count(), list->objectName() == "overCurrentTimer" ? 3 : 2)
+        EXPECT_EQ(list->count(), list->objectName() == "over_current_timer" ? 3 : 2)
             << list->objectName().toStdString();
     }
     EXPECT_EQ(text("Output File Name"), "mine.bin");

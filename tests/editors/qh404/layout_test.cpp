@@ -129,15 +129,15 @@ TEST(Qh404Layout, CorrectionsInTheOrderOfTheBytes)
     EXPECT_EQ(result.corrections[0].message,
               "Conflict values of port power=0x0 and Current Sense=0x1, set to default=0");
     EXPECT_EQ(result.corrections[0].updates,
-              (Updates{{"currentSensing", 0}, {"portPowerEnabling", 0}}));
+              (Updates{{"current_sensing", 0}, {"port_power_enabling", 0}}));
     EXPECT_EQ(result.corrections[1].message,
               "Compound device field is set to 'No', all of the ports will set to Removable");
     EXPECT_EQ(result.corrections[1].updates,
-              (Updates{{"port1NonRemovable", 0}, {"port2NonRemovable", 0},
-                       {"port3NonRemovable", 0}, {"port4NonRemovable", 0}}));
+              (Updates{{"port1_non_removable", 0}, {"port2_non_removable", 0},
+                       {"port3_non_removable", 0}, {"port4_non_removable", 0}}));
     EXPECT_EQ(result.corrections[2].message,
               "Over-Current Timer:Invalid value 0x3, default to 0x0");
-    EXPECT_EQ(result.corrections[2].updates, (Updates{{"overCurrentTimer", 0}}));
+    EXPECT_EQ(result.corrections[2].updates, (Updates{{"over_current_timer", 0}}));
     EXPECT_EQ(image.GetByte(6), 0x58);
     EXPECT_EQ(image.GetByte(7), 0x04) << "port disables are kept";
     EXPECT_EQ(image.GetByte(8), 0x00);

@@ -1,5 +1,7 @@
 #include "layout/model.h"
 
+#include "editors/qh404/layout.h"
+
 #include <array>
 
 // The registry of models, in the order of the main window's model list. A family joins
@@ -8,7 +10,7 @@ namespace layout {
 
 std::span<const Model* const> AllModels()
 {
-    static const std::array<const Model*, 0> models{};
+    static const std::array<const Model*, 1> models{&qh404::kModel};
     return models;
 }
 

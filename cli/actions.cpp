@@ -4,9 +4,11 @@
 
 namespace cli {
 
-Created Create(const layout::Model& model, const layout::Values& values)
+Created Create(const layout::Model& model, const layout::Values& values,
+               const CE2promData& holder)
 {
     Created created;
+    created.image = holder;
     if (model.encode)
         created.corrections = model.encode(values, created.image).corrections;
     return created;
@@ -28,17 +30,23 @@ layout::Values Decoded(const layout::Model& model, const CE2promData& image,
     return values;
 }
 
-Loaded Load(const layout::Model& model, std::span<const std::uint8_t> bytes,
-            const LoadOptions& options)
+CE2promData LoadedHolder(const layout::Model& model, std::span<const std::uint8_t> bytes)
 {
     const std::size_t size = static_cast<std::size_t>(model.loadSize);
     if (model.exactLoadSize ? bytes.size() != size : bytes.size() < size)
         throw Error("the file holds " + std::to_string(bytes.size()) + " bytes; a " +
                     std::string(model.name) + " image file holds " +
                     (model.exactLoadSize ? "exactly " : "at least ") + std::to_string(size));
+    CE2promData holder;
+    holder.CopyIn(bytes.data(), static_cast<int>(size));
+    return holder;
+}
 
+Loaded Load(const layout::Model& model, std::span<const std::uint8_t> bytes,
+            const LoadOptions& options)
+{
     Loaded loaded;
-    loaded.image.CopyIn(bytes.data(), static_cast<int>(size));
+    loaded.image = LoadedHolder(model, bytes);
     if (model.foreignImageQuestion) {
         if (const auto question = model.foreignImageQuestion(loaded.image)) {
             if (options.strict)

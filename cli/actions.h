@@ -19,8 +19,10 @@ struct Created {
     std::vector<layout::Correction> corrections;
 };
 
-// The editor's Create on a form holding `values`.
-Created Create(const layout::Model& model, const layout::Values& values);
+// The editor's Create on a form holding `values`, into the holder it has: a fresh one, or
+// the one a load left (whose bytes the model does not own stay as loaded).
+Created Create(const layout::Model& model, const layout::Values& values,
+               const CE2promData& holder = CE2promData());
 
 struct LoadOptions {
     // The editor's questions: is an image of another model decoded (OK), and does a
@@ -36,6 +38,11 @@ struct Loaded {
     layout::Values values;           // the form after the load
     std::vector<std::string> warnings; // the questions asked (with their answers) and notes
 };
+
+// The image holder after the editor loads a file holding `bytes`: the model's size rule,
+// then the bytes a load reads over a fresh holder. Throws cli::Error when the size is not
+// one the editor takes.
+CE2promData LoadedHolder(const layout::Model& model, std::span<const std::uint8_t> bytes);
 
 // The editor's load of a file holding `bytes` (image bytes from address 0) into a freshly
 // opened form of `model`: its size rule, its model check, its choice of form, its decode.

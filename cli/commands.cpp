@@ -87,14 +87,20 @@ struct EncodeOptions {
     std::string profile;
     std::string output;
     std::string format = "bin";
+    std::string base; // an image whose load left the holder Create writes into
     bool strict = false;
 };
 
 void encode(const Io& io, const EncodeOptions& options)
 {
+    if (options.profile == "-" && options.base == "-")
+        throw Error("only one of PROFILE and --base can be standard input");
     const Profile profile = ReadProfile(options.profile, io.models, io.in);
     std::vector<std::string> warnings = profile.warnings;
-    const Created created = Create(*profile.model, profile.values);
+    const CE2promData holder = options.base.empty()
+                                   ? CE2promData()
+                                   : LoadedHolder(*profile.model, imageBytes(options.base, io));
+    const Created created = Create(*profile.model, profile.values, holder);
     for (const layout::Correction& correction : created.corrections)
         warnings.push_back(correction.message);
     report(io, warnings, options.strict);
@@ -264,6 +270,9 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
                               "Write to FILE (replaced atomically) instead of standard output");
     encodeCommand->add_option("--format", encodeOptions.format, "bin (default), ihex or srec")
         ->check(CLI::IsMember({"bin", "ihex", "srec"}));
+    encodeCommand->add_option("--base", encodeOptions.base,
+                              "Build over this image as the editor does after loading it: bytes "
+                              "the model does not write stay as loaded (default: erased, 0xFF)");
     encodeCommand->add_flag("--strict", encodeOptions.strict,
                             "A correction or cut value is an error; nothing is written");
 

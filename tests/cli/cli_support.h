@@ -65,7 +65,7 @@ struct Result {
 };
 
 // The commands in this process.
-inline Result Run(const std::vector<std::string>& arguments, cli::Models models,
+inline Result RunCommand(const std::vector<std::string>& arguments, cli::Models models,
                   const std::string& input = {})
 {
     std::istringstream in(input);
@@ -83,9 +83,10 @@ inline Result RunProgram(const TempFolder& folder, const std::string& arguments,
                          const std::string& input = {})
 {
     folder.write(".stdin", input);
-    const std::string command = "cd '" + folder.root().string() + "' && '" +
+    // The braces let `arguments` pipe into a second run of the program.
+    const std::string command = "cd '" + folder.root().string() + "' && { '" +
                                 std::string(HUBQUILL_CLI_PATH) + "' " + arguments +
-                                " <.stdin >.stdout 2>.stderr";
+                                "; } <.stdin >.stdout 2>.stderr";
     const int status = std::system(command.c_str());
     Result result;
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

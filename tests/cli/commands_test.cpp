@@ -35,7 +35,7 @@ class Commands : public ::testing::Test {
 protected:
     Result run(const std::vector<std::string>& arguments, const std::string& input = {})
     {
-        return cli_testing::Run(arguments, kModels, input);
+        return RunCommand(arguments, kModels, input);
     }
     std::string image(const std::string& name, const CE2promData& holder)
     {
@@ -209,6 +209,35 @@ TEST_F(Commands, EncodeOfADecodedImageIsTheEditorsLoadThenCreate)
         const cli::Created created = cli::Create(*loaded.model, loaded.values);
         EXPECT_EQ(encoded.out, Text(created.image.bytes())) << "round " << round;
     }
+}
+
+TEST_F(Commands, EncodeOverABaseKeepsWhatTheModelDoesNotWriteAsLoaded)
+{
+    CE2promData base;
+    for (std::uint32_t offset = 0; offset < CE2promData::kSize; ++offset)
+        base.SetByte(0x00, offset);
+    const std::string file = image("base.bin", base);
+    const std::string profile = folder.write("p.json", std::string(R"({"model": "tmx"})"));
+    const layout::Values defaults = layout::DefaultValues(test_models::kModelX);
+
+    const Result over = run({"encode", profile, "--base", file});
+    EXPECT_EQ(over.code, 0) << over.err;
+    EXPECT_EQ(over.out, Text(cli::Create(test_models::kModelX, defaults, base).image.bytes()));
+    EXPECT_EQ(over.out[7], '\x80') << "spare bits of an owned byte stay as loaded";
+    EXPECT_EQ(over.out[200], '\x00') << "a whole-image load keeps every unused byte";
+    const std::string fresh = run({"encode", profile}).out;
+    EXPECT_EQ(fresh[7], '\xBF');
+    EXPECT_EQ(fresh[200], '\xFF');
+
+    // A 16-byte load leaves the rest of the holder erased, whatever the file holds.
+    const std::string partial =
+        run({"encode", folder.write("a.json", std::string(R"({"model": "tma"})")), "--base", file}).out;
+    EXPECT_EQ(partial[7], '\x80');
+    EXPECT_EQ(partial[200], '\xFF');
+
+    EXPECT_EQ(run({"encode", profile, "--base", folder.write("s.bin", std::string(9, 'x'))}).code, 1)
+        << "the model's size rule holds for the base";
+    EXPECT_EQ(run({"encode", "-", "--base", "-"}, R"({"model": "tmx"})").code, 1);
 }
 
 TEST_F(Commands, DumpListsAsTheEditorsList)

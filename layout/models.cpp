@@ -1,5 +1,7 @@
 #include "layout/model.h"
 
+#include "editors/qh1xx/layout.h"
+
 #include <array>
 
 // The registry of models, in the order of the main window's model list. A family joins
@@ -8,7 +10,12 @@ namespace layout {
 
 std::span<const Model* const> AllModels()
 {
-    static const std::array<const Model*, 0> models{};
+    static const auto models = std::to_array<const Model*>({
+        &qh1xx::Qh102(),
+        &qh1xx::Qh103(),
+        &qh1xx::Qh104(),
+        &qh1xx::Qh107(),
+    });
     return models;
 }
 

@@ -28,6 +28,10 @@ constexpr std::array<std::string_view, 4> kTimers{"0.1ms", "2ms", "4ms", "6ms"};
 constexpr Items kRemovable{"Removeable", "Non-Removeable"};
 constexpr Items kEnable{"Enable", "Disable"};
 
+// The widest product-ID list, the QH107's: it also names the QH105 and QH106, which have
+// no form of their own.
+constexpr std::array<std::string_view, 5> kPidsQh107{"0103", "0104", "0105", "0106", "0107"};
+
 constexpr std::string_view kOcsNotSupported = "OCS Not Supported";
 constexpr std::uint8_t kFamilyByte = 0x01; // high byte of every family member's product ID
 constexpr std::uint16_t kFirstConfigByte = 6;
@@ -39,6 +43,16 @@ constexpr FamilyField Word(std::string_view key, std::string_view label, std::ui
     return {{.key = key, .label = label, .group = "Collect Data", .kind = Kind::Hex,
              .defaultText = defaultText, .place = {offset, 0, 16, false},
              .style = layout::HexStyle::Word}};
+}
+
+// The product ID: its text is the value, its items are offered to pick from.
+constexpr FamilyField ProductId(std::string_view key, std::string_view label,
+                                std::uint16_t offset, std::span<const std::string_view> items,
+                                std::string_view defaultText)
+{
+    FamilyField entry = Word(key, label, offset, defaultText);
+    entry.field.items = items;
+    return entry;
 }
 
 constexpr FamilyField Byte(std::string_view key, std::string_view label, std::string_view group,
@@ -77,11 +91,11 @@ constexpr PortMap kFixed = PortMap::NonRemovable;
 constexpr PortMap kBus = PortMap::DisableBus;
 constexpr PortMap kSelf = PortMap::DisableSelf;
 
-// The whole family, as the QH107 (which has every port) would show it. The product-ID
-// list and its default belong to each model.
+// Every field of the family: every port and option, the widest product-ID list, and the
+// defaults most models share.
 constexpr std::array kFamily{
     Word(kVid, "VID (Hex)", 0, "7A7A"),
-    Word(kPid, "PID (Hex)", 2, ""),
+    ProductId(kPid, "PID (Hex)", 2, kPidsQh107, "0107"),
     Word("did", "DID (Hex)", 4, "0000"),
     Byte("power_on_timer", "Power-On Timer (Hex)", "Collect Data", 15, "32"),
     Byte("bus_max_power", "Max Power (Hex)", "Bus Power", 12, "64"),
@@ -150,7 +164,6 @@ struct Variant {
 
 constexpr std::array<std::string_view, 1> kPidsQh102{"0102"};
 constexpr std::array<std::string_view, 2> kPidsQh103{"0103", "0104"};
-constexpr std::array<std::string_view, 5> kPidsQh107{"0103", "0104", "0105", "0106", "0107"};
 
 constexpr std::array<std::string_view, 3> kAbsentOnQh102{"port_indicators", "multi_tt",
                                                          "port_power_enabling"};
@@ -163,7 +176,6 @@ constexpr std::array kQh102{
 constexpr std::array kQh103{Difference{.key = kPid, .items = kPidsQh103, .defaultText = "0103"}};
 constexpr std::array kQh104{Difference{.key = kPid, .items = kPidsQh103, .defaultText = "0104"}};
 constexpr std::array kQh107{
-    Difference{.key = kPid, .items = kPidsQh107, .defaultText = "0107"},
     Difference{.key = "bus_max_power", .defaultText = "01"},
     Difference{.key = "bus_hub_current", .defaultText = "01"},
 };

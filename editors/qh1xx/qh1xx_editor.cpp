@@ -151,9 +151,11 @@ void CE2PromQH1XX::buildWindow()
 
     // Hex boxes wide enough for the seven characters they take.
     const int hexWidth = fontMetrics().horizontalAdvance(QStringLiteral("0x00000W")) + 16;
+    const int arrowWidth = 24;
     for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields())
         if (entry.field.kind == layout::Kind::Hex)
-            m_form->widget(entry.field.key)->setFixedWidth(hexWidth + (m_form->choice(entry.field.key) ? 24 : 0));
+            m_form->widget(entry.field.key)
+                ->setFixedWidth(hexWidth + (m_form->choice(entry.field.key) ? arrowWidth : 0));
 
     // The lists of the left column line up across its boxes.
     int labelWidth = 0;

@@ -113,7 +113,8 @@ TEST_F(Qh1xxEditorTest, PerModelFormSetUp)
 
     // Only the product ID takes typed text.
     for (QComboBox* list : editor->findChildren<QComboBox*>())
-        EXPECT_EQ(list->isEditable(), list->objectName() == "pid") << list->objectName().toStdString();
+        EXPECT_EQ(list->isEditable(), list->objectName() == "pid")
+            << list->objectName().toStdString();
 }
 
 TEST_F(Qh1xxEditorTest, PowerModeSetsCurrentSensingAndEmptiesTheListing)
@@ -246,8 +247,9 @@ TEST_F(Qh1xxEditorTest, ProductIdsWithoutAFormAskForTheDisplayTemplate)
     EXPECT_EQ(ChoiceItems(form(), "PID (Hex)"), (QStringList{"0102", "0105"}));
     EXPECT_EQ(ChoiceText(form(), "PID (Hex)"), QStringLiteral("0105"));
     for (int n = 3; n <= 7; ++n)
-        for (QString row : {port("Non Removable Device", n, "Non-Removable"),
-                            port("Port Disable Bus Power", n), port("Port Disable Self Power", n)}) {
+        for (const QString& row :
+             {port("Non Removable Device", n, "Non-Removable"), port("Port Disable Bus Power", n),
+              port("Port Disable Self Power", n)}) {
             EXPECT_FALSE(ChoiceByLabel(form(), row)->isEnabled()) << row.toStdString();
             EXPECT_TRUE(ChoiceItems(form(), row).isEmpty()) << row.toStdString();
         }
@@ -268,9 +270,9 @@ TEST_F(Qh1xxEditorTest, FailedOrRefusedLoadsChangeNothing)
     services.answerNext(Answer::Cancel);
     load(Head({0x7A, 0x7A, 0x07, 0x02}));
     EXPECT_EQ(services.texts(),
-              (std::vector<QString>{"Please enter a file name at input file box first",
-                                    "Failed to read input file",
-                                    "Dev PID 72 is not QH1xx. Click OK to go on, Cancel to abort"}));
+              (std::vector<QString>{
+                  "Please enter a file name at input file box first", "Failed to read input file",
+                  "Dev PID 72 is not QH1xx. Click OK to go on, Cancel to abort"}));
     EXPECT_EQ(services.messages()[2].kind, MessageKind::OkCancelStop);
     EXPECT_EQ(Text(form(), "VID (Hex)"), QStringLiteral("BEEF"));
     EXPECT_EQ(Listing(form()), listing);

@@ -298,9 +298,9 @@ layout::EncodeResult Encode(const layout::Model& model, const layout::Values& gi
     // A list without a selection stores its first item. Only the timer tells the user,
     // and its list is set to match what is written.
     for (const Field& field : model.fields) {
-        if (field.kind != Kind::Choice || IsItem(field, values.number(field.key, -1)))
-            continue;
         const std::int64_t found = values.number(field.key, layout::kNoSelection);
+        if (field.kind != Kind::Choice || IsItem(field, found))
+            continue;
         values.numbers[std::string(field.key)] = 0;
         if (field.key == kOverCurrentTimer)
             result.corrections.push_back(

@@ -2,10 +2,12 @@
 
 #include "app/about_dialog.h"
 #include "editors/qh1xx/qh1xx_editor.h"
+#include "editors/qh404/qh404_form.h"
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/dialog.h"
 #include "platform/field_form.h"
+#include "platform/file_panel.h"
 #include "platform/modeless_editor.h"
 #include "platform/services.h"
 
@@ -14,6 +16,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -34,6 +37,7 @@ CHUBQUILLDlg::CHUBQUILLDlg(QWidget* parent)
 {
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     buildWindow();
+    m_form->filePanel().outputName()->setText(QStringLiteral("nv.bin"));
     for (const ModelEntry& entry : kModelEntries)
         m_modelList->addItem(qt(entry.text));
     m_modelList->setCurrentIndex(0);
@@ -66,9 +70,16 @@ void CHUBQUILLDlg::buildWindow()
     layout->addLayout(top);
     m_formArea = new QVBoxLayout;
     layout->addLayout(m_formArea, 1);
+    m_form = new Qh404Form(*m_pE2promData, *m_pFileManager,
+                           [this] { return m_modelList->currentIndex() == 0; });
+    m_formArea->addWidget(m_form);
 }
 
-void CHUBQUILLDlg::InitForm() { m_modelList->setCurrentIndex(0); }
+void CHUBQUILLDlg::InitForm()
+{
+    m_modelList->setCurrentIndex(0);
+    m_form->InitForm();
+}
 
 void CHUBQUILLDlg::SelectModel(int index) { m_modelList->setCurrentIndex(index); }
 

@@ -12,6 +12,7 @@ class CE2promData;
 class CFileManager;
 class QComboBox;
 class QVBoxLayout;
+class Qh404Form;
 
 
 // The main window: the model selector, and at the same time the QH404 editor.
@@ -52,6 +53,7 @@ private:
 
     QComboBox* m_modelList = nullptr;
     QVBoxLayout* m_formArea = nullptr;
+    Qh404Form* m_form = nullptr;
     std::unique_ptr<CE2promData> m_pE2promData;
     std::unique_ptr<CFileManager> m_pFileManager;
     QPointer<platform::ModelessEditor> m_pChildDlg;

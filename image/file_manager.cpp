@@ -36,8 +36,11 @@ std::FILE* openFreshTemporary(const fs::path& target, fs::path& temporary)
     for (int attempt = 0; attempt < 16; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%06x.tmp", digits(generator));
+        std::string hidden = ".";
+        hidden += target.filename().string();
+        hidden += suffix;
         temporary = target;
-        temporary.replace_filename("." + target.filename().string() + suffix);
+        temporary.replace_filename(hidden);
         // "x" refuses to open a file that already exists, so nothing of anyone else's is
         // ever truncated here.
         if (std::FILE* file = std::fopen(temporary.c_str(), "wbx"))

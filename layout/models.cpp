@@ -1,6 +1,7 @@
 #include "layout/model.h"
 
 #include "editors/qh1xx/layout.h"
+#include "editors/qh404/layout.h"
 
 #include <array>
 
@@ -11,6 +12,7 @@ namespace layout {
 std::span<const Model* const> AllModels()
 {
     static const auto models = std::to_array<const Model*>({
+        &qh404::kModel,
         &qh1xx::Qh102(),
         &qh1xx::Qh103(),
         &qh1xx::Qh104(),

@@ -1,0 +1,63 @@
+#pragma once
+
+// The QH404: a four-port hub with an On-The-Go option. Its configuration fills the first
+// twelve bytes of the image; its IDs are stored high byte first, unlike every other family.
+
+#include "layout/model.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+class CE2promData;
+
+namespace qh404 {
+
+// Field keys (profile keys and widget object names).
+namespace key {
+inline constexpr std::string_view kVid = "vid";
+inline constexpr std::string_view kPid = "pid";
+inline constexpr std::string_view kDid = "did";
+inline constexpr std::string_view kDynamicPower = "dynamic_power";
+inline constexpr std::string_view kOnTheGo = "on_the_go";
+inline constexpr std::string_view kOverCurrentTimer = "over_current_timer";
+inline constexpr std::string_view kMaxPower = "max_power";
+inline constexpr std::string_view kHubCurrent = "hub_current";
+inline constexpr std::string_view kPowerOnTimer = "power_on_timer";
+inline constexpr std::string_view kSelfBusPower = "self_bus_power";
+inline constexpr std::string_view kPortIndicators = "port_indicators";
+inline constexpr std::string_view kHighSpeedDisable = "high_speed_disable";
+inline constexpr std::string_view kMultipleTt = "multi_tt";
+inline constexpr std::string_view kEopDisable = "eop_disable";
+inline constexpr std::string_view kCurrentSensing = "current_sensing";
+inline constexpr std::string_view kPortPower = "port_power_enabling";
+inline constexpr std::string_view kCompoundDevice = "compound_device";
+// Port n (1 to 4) is element n - 1.
+inline constexpr std::string_view kNonRemovable[4] = {
+    "port1_non_removable", "port2_non_removable", "port3_non_removable", "port4_non_removable"};
+inline constexpr std::string_view kPortDisable[4] = {"port1_disable", "port2_disable",
+                                                     "port3_disable", "port4_disable"};
+} // namespace key
+
+// Group captions as the form shows them.
+inline constexpr std::string_view kGroupConfig1 = "Config Data 1";
+inline constexpr std::string_view kGroupConfig2 = "Config Data 2 ";
+inline constexpr std::string_view kGroupConfig3 = "Config Data 3";
+
+// Every field, in form order.
+std::span<const layout::Field> Fields();
+const layout::Field& FieldOf(std::string_view key);
+
+// Builds bytes 0 to 11 (nothing else) and reports what the consistency rules corrected:
+// the two power-sense choices when they differ, the non-removable ports of a device that
+// is not compound, and a timer selection that is not one of the three timers.
+layout::EncodeResult Encode(const layout::Values& values, CE2promData& image);
+// Reads bytes 0 to 11; a timer nibble it does not know is reported and left out.
+layout::DecodeResult Decode(const CE2promData& image);
+// The question asked before decoding a file whose product ID is not a QH404's.
+std::optional<std::string> ForeignImageQuestion(const CE2promData& loaded);
+
+extern const layout::Model kModel;
+
+} // namespace qh404

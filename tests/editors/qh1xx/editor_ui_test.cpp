@@ -413,6 +413,7 @@ TEST_F(Qh1xxHandOverTest, QH404BringsTheMainWindowBackAsItWas)
         if (list->isEnabled() && list->objectName() != "deviceId")
             list->setCurrentIndex(list->count() - 1);
     const QStringList before = mainForm();
+    ASSERT_GT(before.size(), 10) << "the QH404 form's fields";
 
     QSignalSpy finished(&window, &QDialog::finished);
     QPointer<CE2PromQH1XX> editor = pick(QStringLiteral("QH107"));

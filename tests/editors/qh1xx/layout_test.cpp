@@ -7,8 +7,6 @@
 #include <array>
 #include <random>
 
-// The worked examples of the four models are checked through the editor's form; these
-// tests cover what the form cannot reach.
 using namespace layout;
 
 namespace {
@@ -16,6 +14,60 @@ namespace {
 const std::array<const Model*, 4> kModels{&qh1xx::Qh102(), &qh1xx::Qh103(), &qh1xx::Qh104(),
                                           &qh1xx::Qh107()};
 constexpr std::array kPorts{2, 3, 4, 7};
+
+using Settings = std::vector<std::pair<std::string, std::int64_t>>;
+
+// The sixteen bytes a model's default form gives with a few values changed.
+std::array<std::uint8_t, 16> Built(const Model& model, const Settings& settings,
+                                   std::size_t* corrections = nullptr)
+{
+    Values values = DefaultValues(model);
+    for (const auto& [key, value] : settings)
+        values.numbers[key] = value;
+    CE2promData image;
+    const EncodeResult result = model.encode(values, image);
+    if (corrections)
+        *corrections = result.corrections.size();
+    for (std::uint32_t offset = 16; offset < CE2promData::kSize; ++offset)
+        EXPECT_EQ(image.GetByte(offset), 0xFF);
+    std::array<std::uint8_t, 16> head{};
+    std::copy_n(image.bytes().begin(), head.size(), head.begin());
+    return head;
+}
+
+TEST(Qh1xxLayout, WorkedExamples)
+{
+    using Head = std::array<std::uint8_t, 16>;
+    EXPECT_EQ(Built(qh1xx::Qh102(), {}), (Head{0x7A, 0x7A, 0x02, 0x01, 0, 0, 0x0C, 0x90, 0, 0, 0,
+                                               0x01, 0x64, 0x01, 0x64, 0x32}));
+    EXPECT_EQ(Built(qh1xx::Qh103(), {}), (Head{0x7A, 0x7A, 0x03, 0x01, 0, 0, 0x1C, 0x90, 0, 0, 0,
+                                               0x01, 0x64, 0x01, 0x64, 0x32}));
+    EXPECT_EQ(Built(qh1xx::Qh104(), {}), (Head{0x7A, 0x7A, 0x04, 0x01, 0, 0, 0x1C, 0x90, 0, 0, 0,
+                                               0x01, 0x64, 0x01, 0x64, 0x32}));
+    EXPECT_EQ(Built(qh1xx::Qh107(), {}), (Head{0x7A, 0x7A, 0x07, 0x01, 0, 0, 0x1C, 0x90, 0, 0, 0,
+                                               0x01, 0x01, 0x01, 0x01, 0x32}));
+
+    EXPECT_EQ(Built(qh1xx::Qh103(), {{"self_bus_power", 1}, {"current_sensing", 0}})[6], 0x98);
+    EXPECT_EQ(Built(qh1xx::Qh102(), {{"current_sensing", 0}})[6], 0x08);
+    EXPECT_EQ(Built(qh1xx::Qh104(), {{"multi_tt", 0}})[6], 0x0C) << "10 sets the QH102's bit 2";
+    const Head ports = Built(qh1xx::Qh107(), {{"port1_non_removable", 1},
+                                              {"port7_non_removable", 1},
+                                              {"compound_device", 1}});
+    EXPECT_EQ(ports[7], 0x98);
+    EXPECT_EQ(ports[8], 0x82);
+    std::size_t corrections = 0;
+    EXPECT_EQ(Built(qh1xx::Qh107(), {{"port4_non_removable", 1}}, &corrections)[8], 0x00);
+    EXPECT_EQ(corrections, 1u);
+    EXPECT_EQ(Built(qh1xx::Qh104(), {{"self_max_power",
+                                      ReadHexText(qh1xx::Qh104(), "1FF")}})[11], 0xFF);
+
+    CE2promData loaded;
+    loaded.SetByte(0x01, 11);
+    loaded.SetByte(0xFA, 12);
+    const Values values = qh1xx::Qh104().decode(loaded).values;
+    EXPECT_EQ(ShowValue(*FindField(qh1xx::Qh104().fields, "self_max_power"), values), "1");
+    EXPECT_EQ(ShowValue(*FindField(qh1xx::Qh104().fields, "bus_max_power"), values), "fa");
+}
 
 TEST(Qh1xxLayout, ModelsDifferOnlyWhereTheyShould)
 {

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
+#include "editors/qh1xx/qh1xx_editor.h"
 #include "editors/qh404/qh404_form.h"
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
@@ -31,7 +32,8 @@ QString qt(std::string_view text)
 CHUBQUILLDlg::CHUBQUILLDlg(QWidget* parent)
     : platform::Dialog(parent),
       m_pE2promData(std::make_unique<CE2promData>()),
-      m_pFileManager(std::make_unique<CFileManager>())
+      m_pFileManager(std::make_unique<CFileManager>()),
+      m_modelessFactory(&CE2PromQH1XX::Open)
 {
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     buildWindow();

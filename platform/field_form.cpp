@@ -34,6 +34,18 @@ QComboBox* makeChoiceList(const QString& objectName)
     return list;
 }
 
+// A hex value offered with items: the user may pick one or type another. Typed text is
+// neither completed from the items nor added to them.
+QComboBox* makeEditableList(const QString& objectName, int maxLength)
+{
+    QComboBox* list = makeChoiceList(objectName);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setCompleter(nullptr);
+    list->lineEdit()->setMaxLength(maxLength);
+    return list;
+}
+
 } // namespace
 
 QGroupBox* MakeGroup(const QString& caption, QGridLayout*& grid, QWidget* parent)
@@ -70,8 +82,9 @@ QWidget* FieldForm::add(const layout::Field& field, QGridLayout* grid, int row, 
 {
     const QString key = qt(field.key);
     QWidget* widget = nullptr;
-    if (field.kind == layout::Kind::Choice) {
-        QComboBox* list = makeChoiceList(key);
+    const bool hexList = field.kind == layout::Kind::Hex && !field.items.empty();
+    if (field.kind == layout::Kind::Choice || hexList) {
+        QComboBox* list = hexList ? makeEditableList(key, m_hexTextLimit) : makeChoiceList(key);
         // activated() comes only from the user, so rules never run on code's changes.
         connect(list, &QComboBox::activated, this,
                 [this, key](int index) { emit choiceActivated(key, index); });
@@ -112,7 +125,9 @@ void FieldForm::reset(const layout::Field& field)
         list->clear();
         for (std::string_view item : field.items)
             list->addItem(qt(item));
-        list->setCurrentIndex(field.defaultIndex());
+        list->setCurrentIndex(field.indexOf(field.defaultText));
+        if (list->isEditable())
+            list->setEditText(qt(field.defaultText));
         list->setEnabled(true);
     } else if (QLineEdit* box = text(field.key)) {
         box->setText(qt(field.defaultText));
@@ -130,6 +145,21 @@ void FieldForm::retire(std::string_view key)
         w->setEnabled(false);
 }
 
+void FieldForm::selectOrAdd(std::string_view key, const QString& text)
+{
+    QComboBox* list = choice(key);
+    if (!list)
+        return;
+    int at = list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (at < 0) {
+        at = 0;
+        while (at < list->count() && list->itemText(at) < text)
+            ++at;
+        list->insertItem(at, text);
+    }
+    list->setCurrentIndex(at);
+}
+
 layout::Values FieldForm::read(const layout::Model& model,
                                std::span<const layout::Field> fields) const
 {
@@ -144,6 +174,8 @@ layout::Values FieldForm::read(const layout::Model& model,
         case layout::Kind::Hex:
             if (const QLineEdit* box = text(key))
                 values.numbers[key] = layout::ReadHexText(model, box->text().toStdString());
+            else if (const QComboBox* list = choice(key))
+                values.numbers[key] = layout::ReadHexText(model, list->currentText().toStdString());
             break;
         case layout::Kind::Text:
             if (const QLineEdit* box = text(key))
@@ -159,7 +191,10 @@ void FieldForm::showValue(const layout::Field& field, const layout::Values& valu
     if (!values.has(field.key))
         return;
     if (QComboBox* list = choice(field.key)) {
-        list->setCurrentIndex(static_cast<int>(values.number(field.key, layout::kNoSelection)));
+        if (list->isEditable())
+            selectOrAdd(field.key, qt(layout::ShowValue(field, values)));
+        else
+            list->setCurrentIndex(static_cast<int>(values.number(field.key, layout::kNoSelection)));
         return;
     }
     if (QLineEdit* box = text(field.key))

@@ -1,7 +1,8 @@
 #pragma once
 
 // Builds a form from layout fields: one labelled widget per field (a drop-down list for a
-// choice, a line edit for hex or free text), each label the buddy and accessible name of
+// choice, a line edit for hex or free text, an editable list for a hex value offered with
+// items, whose text is the value), each label the buddy and accessible name of
 // its widget, each widget named after its field's key. Editors place the widgets; this
 // class reads them into codec values and shows decoded values in them.
 
@@ -54,6 +55,10 @@ public:
     void reset(const layout::Field& field);
     // A field the current model does not use: disabled and empty.
     void retire(std::string_view key);
+
+    // An editable list keeps its entries in ascending text order: selects the entry equal
+    // to `text` (case counts), or adds it in its place and selects it. Never runs a rule.
+    void selectOrAdd(std::string_view key, const QString& text);
 
     // The values of `fields` as the codec reads them: a choice gives its selected index
     // (kNoSelection when none), a hex box the number the model's reader makes of it.

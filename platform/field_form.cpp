@@ -1,4 +1,6 @@
 #include "platform/field_form.h"
+#include "platform/services.h"
+#include "platform/text.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,10 +12,6 @@ namespace platform {
 
 namespace {
 
-QString qt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLabel* addLabel(QGridLayout* grid, int row, int column, const QString& caption, QWidget* buddy)
 {
@@ -80,7 +78,7 @@ FieldForm::FieldForm(QWidget* owner, int hexTextLimit)
 
 QWidget* FieldForm::add(const layout::Field& field, QGridLayout* grid, int row, int column)
 {
-    const QString key = qt(field.key);
+    const QString key = platform::ToQString(field.key);
     QWidget* widget = nullptr;
     const bool hexList = field.kind == layout::Kind::Hex && !field.items.empty();
     if (field.kind == layout::Kind::Choice || hexList) {
@@ -98,7 +96,7 @@ QWidget* FieldForm::add(const layout::Field& field, QGridLayout* grid, int row, 
                 [this, key] { emit textEditingFinished(key); });
         widget = box;
     }
-    addLabel(grid, row, column, qt(field.label), widget);
+    addLabel(grid, row, column, platform::ToQString(field.label), widget);
     m_widgets.emplace(std::string(field.key), widget);
     return widget;
 }
@@ -124,13 +122,13 @@ void FieldForm::reset(const layout::Field& field)
     if (QComboBox* list = choice(field.key)) {
         list->clear();
         for (std::string_view item : field.items)
-            list->addItem(qt(item));
+            list->addItem(platform::ToQString(item));
         list->setCurrentIndex(field.indexOf(field.defaultText));
         if (list->isEditable())
-            list->setEditText(qt(field.defaultText));
+            list->setEditText(platform::ToQString(field.defaultText));
         list->setEnabled(true);
     } else if (QLineEdit* box = text(field.key)) {
-        box->setText(qt(field.defaultText));
+        box->setText(platform::ToQString(field.defaultText));
         box->setEnabled(true);
     }
 }
@@ -192,7 +190,7 @@ void FieldForm::showValue(const layout::Field& field, const layout::Values& valu
         return;
     if (QComboBox* list = choice(field.key)) {
         if (list->isEditable())
-            selectOrAdd(field.key, qt(layout::ShowValue(field, values)));
+            selectOrAdd(field.key, platform::ToQString(layout::ShowValue(field, values)));
         else
             list->setCurrentIndex(static_cast<int>(values.number(field.key, layout::kNoSelection)));
         return;
@@ -200,7 +198,7 @@ void FieldForm::showValue(const layout::Field& field, const layout::Values& valu
     if (QLineEdit* box = text(field.key))
         box->setText(field.kind == layout::Kind::Text
                          ? QString::fromLatin1(layout::ShowValue(field, values))
-                         : qt(layout::ShowValue(field, values)));
+                         : platform::ToQString(layout::ShowValue(field, values)));
 }
 
 void FieldForm::show(std::span<const layout::Field> fields, const layout::Values& values)
@@ -215,6 +213,16 @@ void FieldForm::apply(std::span<const layout::Field> fields, const layout::Corre
     for (const auto& [key, value] : correction.updates)
         changed.numbers[key] = value;
     show(fields, changed);
+}
+
+void FieldForm::correct(std::span<const layout::Field> fields,
+                        std::span<const layout::Correction> corrections)
+{
+    for (const layout::Correction& correction : corrections) {
+        if (!correction.message.empty())
+            Notice(m_owner, ToQString(correction.message));
+        apply(fields, correction);
+    }
 }
 
 } // namespace platform

@@ -69,6 +69,10 @@ public:
     void show(std::span<const layout::Field> fields, const layout::Values& values);
     // Sets the fields a rule changed.
     void apply(std::span<const layout::Field> fields, const layout::Correction& correction);
+    // Tells the user what each rule changed, then changes it, so the form and the image
+    // agree: one message box per correction, in order.
+    void correct(std::span<const layout::Field> fields,
+                 std::span<const layout::Correction> corrections);
 
 signals:
     // The user picked an item of a choice list (never emitted for changes made by code).

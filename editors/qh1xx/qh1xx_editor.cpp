@@ -4,6 +4,7 @@
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/field_form.h"
+#include "platform/text.h"
 #include "platform/file_panel.h"
 #include "platform/services.h"
 
@@ -27,18 +28,7 @@ constexpr std::array<const char*, 5> kDeviceIds{"QH404", "QH102", "QH103", "QH10
 constexpr int kBackToMainIndex = 0;
 constexpr int kPortsPerColumn = 4;
 
-QString qt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
-QLabel* LabelFor(const QString& caption, QWidget* field)
-{
-    auto* label = new QLabel(caption);
-    label->setBuddy(field);
-    field->setAccessibleName(caption);
-    return label;
-}
 
 } // namespace
 
@@ -95,7 +85,7 @@ void CE2PromQH1XX::buildWindow()
     auto* top = new QGridLayout;
     m_deviceList = platform::AddLabelledChoice(top, 0, 0, QStringLiteral("Device ID"),
                                                QStringLiteral("deviceId"));
-    top->addWidget(LabelFor(QStringLiteral("Output File Name"), m_files->outputName()), 0, 2);
+    top->addWidget(m_files->outputLabel(), 0, 2);
     top->addWidget(m_files->outputName(), 0, 3);
     top->setColumnMinimumWidth(1, 90);
     top->setColumnStretch(3, 1);
@@ -111,7 +101,7 @@ void CE2PromQH1XX::buildWindow()
     std::map<std::string_view, Area> areas;
     auto group = [&](std::string_view caption) -> QGroupBox* {
         QGridLayout* grid = nullptr;
-        QGroupBox* box = platform::MakeGroup(qt(caption), grid);
+        QGroupBox* box = platform::MakeGroup(platform::ToQString(caption), grid);
         areas[caption].grid = grid;
         return box;
     };
@@ -194,7 +184,7 @@ void CE2PromQH1XX::buildWindow()
     right->addWidget(display, 1);
 
     auto* input = new QHBoxLayout;
-    input->addWidget(LabelFor(QStringLiteral("Binary Input File to Load:"), m_files->inputName()));
+    input->addWidget(m_files->inputLabel());
     input->addWidget(m_files->inputName(), 1);
     input->addWidget(m_files->browseButton());
     input->addWidget(m_files->loadButton());
@@ -267,11 +257,8 @@ void CE2PromQH1XX::OnChoiceActivated(const QString& key, int index)
     const std::string name = key.toStdString();
     const std::optional<layout::Correction> rule =
         qh1xx::RuleOnChoice(*model, name, index, m_form->read(*model));
-    if (rule) {
-        if (!rule->message.empty())
-            platform::Notice(this, qt(rule->message));
-        m_form->apply(model->fields, *rule);
-    }
+    if (rule)
+        m_form->correct(model->fields, std::span(&*rule, 1));
     if (name == qh1xx::kSelfBusPower)
         m_files->clearListing();
 }
@@ -282,10 +269,7 @@ void CE2PromQH1XX::BuildImage()
     if (!model)
         return;
     const layout::EncodeResult result = model->encode(m_form->read(*model), *m_pE2promData);
-    for (const layout::Correction& correction : result.corrections) {
-        platform::Notice(this, qt(correction.message));
-        m_form->apply(model->fields, correction);
-    }
+    m_form->correct(model->fields, result.corrections);
     ListImage();
 }
 
@@ -298,7 +282,7 @@ void CE2PromQH1XX::ShowImage()
     const auto pid = values.numbers.extract(std::string(qh1xx::kPid));
     m_form->show(model->fields, values);
     if (!pid.empty())
-        SelectOrAddPid(qt(Hex4(static_cast<std::uint16_t>(pid.mapped()))));
+        SelectOrAddPid(platform::ToQString(Hex4(static_cast<std::uint16_t>(pid.mapped()))));
 }
 
 void CE2PromQH1XX::OnBnClickedCreate()
@@ -325,7 +309,7 @@ void CE2PromQH1XX::OnBnClickedLoad()
     loaded.CopyIn(bytes->data(), count);
     if (const std::optional<std::string> question = model->foreignImageQuestion(loaded);
         question &&
-        platform::Ask(this, platform::MessageKind::OkCancelStop, qt(*question)) !=
+        platform::Ask(this, platform::MessageKind::OkCancelStop, platform::ToQString(*question)) !=
             platform::Answer::Ok)
         return;
 
@@ -333,7 +317,7 @@ void CE2PromQH1XX::OnBnClickedLoad()
     ListImage();
     const layout::DisplayChoice choice = model->chooseDisplayModel(*m_pE2promData, *model);
     const layout::Model* shown = choice.model;
-    if (!shown && platform::Ask(this, platform::MessageKind::YesNoStop, qt(choice.question)) ==
+    if (!shown && platform::Ask(this, platform::MessageKind::YesNoStop, platform::ToQString(choice.question)) ==
                       platform::Answer::Yes)
         shown = choice.ifYes;
     if (shown) {

@@ -1,11 +1,13 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
+#include "editors/qh1xx/qh1xx_editor.h"
 #include "editors/qh404/qh404_form.h"
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/dialog.h"
 #include "platform/field_form.h"
+#include "platform/text.h"
 #include "platform/file_panel.h"
 #include "platform/modeless_editor.h"
 #include "platform/services.h"
@@ -19,25 +21,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QString qt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
 CHUBQUILLDlg::CHUBQUILLDlg(QWidget* parent)
     : platform::Dialog(parent),
       m_pE2promData(std::make_unique<CE2promData>()),
-      m_pFileManager(std::make_unique<CFileManager>())
+      m_pFileManager(std::make_unique<CFileManager>()),
+      m_modelessFactory(&CE2PromQH1XX::Open)
 {
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     buildWindow();
     m_form->filePanel().outputName()->setText(QStringLiteral("nv.bin"));
     for (const ModelEntry& entry : kModelEntries)
-        m_modelList->addItem(qt(entry.text));
+        m_modelList->addItem(platform::ToQString(entry.text));
     m_modelList->setCurrentIndex(0);
     InitForm();
 }
@@ -115,6 +109,8 @@ void CHUBQUILLDlg::openModeless(const ModelEntry& entry)
         platform::Notice(this, QStringLiteral("Failed to create child dialog E2PromQH1XX"));
         return;
     }
+    // One family editor at a time: two would each end the program when closed.
+    discardChildEditor();
     m_pChildDlg = editor;
     // Queued, as posted window messages are: the editor's handler finishes first and the
     // two notifications arrive in the order they were sent.
@@ -129,7 +125,7 @@ void CHUBQUILLDlg::openModeless(const ModelEntry& entry)
 void CHUBQUILLDlg::openSheet(const ModelEntry& entry)
 {
     platform::Notice(this, QStringLiteral("The %1 editor is not part of this build yet.")
-                               .arg(qt(entry.text)));
+                               .arg(platform::ToQString(entry.text)));
 }
 
 void CHUBQUILLDlg::OnBackToMain() { m_bBackToMain = true; }
@@ -145,12 +141,17 @@ void CHUBQUILLDlg::OnEditorClosed()
 
 void CHUBQUILLDlg::endProgram() { done(QDialog::Rejected); }
 
+void CHUBQUILLDlg::discardChildEditor()
+{
+    if (!m_pChildDlg)
+        return;
+    // Gone at once and silently: its own closing steps (and their notifications) do not run.
+    m_pChildDlg->blockSignals(true);
+    delete m_pChildDlg.data();
+}
+
 void CHUBQUILLDlg::closeEvent(QCloseEvent* event)
 {
-    if (m_pChildDlg) {
-        // Gone at once and silently: its own closing steps do not run.
-        m_pChildDlg->blockSignals(true);
-        delete m_pChildDlg.data();
-    }
+    discardChildEditor();
     platform::Dialog::closeEvent(event);
 }

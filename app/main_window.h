@@ -50,6 +50,7 @@ private:
     void openSheet(const ModelEntry& entry);
     void InitForm();
     void endProgram();
+    void discardChildEditor();
 
     QComboBox* m_modelList = nullptr;
     QVBoxLayout* m_formArea = nullptr;

@@ -1,5 +1,6 @@
 #include "layout/model.h"
 
+#include "editors/qh1xx/layout.h"
 #include "editors/qh404/layout.h"
 
 #include <array>
@@ -10,7 +11,13 @@ namespace layout {
 
 std::span<const Model* const> AllModels()
 {
-    static const std::array<const Model*, 1> models{&qh404::kModel};
+    static const auto models = std::to_array<const Model*>({
+        &qh404::kModel,
+        &qh1xx::Qh102(),
+        &qh1xx::Qh103(),
+        &qh1xx::Qh104(),
+        &qh1xx::Qh107(),
+    });
     return models;
 }
 

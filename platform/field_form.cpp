@@ -1,4 +1,6 @@
 #include "platform/field_form.h"
+#include "platform/services.h"
+#include "platform/text.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,10 +12,6 @@ namespace platform {
 
 namespace {
 
-QString qt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLabel* addLabel(QGridLayout* grid, int row, int column, const QString& caption, QWidget* buddy)
 {
@@ -31,6 +29,18 @@ QComboBox* makeChoiceList(const QString& objectName)
     list->setObjectName(objectName);
     list->setEditable(false);
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return list;
+}
+
+// A hex value offered with items: the user may pick one or type another. Typed text is
+// neither completed from the items nor added to them.
+QComboBox* makeEditableList(const QString& objectName, int maxLength)
+{
+    QComboBox* list = makeChoiceList(objectName);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setCompleter(nullptr);
+    list->lineEdit()->setMaxLength(maxLength);
     return list;
 }
 
@@ -68,10 +78,11 @@ FieldForm::FieldForm(QWidget* owner, int hexTextLimit)
 
 QWidget* FieldForm::add(const layout::Field& field, QGridLayout* grid, int row, int column)
 {
-    const QString key = qt(field.key);
+    const QString key = platform::ToQString(field.key);
     QWidget* widget = nullptr;
-    if (field.kind == layout::Kind::Choice) {
-        QComboBox* list = makeChoiceList(key);
+    const bool hexList = field.kind == layout::Kind::Hex && !field.items.empty();
+    if (field.kind == layout::Kind::Choice || hexList) {
+        QComboBox* list = hexList ? makeEditableList(key, m_hexTextLimit) : makeChoiceList(key);
         // activated() comes only from the user, so rules never run on code's changes.
         connect(list, &QComboBox::activated, this,
                 [this, key](int index) { emit choiceActivated(key, index); });
@@ -85,7 +96,7 @@ QWidget* FieldForm::add(const layout::Field& field, QGridLayout* grid, int row, 
                 [this, key] { emit textEditingFinished(key); });
         widget = box;
     }
-    addLabel(grid, row, column, qt(field.label), widget);
+    addLabel(grid, row, column, platform::ToQString(field.label), widget);
     m_widgets.emplace(std::string(field.key), widget);
     return widget;
 }
@@ -111,11 +122,13 @@ void FieldForm::reset(const layout::Field& field)
     if (QComboBox* list = choice(field.key)) {
         list->clear();
         for (std::string_view item : field.items)
-            list->addItem(qt(item));
-        list->setCurrentIndex(field.defaultIndex());
+            list->addItem(platform::ToQString(item));
+        list->setCurrentIndex(field.indexOf(field.defaultText));
+        if (list->isEditable())
+            list->setEditText(platform::ToQString(field.defaultText));
         list->setEnabled(true);
     } else if (QLineEdit* box = text(field.key)) {
-        box->setText(qt(field.defaultText));
+        box->setText(platform::ToQString(field.defaultText));
         box->setEnabled(true);
     }
 }
@@ -128,6 +141,21 @@ void FieldForm::retire(std::string_view key)
         box->clear();
     if (QWidget* w = widget(key))
         w->setEnabled(false);
+}
+
+void FieldForm::selectOrAdd(std::string_view key, const QString& text)
+{
+    QComboBox* list = choice(key);
+    if (!list)
+        return;
+    int at = list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (at < 0) {
+        at = 0;
+        while (at < list->count() && list->itemText(at) < text)
+            ++at;
+        list->insertItem(at, text);
+    }
+    list->setCurrentIndex(at);
 }
 
 layout::Values FieldForm::read(const layout::Model& model,
@@ -144,6 +172,8 @@ layout::Values FieldForm::read(const layout::Model& model,
         case layout::Kind::Hex:
             if (const QLineEdit* box = text(key))
                 values.numbers[key] = layout::ReadHexText(model, box->text().toStdString());
+            else if (const QComboBox* list = choice(key))
+                values.numbers[key] = layout::ReadHexText(model, list->currentText().toStdString());
             break;
         case layout::Kind::Text:
             if (const QLineEdit* box = text(key))
@@ -159,13 +189,16 @@ void FieldForm::showValue(const layout::Field& field, const layout::Values& valu
     if (!values.has(field.key))
         return;
     if (QComboBox* list = choice(field.key)) {
-        list->setCurrentIndex(static_cast<int>(values.number(field.key, layout::kNoSelection)));
+        if (list->isEditable())
+            selectOrAdd(field.key, platform::ToQString(layout::ShowValue(field, values)));
+        else
+            list->setCurrentIndex(static_cast<int>(values.number(field.key, layout::kNoSelection)));
         return;
     }
     if (QLineEdit* box = text(field.key))
         box->setText(field.kind == layout::Kind::Text
                          ? QString::fromLatin1(layout::ShowValue(field, values))
-                         : qt(layout::ShowValue(field, values)));
+                         : platform::ToQString(layout::ShowValue(field, values)));
 }
 
 void FieldForm::show(std::span<const layout::Field> fields, const layout::Values& values)
@@ -180,6 +213,16 @@ void FieldForm::apply(std::span<const layout::Field> fields, const layout::Corre
     for (const auto& [key, value] : correction.updates)
         changed.numbers[key] = value;
     show(fields, changed);
+}
+
+void FieldForm::correct(std::span<const layout::Field> fields,
+                        std::span<const layout::Correction> corrections)
+{
+    for (const layout::Correction& correction : corrections) {
+        if (!correction.message.empty())
+            Notice(m_owner, ToQString(correction.message));
+        apply(fields, correction);
+    }
 }
 
 } // namespace platform

@@ -1,7 +1,8 @@
 #pragma once
 
 // Builds a form from layout fields: one labelled widget per field (a drop-down list for a
-// choice, a line edit for hex or free text), each label the buddy and accessible name of
+// choice, a line edit for hex or free text, an editable list for a hex value offered with
+// items, whose text is the value), each label the buddy and accessible name of
 // its widget, each widget named after its field's key. Editors place the widgets; this
 // class reads them into codec values and shows decoded values in them.
 
@@ -55,6 +56,10 @@ public:
     // A field the current model does not use: disabled and empty.
     void retire(std::string_view key);
 
+    // An editable list keeps its entries in ascending text order: selects the entry equal
+    // to `text` (case counts), or adds it in its place and selects it. Never runs a rule.
+    void selectOrAdd(std::string_view key, const QString& text);
+
     // The values of `fields` as the codec reads them: a choice gives its selected index
     // (kNoSelection when none), a hex box the number the model's reader makes of it.
     layout::Values read(const layout::Model& model, std::span<const layout::Field> fields) const;
@@ -64,6 +69,10 @@ public:
     void show(std::span<const layout::Field> fields, const layout::Values& values);
     // Sets the fields a rule changed.
     void apply(std::span<const layout::Field> fields, const layout::Correction& correction);
+    // Tells the user what each rule changed, then changes it, so the form and the image
+    // agree: one message box per correction, in order.
+    void correct(std::span<const layout::Field> fields,
+                 std::span<const layout::Correction> corrections);
 
 signals:
     // The user picked an item of a choice list (never emitted for changes made by code).

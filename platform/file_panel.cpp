@@ -6,6 +6,7 @@
 #include "platform/services.h"
 
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -22,6 +23,14 @@ QLineEdit* makeNameBox(const QString& objectName, QWidget* owner)
     return box;
 }
 
+QLabel* makeCaption(const QString& caption, QWidget* box)
+{
+    auto* label = new QLabel(caption, box->parentWidget());
+    label->setBuddy(box);
+    box->setAccessibleName(caption);
+    return label;
+}
+
 } // namespace
 
 FilePanel::FilePanel(QWidget* owner)
@@ -29,13 +38,13 @@ FilePanel::FilePanel(QWidget* owner)
       m_owner(owner),
       m_outputName(makeNameBox(QStringLiteral("outputFileName"), owner)),
       m_inputName(makeNameBox(QStringLiteral("inputFileName"), owner)),
+      m_outputLabel(makeCaption(QStringLiteral("Output File Name"), m_outputName)),
+      m_inputLabel(makeCaption(QStringLiteral("Binary Input File to Load:"), m_inputName)),
       m_browse(MakeButton(QStringLiteral("Browse"), owner)),
       m_load(MakeButton(QStringLiteral("LOAD from FILE"), owner)),
       m_create(MakeButton(QStringLiteral("Create EEPROM File"), owner)),
       m_listing(new QListWidget(owner))
 {
-    m_outputName->setAccessibleName(QStringLiteral("Output File Name"));
-    m_inputName->setAccessibleName(QStringLiteral("Binary Input File to Load:"));
     m_listing->setObjectName(QStringLiteral("listing"));
     m_listing->setAccessibleName(QStringLiteral("Display EEPROM content"));
     m_listing->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

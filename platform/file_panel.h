@@ -12,6 +12,7 @@
 
 class CE2promData;
 class CFileManager;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -26,6 +27,9 @@ public:
 
     QLineEdit* outputName() const { return m_outputName; }
     QLineEdit* inputName() const { return m_inputName; }
+    // The captions of the two name boxes (each the buddy of its box).
+    QLabel* outputLabel() const { return m_outputLabel; }
+    QLabel* inputLabel() const { return m_inputLabel; }
     QPushButton* browseButton() const { return m_browse; }
     QPushButton* loadButton() const { return m_load; }
     QPushButton* createButton() const { return m_create; }
@@ -56,6 +60,8 @@ private:
     QWidget* m_owner;
     QLineEdit* m_outputName;
     QLineEdit* m_inputName;
+    QLabel* m_outputLabel;
+    QLabel* m_inputLabel;
     QPushButton* m_browse;
     QPushButton* m_load;
     QPushButton* m_create;

@@ -4,6 +4,7 @@
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/field_form.h"
+#include "platform/text.h"
 #include "platform/file_panel.h"
 #include "platform/services.h"
 
@@ -24,10 +25,6 @@ namespace {
 
 namespace key = qh404::key;
 
-QString qt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Shown greyed: the user cannot change them, a loaded image still shows its values.
 constexpr std::array<std::string_view, 2> kFixedKeys{key::kDynamicPower, key::kOnTheGo};
@@ -72,7 +69,7 @@ QWidget* Qh404Form::makeCollectData()
     for (const layout::Field& field : qh404::Fields()) {
         QGridLayout*& grid = grids[field.group];
         if (!grid)
-            boxes[field.group] = platform::MakeGroup(qt(field.group), grid);
+            boxes[field.group] = platform::MakeGroup(platform::ToQString(field.group), grid);
         QWidget* widget = m_fields->add(field, grid, rows[grid]++);
         if (field.kind == layout::Kind::Hex)
             widget->setMaximumWidth(widget->fontMetrics().horizontalAdvance(QStringLiteral("0")) *
@@ -100,15 +97,11 @@ QWidget* Qh404Form::makeFileArea()
     auto* area = new QWidget;
     auto* grid = new QGridLayout(area);
     grid->setContentsMargins(0, 0, 0, 0);
-    auto addNameRow = [&](int row, QLineEdit* box, const QString& caption) {
-        auto* label = new QLabel(caption);
-        label->setBuddy(box);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(box, row, 1);
-    };
-    addNameRow(0, m_panel->outputName(), QStringLiteral("Output File Name"));
+    grid->addWidget(m_panel->outputLabel(), 0, 0);
+    grid->addWidget(m_panel->outputName(), 0, 1);
     grid->addWidget(m_panel->createButton(), 0, 2, 1, 2);
-    addNameRow(1, m_panel->inputName(), QStringLiteral("Binary Input File to Load:"));
+    grid->addWidget(m_panel->inputLabel(), 1, 0);
+    grid->addWidget(m_panel->inputName(), 1, 1);
     grid->addWidget(m_panel->browseButton(), 1, 2);
     grid->addWidget(m_panel->loadButton(), 1, 3);
     grid->setColumnStretch(1, 1);
@@ -146,10 +139,7 @@ void Qh404Form::BuildImage()
 {
     const layout::Values values = m_fields->read(qh404::kModel);
     const layout::EncodeResult result = qh404::kModel.encode(values, m_image);
-    for (const layout::Correction& correction : result.corrections) {
-        platform::Notice(this, qt(correction.message));
-        m_fields->apply(qh404::Fields(), correction);
-    }
+    m_fields->correct(qh404::Fields(), result.corrections);
     m_panel->listImage(m_image);
 }
 
@@ -158,7 +148,7 @@ void Qh404Form::ShowImage()
     const layout::DecodeResult decoded = qh404::kModel.decode(m_image);
     m_fields->show(qh404::Fields(), decoded.values);
     for (const layout::DecodeNote& note : decoded.notes) {
-        platform::Notice(this, qt(note.message));
+        platform::Notice(this, platform::ToQString(note.message));
         // The list shows that its value is not one of its items by an empty item the
         // user may pick; the selection stays as it was. One such item is enough.
         QComboBox* list = m_fields->choice(note.key);
@@ -188,7 +178,7 @@ void Qh404Form::OnBnClickedLoad()
     CE2promData loaded = m_image;
     loaded.CopyIn(bytes->data(), static_cast<int>(bytes->size()));
     if (const auto question = qh404::kModel.foreignImageQuestion(loaded))
-        if (platform::Ask(this, platform::MessageKind::OkCancelStop, qt(*question)) !=
+        if (platform::Ask(this, platform::MessageKind::OkCancelStop, platform::ToQString(*question)) !=
             platform::Answer::Ok)
             return;
     m_image.CopyIn(bytes->data(), static_cast<int>(bytes->size()));

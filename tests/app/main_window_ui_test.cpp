@@ -124,6 +124,17 @@ TEST_F(MainWindowTest, ReopeningAnEditorForgetsAnEarlierWayBack)
     EXPECT_FALSE(window.backToMainRequested());
 }
 
+TEST_F(MainWindowTest, PickingAnotherFamilyModelReplacesTheOpenEditor)
+{
+    QPointer<platform::ModelessEditor> first = pick(QStringLiteral("QH102"));
+    QSignalSpy finished(&window, &QDialog::finished);
+    platform::ModelessEditor* second = pick(QStringLiteral("QH107"));
+    ProcessEvents();
+    EXPECT_TRUE(first.isNull()) << "the earlier editor would end the program when closed";
+    EXPECT_EQ(window.childEditor(), second);
+    EXPECT_EQ(finished.count(), 0);
+}
+
 TEST_F(MainWindowTest, AnEditorThatCannotBeCreatedIsReported)
 {
     window.setModelessFactory([](int, CHUBQUILLDlg&) { return nullptr; });

@@ -1,0 +1,59 @@
+#pragma once
+
+// The QH1xx family image: sixteen configuration bytes at the start of the image, shared
+// by the QH102, QH103, QH104 and QH107. One table describes every field the family has;
+// each model is that table less what the model lacks, plus the few values it sets its own
+// way (its ports, its product IDs, its bus-power defaults, and the QH102's shorter
+// Current Sensing list).
+
+#include "layout/model.h"
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace qh1xx {
+
+// Keys of the fields the family's rules and editor name.
+inline constexpr std::string_view kVid = "vid";
+inline constexpr std::string_view kPid = "pid";
+inline constexpr std::string_view kSelfBusPower = "self_bus_power";
+inline constexpr std::string_view kCurrentSensing = "current_sensing";
+inline constexpr std::string_view kOverCurrentTimer = "over_current_timer";
+inline constexpr std::string_view kCompoundDevice = "compound_device";
+
+// The port bitmaps a port has a field in.
+enum class PortMap { None, NonRemovable, DisableBus, DisableSelf };
+
+// A field of the family table: the field itself and, for a port field, which port and
+// which bitmap it belongs to (port 0: not a port field).
+struct FamilyField {
+    layout::Field field;
+    int port = 0;
+    PortMap map = PortMap::None;
+};
+
+// Every field any model of the family has, in form order. Per-model values (items,
+// defaults, places) are those of the model's own fields; read these for keys, labels,
+// groups and ports.
+std::span<const FamilyField> FamilyFields();
+
+// The four models in the editor's numbering: model index 1 (QH102) to 4 (QH107).
+inline constexpr int kFirstModelIndex = 1;
+inline constexpr int kLastModelIndex = 4;
+const layout::Model* ModelOfIndex(int modelIndex); // nullptr outside 1 to 4
+int IndexOfModel(const layout::Model& model);      // 0 when not of this family
+
+const layout::Model& Qh102();
+const layout::Model& Qh103();
+const layout::Model& Qh104();
+const layout::Model& Qh107();
+
+// What the form does when the user picks an item: a non-removable port makes the hub a
+// compound device (with a message), and the power mode decides the current sensing
+// (silently: the correction's message is empty). Nothing when no rule applies.
+std::optional<layout::Correction> RuleOnChoice(const layout::Model& model, std::string_view key,
+                                               std::int64_t index,
+                                               const layout::Values& current);
+
+} // namespace qh1xx

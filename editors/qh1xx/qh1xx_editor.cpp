@@ -1,0 +1,340 @@
+#include "editors/qh1xx/qh1xx_editor.h"
+
+#include "editors/qh1xx/layout.h"
+#include "image/e2prom_data.h"
+#include "image/file_manager.h"
+#include "platform/field_form.h"
+#include "platform/text.h"
+#include "platform/file_panel.h"
+#include "platform/services.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <array>
+#include <map>
+
+namespace {
+
+constexpr std::array<const char*, 5> kDeviceIds{"QH404", "QH102", "QH103", "QH104", "QH107"};
+constexpr int kBackToMainIndex = 0;
+constexpr int kPortsPerColumn = 4;
+
+
+
+} // namespace
+
+CE2PromQH1XX::CE2PromQH1XX(QWidget* parent)
+    : platform::ModelessEditor(parent),
+      m_pE2promData(std::make_unique<CE2promData>()),
+      m_pFileManager(std::make_unique<CFileManager>())
+{
+}
+
+CE2PromQH1XX::~CE2PromQH1XX() = default;
+
+platform::ModelessEditor* CE2PromQH1XX::Open(int modelIndex, QWidget& mainWindow)
+{
+    auto* editor = new CE2PromQH1XX(&mainWindow);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->SetModel(modelIndex);
+    editor->Create();
+    editor->SetMainWindow(&mainWindow);
+    editor->SetModel(modelIndex);
+    return editor;
+}
+
+bool CE2PromQH1XX::SetMainWindow(QWidget* mainWindow)
+{
+    m_mainWindow = mainWindow;
+    return mainWindow != nullptr;
+}
+
+bool CE2PromQH1XX::Create()
+{
+    if (m_created)
+        return false;
+    m_created = true;
+    buildWindow();
+    for (const char* id : kDeviceIds)
+        m_deviceList->addItem(QString::fromLatin1(id));
+    m_deviceList->setCurrentIndex(m_model);
+    m_files->outputName()->setText(QStringLiteral("nv.bin"));
+    InitForm(m_model);
+    return true;
+}
+
+// Top line: the model list and the output name. Below, the "Collect Data" box: IDs top
+// left, the two power boxes top right; the configuration bytes and the non-removable
+// ports in the left column over "Create EEPROM File"; the port-disable boxes (ports 1 to 4
+// in a first column, 5 to 7 in a second) and the listing in the right column; the input
+// file line at the bottom.
+void CE2PromQH1XX::buildWindow()
+{
+    m_form = new platform::FieldForm(this, static_cast<int>(qh1xx::Qh107().hexTextLimit));
+    m_files = new platform::FilePanel(this);
+
+    auto* top = new QGridLayout;
+    m_deviceList = platform::AddLabelledChoice(top, 0, 0, QStringLiteral("Device ID"),
+                                               QStringLiteral("deviceId"));
+    top->addWidget(m_files->outputLabel(), 0, 2);
+    top->addWidget(m_files->outputName(), 0, 3);
+    top->setColumnMinimumWidth(1, 90);
+    top->setColumnStretch(3, 1);
+
+    QGridLayout* collect = nullptr;
+    QGroupBox* collectBox = platform::MakeGroup(QStringLiteral("Collect Data"), collect, this);
+
+    // One grid per group caption; fields fill their group's rows in table order.
+    struct Area {
+        QGridLayout* grid = nullptr;
+        int rows = 0;
+    };
+    std::map<std::string_view, Area> areas;
+    auto group = [&](std::string_view caption) -> QGroupBox* {
+        QGridLayout* grid = nullptr;
+        QGroupBox* box = platform::MakeGroup(platform::ToQString(caption), grid);
+        areas[caption].grid = grid;
+        return box;
+    };
+    auto* ids = new QGridLayout;
+    areas["Collect Data"].grid = ids;
+    QGroupBox* bus = group("Bus Power");
+    QGroupBox* self = group("Self Power");
+    QGroupBox* config1 = group("Config Data Byte 1");
+    QGroupBox* config2 = group("Config Data Byte 2");
+    QGroupBox* fixed = group("Non Removable Device");
+    QGroupBox* disableBus = group("Port Disable Bus Power");
+    QGroupBox* disableSelf = group("Port Disable Self Power");
+
+    for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields()) {
+        Area& area = areas.at(entry.field.group);
+        if (entry.port == 0) {
+            m_form->add(entry.field, area.grid, area.rows++);
+        } else if (entry.map == qh1xx::PortMap::NonRemovable) {
+            m_form->add(entry.field, area.grid, entry.port - 1);
+        } else {
+            const int column = (entry.port - 1) / kPortsPerColumn;
+            m_form->add(entry.field, area.grid, (entry.port - 1) % kPortsPerColumn, 2 * column);
+        }
+        if (entry.field.key == "dynamic_power") {
+            // Bit 6 has a field on the form that never offers a value.
+            m_otgEnable = platform::AddLabelledChoice(area.grid, area.rows++, 0,
+                                                      QStringLiteral("OTG Enable"),
+                                                      QStringLiteral("otg_enable"));
+        }
+    }
+    for (QGroupBox* ports : {disableBus, disableSelf}) {
+        auto* grid = static_cast<QGridLayout*>(ports->layout());
+        grid->setColumnMinimumWidth(2, 100);
+        grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    ids->setRowStretch(areas["Collect Data"].rows, 1);
+    ids->setColumnStretch(2, 1);
+
+    // Hex boxes wide enough for the seven characters they take.
+    const int hexWidth = fontMetrics().horizontalAdvance(QStringLiteral("0x00000W")) + 16;
+    const int arrowWidth = 24;
+    for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields())
+        if (entry.field.kind == layout::Kind::Hex)
+            m_form->widget(entry.field.key)
+                ->setFixedWidth(hexWidth + (m_form->choice(entry.field.key) ? arrowWidth : 0));
+
+    // The lists of the left column line up across its boxes.
+    int labelWidth = 0;
+    for (QGroupBox* box : {config1, config2, fixed})
+        for (const QLabel* label : box->findChildren<QLabel*>())
+            labelWidth = std::max(labelWidth, label->sizeHint().width());
+    for (QGroupBox* box : {config1, config2, fixed}) {
+        auto* grid = static_cast<QGridLayout*>(box->layout());
+        grid->setColumnMinimumWidth(0, labelWidth);
+        grid->setColumnStretch(2, 1);
+    }
+
+    QGridLayout* shown = nullptr;
+    QGroupBox* display = platform::MakeGroup(QStringLiteral("Display EEPROM content"), shown);
+    shown->addWidget(m_files->listing(), 0, 0);
+    const QFontMetrics metrics(m_files->listing()->font());
+    m_files->listing()->setMinimumWidth(metrics.horizontalAdvance(QString(53, QLatin1Char('0'))) +
+                                        32);
+    m_files->listing()->setMinimumHeight(metrics.lineSpacing() * 17);
+
+    auto* powers = new QHBoxLayout;
+    powers->addWidget(bus);
+    powers->addWidget(self);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(config1);
+    left->addWidget(config2);
+    left->addWidget(fixed);
+    left->addWidget(m_files->createButton(), 0, Qt::AlignLeft);
+    left->addStretch(1);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(disableBus);
+    right->addWidget(disableSelf);
+    right->addWidget(display, 1);
+
+    auto* input = new QHBoxLayout;
+    input->addWidget(m_files->inputLabel());
+    input->addWidget(m_files->inputName(), 1);
+    input->addWidget(m_files->browseButton());
+    input->addWidget(m_files->loadButton());
+
+    collect->addLayout(ids, 0, 0);
+    collect->addLayout(powers, 0, 1);
+    collect->addLayout(left, 1, 0);
+    collect->addLayout(right, 1, 1);
+    collect->addLayout(input, 2, 0, 1, 2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(collectBox, 1);
+
+    connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH1XX::OnSelchangeDeviceId);
+    connect(m_form, &platform::FieldForm::choiceActivated, this,
+            &CE2PromQH1XX::OnChoiceActivated);
+    connect(m_files, &platform::FilePanel::createClicked, this, &CE2PromQH1XX::OnBnClickedCreate);
+    connect(m_files, &platform::FilePanel::loadClicked, this, &CE2PromQH1XX::OnBnClickedLoad);
+}
+
+const layout::Model* CE2PromQH1XX::currentModel() const { return qh1xx::ModelOfIndex(m_model); }
+
+void CE2PromQH1XX::InitForm(int modelIndex)
+{
+    const layout::Model* model = qh1xx::ModelOfIndex(modelIndex);
+    if (!model || !m_form)
+        return;
+    m_deviceList->setCurrentIndex(modelIndex);
+    for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields()) {
+        if (const layout::Field* own = layout::FindField(model->fields, entry.field.key))
+            m_form->reset(*own);
+        else
+            m_form->retire(entry.field.key);
+    }
+    m_otgEnable->clear();
+    m_otgEnable->setEnabled(false);
+}
+
+void CE2PromQH1XX::ResetChoiceLists()
+{
+    for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields())
+        if (QComboBox* list = m_form->choice(entry.field.key))
+            list->clear();
+    m_otgEnable->clear();
+}
+
+void CE2PromQH1XX::SelectOrAddPid(const QString& pid) { m_form->selectOrAdd(qh1xx::kPid, pid); }
+
+void CE2PromQH1XX::ListImage() { m_files->listImage(*m_pE2promData); }
+
+void CE2PromQH1XX::OnSelchangeDeviceId(int index)
+{
+    ResetChoiceLists();
+    m_files->clearListing();
+    m_model = index;
+    if (index == kBackToMainIndex) {
+        emit backToMain();
+        close();
+        return;
+    }
+    InitForm(index);
+}
+
+void CE2PromQH1XX::OnChoiceActivated(const QString& key, int index)
+{
+    const layout::Model* model = currentModel();
+    if (!model)
+        return;
+    const std::string name = key.toStdString();
+    const std::optional<layout::Correction> rule =
+        qh1xx::RuleOnChoice(*model, name, index, m_form->read(*model));
+    if (rule)
+        m_form->correct(model->fields, std::span(&*rule, 1));
+    if (name == qh1xx::kSelfBusPower)
+        m_files->clearListing();
+}
+
+void CE2PromQH1XX::BuildImage()
+{
+    const layout::Model* model = currentModel();
+    if (!model)
+        return;
+    const layout::EncodeResult result = model->encode(m_form->read(*model), *m_pE2promData);
+    m_form->correct(model->fields, result.corrections);
+    ListImage();
+}
+
+void CE2PromQH1XX::ShowImage()
+{
+    const layout::Model* model = currentModel();
+    if (!model)
+        return;
+    layout::Values values = model->decode(*m_pE2promData).values;
+    const auto pid = values.numbers.extract(std::string(qh1xx::kPid));
+    m_form->show(model->fields, values);
+    if (!pid.empty())
+        SelectOrAddPid(platform::ToQString(Hex4(static_cast<std::uint16_t>(pid.mapped()))));
+}
+
+void CE2PromQH1XX::OnBnClickedCreate()
+{
+    if (!m_files->takeOutputName(*m_pFileManager))
+        return;
+    if (!currentModel())
+        return;
+    BuildImage();
+    m_files->writeImage(*m_pFileManager, *m_pE2promData);
+}
+
+void CE2PromQH1XX::OnBnClickedLoad()
+{
+    const layout::Model* model = currentModel();
+    if (!model)
+        return;
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        m_files->readHead(*m_pFileManager, model->loadSize);
+    if (!bytes)
+        return;
+    const int count = static_cast<int>(bytes->size());
+    CE2promData loaded;
+    loaded.CopyIn(bytes->data(), count);
+    if (const std::optional<std::string> question = model->foreignImageQuestion(loaded);
+        question &&
+        platform::Ask(this, platform::MessageKind::OkCancelStop, platform::ToQString(*question)) !=
+            platform::Answer::Ok)
+        return;
+
+    m_pE2promData->CopyIn(bytes->data(), count);
+    ListImage();
+    const layout::DisplayChoice choice = model->chooseDisplayModel(*m_pE2promData, *model);
+    const layout::Model* shown = choice.model;
+    if (!shown && platform::Ask(this, platform::MessageKind::YesNoStop, platform::ToQString(choice.question)) ==
+                      platform::Answer::Yes)
+        shown = choice.ifYes;
+    if (shown) {
+        m_model = qh1xx::IndexOfModel(*shown);
+        ResetChoiceLists();
+        InitForm(m_model);
+    }
+    ShowImage();
+}
+
+void CE2PromQH1XX::closeEvent(QCloseEvent* event)
+{
+    if (!m_closed) {
+        m_closed = true;
+        emit editorClosed();
+    }
+    event->accept();
+}
+
+void CE2PromQH1XX::reject() { close(); }

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/modeless_editor.h"
+
+#include <QPointer>
+
+#include <memory>
+
+class CE2promData;
+class CFileManager;
+class QCloseEvent;
+class QComboBox;
+
+namespace layout {
+struct Model;
+}
+
+namespace platform {
+class FieldForm;
+class FilePanel;
+} // namespace platform
+
+// The editor of the QH1xx family, one window for the QH102, QH103, QH104 and QH107 beside
+// the main window. Its own "Device ID" list switches between the four models, or goes back
+// to the main window with "QH404". Model indexes: 1 = QH102 to 4 = QH107.
+class CE2PromQH1XX : public platform::ModelessEditor {
+    Q_OBJECT
+public:
+    explicit CE2PromQH1XX(QWidget* parent = nullptr);
+    ~CE2PromQH1XX() override;
+
+    // How the main window opens the editor: the model is set before the window is built,
+    // because building it sets the form up for that model. The editor goes away once
+    // closed.
+    static platform::ModelessEditor* Open(int modelIndex, QWidget& mainWindow);
+
+    void SetModel(int modelIndex) { m_model = modelIndex; }
+    int model() const { return m_model; }
+    // The window the notifications are meant for; answers whether there is one.
+    bool SetMainWindow(QWidget* mainWindow);
+    QWidget* mainWindow() const { return m_mainWindow; }
+
+    // Builds the window and sets the form up for the model given last. Once only.
+    bool Create();
+
+    // The model's fields at their defaults, the fields it lacks disabled and empty.
+    void InitForm(int modelIndex);
+    // Every list but "Device ID" emptied.
+    void ResetChoiceLists();
+    // Selects the product ID in its list, adding it in order when it is not there.
+    void SelectOrAddPid(const QString& pid);
+    void BuildImage();
+    void ShowImage();
+    void ListImage();
+
+public slots:
+    void OnSelchangeDeviceId(int index);
+    void OnBnClickedCreate();
+    void OnBnClickedLoad();
+
+protected:
+    // The close box and Esc both close the editor and tell the main window.
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void buildWindow();
+    void OnChoiceActivated(const QString& key, int index);
+    const layout::Model* currentModel() const;
+
+    int m_model = 0;
+    QPointer<QWidget> m_mainWindow;
+    std::unique_ptr<CE2promData> m_pE2promData;
+    std::unique_ptr<CFileManager> m_pFileManager;
+    platform::FieldForm* m_form = nullptr;
+    platform::FilePanel* m_files = nullptr;
+    QComboBox* m_deviceList = nullptr;
+    QComboBox* m_otgEnable = nullptr;
+    bool m_created = false;
+    bool m_closed = false;
+};

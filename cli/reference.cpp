@@ -21,6 +21,19 @@ std::string hexRule(const layout::Model& model, const layout::Field& field)
            std::to_string(field.place.bits) + " bits stored)";
 }
 
+// A hex field may offer texts to pick from (a product-ID list); any hex text is taken.
+std::string offered(const layout::Field& field, bool markdown)
+{
+    if (field.kind != layout::Kind::Hex || field.items.empty())
+        return {};
+    std::string text = "; the form offers ";
+    for (std::size_t i = 0; i < field.items.size(); ++i) {
+        const std::string item = inQuotes(field.items[i]);
+        text += (i ? ", " : "") + (markdown ? "`" + item + "`" : item);
+    }
+    return text;
+}
+
 std::string tableCell(std::string text)
 {
     std::string cell;
@@ -57,7 +70,8 @@ std::string ByteMap(const layout::Model& model)
             for (std::size_t i = 0; i < field.items.size(); ++i)
                 line += (i ? ", " : "") + codeText(field, i) + " " + inQuotes(field.items[i]);
         } else {
-            line += field.kind == layout::Kind::Hex ? hexRule(model, field) : "text";
+            line += field.kind == layout::Kind::Hex ? hexRule(model, field) + offered(field, false)
+                                                    : "text";
         }
         line += "; default " + inQuotes(field.defaultText);
         rows.emplace_back(field.place.offset, -(field.place.lsb + field.place.bits),
@@ -97,7 +111,7 @@ std::string KeysSection(const layout::Model& model)
                 allowed += (i ? ", `" : "`") + inQuotes(field.items[i]) + "`";
             break;
         case layout::Kind::Hex:
-            allowed = hexRule(model, field);
+            allowed = hexRule(model, field) + offered(field, true);
             break;
         case layout::Kind::Text:
             allowed = "text, one byte per character";

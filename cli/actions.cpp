@@ -61,6 +61,7 @@ Loaded Load(const layout::Model& model, std::span<const std::uint8_t> bytes,
         if (choice.model) {
             loaded.model = choice.model;
         } else if (!choice.question.empty()) {
+            loaded.templateAsked = true;
             const bool yes = !options.keepModel && choice.ifYes;
             loaded.warnings.push_back(choice.question + (yes ? " [answered Yes]" : " [answered No]"));
             if (yes)

@@ -37,6 +37,7 @@ struct Loaded {
     const layout::Model* model = nullptr; // the model whose form shows it
     layout::Values values;           // the form after the load
     std::vector<std::string> warnings; // the questions asked (with their answers) and notes
+    bool templateAsked = false;        // the model was chosen by the template question
 };
 
 // The image holder after the editor loads a file holding `bytes`: the model's size rule,

@@ -121,11 +121,10 @@ void decode(const Io& io, const DecodeOptions& options)
     const layout::Model& model = ModelNamed(io.models, options.model);
     const Loaded loaded = Load(model, imageBytes(options.image, io),
                                {.strict = options.strict, .keepModel = options.keepModel});
-    std::vector<std::string> warnings = loaded.warnings;
-    if (loaded.model != &model && warnings.empty())
-        warnings.push_back("the image names the " + std::string(loaded.model->name) +
-                           ", whose form shows it");
-    report(io, warnings, options.strict);
+    if (loaded.model != &model && !loaded.templateAsked)
+        io.err << kProgram << ": note: the image names the " << loaded.model->name
+               << ", whose form shows it\n";
+    report(io, loaded.warnings, options.strict);
     WriteOutput(options.output, ProfileOf(*loaded.model, loaded.values).dump(2) + "\n", io.out);
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <ostream>
 
 namespace cli {
@@ -61,8 +62,7 @@ std::vector<std::uint8_t> imageBytes(const std::string& name, const Io& io)
     const std::vector<std::uint8_t> content = ReadInput(name, io.in);
     if (content.empty())
         throw Error((name == "-" ? std::string("standard input") : name) + ": empty file");
-    if (LooksLikeProfile(content) &&
-        !nlohmann::json::parse(content.begin(), content.end(), nullptr, false).is_discarded())
+    if (LooksLikeProfile(content))
         throw Error(name + ": this is a profile, not an image");
     try {
         return ImageBytesOf(content);
@@ -149,73 +149,68 @@ void dump(const Io& io, const std::string& name, const std::string& modelId)
 // One side of a diff: the image the editor holds after creating the profile or loading the
 // image, and the form that shows it.
 struct Side {
+    std::string name;
+    std::vector<std::uint8_t> content;
+    std::optional<Profile> profile;
     CE2promData image;
     layout::Values values;
 };
 
-Side sideOf(const Io& io, const std::string& name, const std::vector<std::uint8_t>& content,
-            const layout::Model& model, const std::string& tag)
+Side readSide(const Io& io, const std::string& name)
 {
-    Side side;
+    Side side{.name = name, .content = ReadInput(name, io.in)};
+    if (LooksLikeProfile(side.content))
+        side.profile = ReadProfile(name, side.content, io.models, io.in);
+    return side;
+}
+
+void settle(const Io& io, Side& side, const layout::Model& model, const std::string& tag)
+{
     std::vector<std::string> warnings;
-    if (LooksLikeProfile(content)) {
-        const Profile profile = ReadProfile(name, content, io.models, io.in);
-        if (profile.model != &model)
-            throw Error(name + " is a profile for " + std::string(profile.model->id) +
+    if (side.profile) {
+        if (side.profile->model != &model)
+            throw Error(side.name + " is a profile for " + std::string(side.profile->model->id) +
                         ", not for " + std::string(model.id));
-        warnings = profile.warnings;
-        Created created = Create(model, profile.values);
+        warnings = side.profile->warnings;
+        const Created created = Create(model, side.profile->values);
         for (const layout::Correction& correction : created.corrections)
             warnings.push_back(correction.message);
         side.image = created.image;
         side.values = Decoded(model, side.image, warnings);
     } else {
-        Loaded loaded = Load(model, imageBytes(name, io), {.followDisplay = false});
+        const Loaded loaded = Load(model, imageBytes(side.name, io), {.followDisplay = false});
         warnings = loaded.warnings;
         side.image = loaded.image;
         side.values = loaded.values;
     }
     report(io, warnings, false, tag + ": ");
-    return side;
 }
 
-std::string modelOfProfile(const std::vector<std::uint8_t>& content)
-{
-    if (!LooksLikeProfile(content))
-        return {};
-    // A profile names its model or inherits it; reading it fully settles that, so only a
-    // model named at the top is taken here and the rest is left to the full read.
-    const auto document = nlohmann::json::parse(content.begin(), content.end(), nullptr, false);
-    if (document.is_object() && document.contains("model") && document["model"].is_string())
-        return document["model"].get<std::string>();
-    return {};
-}
-
-int diff(const Io& io, const std::string& nameA, const std::string& nameB, std::string modelId)
+int diff(const Io& io, const std::string& nameA, const std::string& nameB,
+         const std::string& modelId)
 {
     if (nameA == "-" && nameB == "-")
         throw Error("only one of A and B can be standard input");
-    const std::vector<std::uint8_t> contentA = ReadInput(nameA, io.in);
-    const std::vector<std::uint8_t> contentB = ReadInput(nameB, io.in);
-    if (modelId.empty())
-        modelId = modelOfProfile(contentA);
-    if (modelId.empty())
-        modelId = modelOfProfile(contentB);
-    if (modelId.empty())
-        throw Error("diff needs --model MODEL when neither side is a profile naming its model");
-    const layout::Model& model = ModelNamed(io.models, modelId);
-    const Side a = sideOf(io, nameA, contentA, model, "A");
-    const Side b = sideOf(io, nameB, contentB, model, "B");
+    Side a = readSide(io, nameA);
+    Side b = readSide(io, nameB);
+    const layout::Model* model = modelId.empty() ? nullptr : &ModelNamed(io.models, modelId);
+    for (const Side* side : {&a, &b})
+        if (!model && side->profile)
+            model = side->profile->model;
+    if (!model)
+        throw Error("diff needs --model MODEL when neither side is a profile");
+    settle(io, a, *model, "A");
+    settle(io, b, *model, "B");
 
     std::array<std::uint8_t, CE2promData::kSize> explained{}; // bits told by a field line
     bool differ = false;
-    for (const layout::Field& field : model.fields) {
+    for (const layout::Field& field : model->fields) {
         const nlohmann::json valueA = ProfileValue(field, a.values);
         const nlohmann::json valueB = ProfileValue(field, b.values);
         if (valueA == valueB)
             continue;
         differ = true;
-        io.out << DisplayName(model, field) << " [" << PlaceText(field) << "]: A " << valueA.dump()
+        io.out << DisplayName(*model, field) << " [" << PlaceText(field) << "]: A " << valueA.dump()
                << ", B " << valueB.dump() << '\n';
         if (field.kind == layout::Kind::Text)
             continue;

@@ -262,12 +262,12 @@ Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> conte
 
 bool LooksLikeProfile(std::span<const std::uint8_t> content)
 {
-    for (std::uint8_t byte : content) {
-        if (std::isspace(byte))
-            continue;
-        return byte == '{';
-    }
-    return false;
+    // Cheap first: an image whose first byte happens to be '{' is rarely valid JSON too.
+    const auto first = std::find_if(content.begin(), content.end(),
+                                    [](std::uint8_t byte) { return !std::isspace(byte); });
+    if (first == content.end() || *first != '{')
+        return false;
+    return json::parse(content.begin(), content.end(), nullptr, false).is_object();
 }
 
 json ProfileValue(const layout::Field& field, const layout::Values& values)

@@ -43,7 +43,7 @@ Profile ReadProfile(const std::string& name, Models models, std::istream& in);
 Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> content,
                     Models models, std::istream& in);
 
-// Whether a file's content looks like a profile (a JSON object) rather than an image.
+// Whether a file's content is a profile (a JSON object) rather than an image.
 bool LooksLikeProfile(std::span<const std::uint8_t> content);
 
 // The value of one field read from its profile text (a JSON string; null: no selection

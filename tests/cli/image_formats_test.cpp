@@ -120,18 +120,4 @@ TEST(ImageFormats, MalformedSRecordsAreRefusedWithTheirLine)
               std::string::npos);
 }
 
-TEST(ImageFormats, DataBeyondTheImageIsRefused)
-{
-    std::string text;
-    for (int address = 0; address <= 0x100; address += 0x10) {
-        unsigned sum = 0x10 + (address >> 8) + (address & 0xFF);
-        char head[16];
-        std::snprintf(head, sizeof head, ":10%04X00", address);
-        char check[4];
-        std::snprintf(check, sizeof check, "%02X", (0x100 - ((sum + 16 * 0xFF) & 0xFF)) & 0xFF);
-        text += head + std::string(32, 'F') + check + "\n";
-    }
-    EXPECT_EQ(refusal(text + ":00000001FF\n"), "line 17: data past the end of the 256-byte image");
-}
-
 } // namespace

@@ -120,16 +120,4 @@ TEST(EveryModel, DecodeThenEncodeGivesBackEveryImageTheEditorCreates)
     }
 }
 
-TEST(EveryModel, DescribeNamesEveryFieldAndKey)
-{
-    for (const layout::Model* model : layout::AllModels()) {
-        const Result result = RunCommand({"describe", std::string(model->id)}, layout::AllModels());
-        EXPECT_EQ(result.code, 0);
-        for (const layout::Field& field : model->fields)
-            EXPECT_NE(result.out.find(std::string(field.label) + " [" + std::string(field.key) + "]"),
-                      std::string::npos)
-                << model->id << " " << field.key;
-    }
-}
-
 } // namespace

@@ -1,0 +1,347 @@
+#include "cli/commands.h"
+
+#include "cli/actions.h"
+#include "cli/error.h"
+#include "cli/files.h"
+#include "cli/image_formats.h"
+#include "cli/reference.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <ostream>
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kProgram = "hubquill-cli";
+
+struct Io {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    Models models;
+
+    void warn(const std::string& text) const
+    {
+        err << kProgram << ": warning: " << text << '\n';
+    }
+};
+
+std::vector<std::string> modelIds(Models models)
+{
+    std::vector<std::string> ids;
+    for (const layout::Model* model : models)
+        ids.push_back(std::string(model->id));
+    return ids;
+}
+
+std::string lines(const std::array<std::string, CE2promData::kLines>& listing)
+{
+    std::string text;
+    for (const std::string& line : listing)
+        text += line + "\n";
+    return text;
+}
+
+// Warnings that --strict turns into an error, before anything is written.
+void report(const Io& io, const std::vector<std::string>& warnings, bool strict,
+            const std::string& prefix = {})
+{
+    if (strict && !warnings.empty())
+        throw Error(prefix + warnings.front() + " (--strict: nothing written)");
+    for (const std::string& warning : warnings)
+        io.warn(prefix + warning);
+}
+
+std::vector<std::uint8_t> imageBytes(const std::string& name, const Io& io)
+{
+    const std::vector<std::uint8_t> content = ReadInput(name, io.in);
+    if (content.empty())
+        throw Error((name == "-" ? std::string("standard input") : name) + ": empty file");
+    if (LooksLikeProfile(content))
+        throw Error(name + ": this is a profile, not an image");
+    try {
+        return ImageBytesOf(content);
+    } catch (const Error& error) {
+        throw Error((name == "-" ? std::string("standard input") : name) + ", " + error.what());
+    }
+}
+
+// --- the commands ---------------------------------------------------------------------
+
+void listModels(const Io& io)
+{
+    std::size_t width = 0;
+    for (const layout::Model* model : io.models)
+        width = std::max(width, model->id.size());
+    for (const layout::Model* model : io.models)
+        io.out << model->id << std::string(width + 2 - model->id.size(), ' ')
+               << model->description << '\n';
+}
+
+struct EncodeOptions {
+    std::string profile;
+    std::string output;
+    std::string format = "bin";
+    std::string base; // an image whose load left the holder Create writes into
+    bool strict = false;
+};
+
+void encode(const Io& io, const EncodeOptions& options)
+{
+    if (options.profile == "-" && options.base == "-")
+        throw Error("only one of PROFILE and --base can be standard input");
+    const Profile profile = ReadProfile(options.profile, io.models, io.in);
+    std::vector<std::string> warnings = profile.warnings;
+    const CE2promData holder = options.base.empty()
+                                   ? CE2promData()
+                                   : LoadedHolder(*profile.model, imageBytes(options.base, io));
+    const Created created = Create(*profile.model, profile.values, holder);
+    for (const layout::Correction& correction : created.corrections)
+        warnings.push_back(correction.message);
+    report(io, warnings, options.strict);
+    const auto& bytes = created.image.bytes();
+    WriteOutput(options.output, Encoded(bytes, *FormatNamed(options.format)), io.out);
+}
+
+struct DecodeOptions {
+    std::string image;
+    std::string model;
+    std::string output;
+    bool strict = false;
+    bool keepModel = false;
+};
+
+void decode(const Io& io, const DecodeOptions& options)
+{
+    const layout::Model& model = ModelNamed(io.models, options.model);
+    const Loaded loaded = Load(model, imageBytes(options.image, io),
+                               {.strict = options.strict, .keepModel = options.keepModel});
+    if (loaded.model != &model && !loaded.templateAsked)
+        io.err << kProgram << ": note: the image names the " << loaded.model->name
+               << ", whose form shows it\n";
+    report(io, loaded.warnings, options.strict);
+    WriteOutput(options.output, ProfileOf(*loaded.model, loaded.values).dump(2) + "\n", io.out);
+}
+
+void dump(const Io& io, const std::string& name, const std::string& modelId)
+{
+    const std::vector<std::uint8_t> bytes = imageBytes(name, io);
+    if (!modelId.empty()) {
+        const Loaded loaded =
+            Load(ModelNamed(io.models, modelId), bytes, {.followDisplay = false});
+        report(io, loaded.warnings, false);
+        io.out << lines(ListingLines(loaded.image));
+        return;
+    }
+    if (bytes.size() > CE2promData::kSize)
+        io.warn(name + " holds " + std::to_string(bytes.size()) +
+                " bytes; the first 256 are listed");
+    CE2promData image;
+    image.CopyIn(bytes.data(), static_cast<int>(bytes.size()));
+    io.out << lines(ListingLines(image));
+}
+
+// One side of a diff: the image the editor holds after creating the profile or loading the
+// image, and the form that shows it.
+struct Side {
+    std::string name;
+    std::vector<std::uint8_t> content;
+    std::optional<Profile> profile;
+    CE2promData image;
+    layout::Values values;
+};
+
+Side readSide(const Io& io, const std::string& name)
+{
+    Side side{.name = name, .content = ReadInput(name, io.in)};
+    if (LooksLikeProfile(side.content))
+        side.profile = ReadProfile(name, side.content, io.models, io.in);
+    return side;
+}
+
+void settle(const Io& io, Side& side, const layout::Model& model, const std::string& tag)
+{
+    std::vector<std::string> warnings;
+    if (side.profile) {
+        if (side.profile->model != &model)
+            throw Error(side.name + " is a profile for " + std::string(side.profile->model->id) +
+                        ", not for " + std::string(model.id));
+        warnings = side.profile->warnings;
+        const Created created = Create(model, side.profile->values);
+        for (const layout::Correction& correction : created.corrections)
+            warnings.push_back(correction.message);
+        side.image = created.image;
+        side.values = Decoded(model, side.image, warnings);
+    } else {
+        const Loaded loaded = Load(model, imageBytes(side.name, io), {.followDisplay = false});
+        warnings = loaded.warnings;
+        side.image = loaded.image;
+        side.values = loaded.values;
+    }
+    report(io, warnings, false, tag + ": ");
+}
+
+int diff(const Io& io, const std::string& nameA, const std::string& nameB,
+         const std::string& modelId)
+{
+    if (nameA == "-" && nameB == "-")
+        throw Error("only one of A and B can be standard input");
+    Side a = readSide(io, nameA);
+    Side b = readSide(io, nameB);
+    const layout::Model* model = modelId.empty() ? nullptr : &ModelNamed(io.models, modelId);
+    for (const Side* side : {&a, &b})
+        if (!model && side->profile)
+            model = side->profile->model;
+    if (!model)
+        throw Error("diff needs --model MODEL when neither side is a profile");
+    settle(io, a, *model, "A");
+    settle(io, b, *model, "B");
+
+    std::array<std::uint8_t, CE2promData::kSize> explained{}; // bits told by a field line
+    bool differ = false;
+    for (const layout::Field& field : model->fields) {
+        const nlohmann::json valueA = ProfileValue(field, a.values);
+        const nlohmann::json valueB = ProfileValue(field, b.values);
+        if (valueA == valueB)
+            continue;
+        differ = true;
+        io.out << DisplayName(*model, field) << " [" << PlaceText(field) << "]: A " << valueA.dump()
+               << ", B " << valueB.dump() << '\n';
+        if (field.kind == layout::Kind::Text)
+            continue;
+        const layout::Place& place = field.place;
+        if (place.bits == 16) {
+            explained[place.offset] = 0xFF;
+            if (place.offset + 1u < explained.size())
+                explained[place.offset + 1u] = 0xFF;
+        } else {
+            explained[place.offset] |= static_cast<std::uint8_t>(place.mask() << place.lsb);
+        }
+    }
+    for (std::uint32_t offset = 0; offset < CE2promData::kSize; ++offset) {
+        const std::uint8_t byteA = a.image.GetByte(offset);
+        const std::uint8_t byteB = b.image.GetByte(offset);
+        if (((byteA ^ byteB) & ~explained[offset]) == 0)
+            continue;
+        differ = true;
+        io.out << layout::Format("byte 0x%02X (no field shows the difference): A %02X, B %02X\n",
+                                 offset, byteA, byteB);
+    }
+    return differ ? kExitFailure : kExitSuccess;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
+        std::ostream& err, Models models)
+{
+    const Io io{in, out, err, models};
+    const std::vector<std::string> ids = modelIds(models);
+
+    CLI::App app("HUBQUILL profiles and EEPROM images from the command line", kProgram);
+    app.set_version_flag("--version", std::string(kProgram) + " " + HUBQUILL_VERSION);
+    app.require_subcommand(1);
+
+    app.add_subcommand("models", "List the models, one line each");
+
+    std::string modelId;
+    std::string output;
+    auto* defaultsCommand = app.add_subcommand("defaults", "Print a model's default profile");
+    defaultsCommand->add_option("MODEL", modelId, "Model id")->required()->check(CLI::IsMember(ids));
+    defaultsCommand->add_option("-o,--output", output, "Write to FILE instead of standard output");
+
+    EncodeOptions encodeOptions;
+    auto* encodeCommand =
+        app.add_subcommand("encode", "Build the image the editor's Create builds from a profile");
+    encodeCommand->add_option("PROFILE", encodeOptions.profile, "Profile file, - for standard input")
+        ->required();
+    encodeCommand->add_option("-o,--output", encodeOptions.output,
+                              "Write to FILE (replaced atomically) instead of standard output");
+    encodeCommand->add_option("--format", encodeOptions.format, "bin (default), ihex or srec")
+        ->check(CLI::IsMember({"bin", "ihex", "srec"}));
+    encodeCommand->add_option("--base", encodeOptions.base,
+                              "Build over this image as the editor does after loading it: bytes "
+                              "the model does not write stay as loaded (default: erased, 0xFF)");
+    encodeCommand->add_flag("--strict", encodeOptions.strict,
+                            "A correction or cut value is an error; nothing is written");
+
+    DecodeOptions decodeOptions;
+    auto* decodeCommand =
+        app.add_subcommand("decode", "Print the profile the editor shows after loading an image");
+    decodeCommand->add_option("IMAGE", decodeOptions.image, "Image file (bin, ihex or srec), - for standard input")
+        ->required();
+    decodeCommand->add_option("-m,--model", decodeOptions.model, "Model id")
+        ->required()
+        ->check(CLI::IsMember(ids));
+    decodeCommand->add_option("-o,--output", decodeOptions.output, "Write to FILE instead of standard output");
+    decodeCommand->add_flag("--strict", decodeOptions.strict,
+                            "Any warning (image of another model, undecodable value) is an error");
+    decodeCommand->add_flag("--keep-model", decodeOptions.keepModel,
+                            "Answer No to a family editor's display-template question");
+
+    std::string image;
+    auto* dumpCommand = app.add_subcommand("dump", "Print the 16-line hex listing of an image");
+    dumpCommand->add_option("IMAGE", image, "Image file, - for standard input")->required();
+    dumpCommand->add_option("-m,--model", modelId, "List what this model's editor holds after a load")
+        ->check(CLI::IsMember(ids));
+
+    std::string nameA, nameB;
+    auto* diffCommand = app.add_subcommand("diff", "Show the fields (and bytes) in which A and B differ");
+    diffCommand->add_option("A", nameA, "Image or profile")->required();
+    diffCommand->add_option("B", nameB, "Image or profile")->required();
+    diffCommand->add_option("-m,--model", modelId, "Model id (optional when a profile names it)")
+        ->check(CLI::IsMember(ids));
+
+    auto* describeCommand = app.add_subcommand("describe", "Print a model's byte map");
+    describeCommand->add_option("MODEL", modelId, "Model id")->required()->check(CLI::IsMember(ids));
+
+    auto* keysCommand = app.add_subcommand(
+        "keys", "Print the profile keys of a model, or of all models (docs/profiles.md)");
+    keysCommand->add_option("MODEL", modelId, "Model id")->check(CLI::IsMember(ids));
+
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::Success&) {
+        if (app.get_option("--version")->count() > 0)
+            out << kProgram << ' ' << HUBQUILL_VERSION << '\n';
+        else
+            out << app.help();
+        return kExitSuccess;
+    } catch (const CLI::ParseError& error) {
+        err << kProgram << ": " << error.what() << "\nRun '" << kProgram
+            << " --help' for the commands and their options.\n";
+        return kExitUsage;
+    }
+
+    try {
+        if (app.got_subcommand("models")) {
+            listModels(io);
+        } else if (defaultsCommand->parsed()) {
+            WriteOutput(output, DefaultProfile(ModelNamed(models, modelId)).dump(2) + "\n", out);
+        } else if (encodeCommand->parsed()) {
+            encode(io, encodeOptions);
+        } else if (decodeCommand->parsed()) {
+            decode(io, decodeOptions);
+        } else if (dumpCommand->parsed()) {
+            dump(io, image, modelId);
+        } else if (diffCommand->parsed()) {
+            return diff(io, nameA, nameB, modelId);
+        } else if (describeCommand->parsed()) {
+            out << ByteMap(ModelNamed(models, modelId));
+        } else if (keysCommand->parsed()) {
+            out << (modelId.empty() ? KeysReference(models) : KeysSection(ModelNamed(models, modelId)));
+        }
+    } catch (const Error& error) {
+        err << kProgram << ": " << error.what() << '\n';
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+} // namespace cli

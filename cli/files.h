@@ -1,0 +1,22 @@
+#pragma once
+
+// Reading inputs and writing outputs for the commands. "-" names standard input; an output
+// without a name goes to standard output. A named output is replaced atomically, so a
+// failure leaves any file that was there as it was.
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+// The whole content of a file, or of `in` for "-". Throws cli::Error naming the file.
+std::vector<std::uint8_t> ReadInput(const std::string& name, std::istream& in);
+
+// Writes `content` to the named file, or to `out` when the name is empty. Throws
+// cli::Error when it fails.
+void WriteOutput(const std::string& name, std::string_view content, std::ostream& out);
+
+} // namespace cli

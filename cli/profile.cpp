@@ -1,0 +1,306 @@
+#include "cli/profile.h"
+
+#include "cli/error.h"
+#include "cli/files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace cli {
+
+namespace {
+
+std::string inQuotes(std::string_view text) { return json(std::string(text)).dump(); }
+
+std::string joined(const std::vector<std::string>& parts)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : ", ") + part;
+    return text;
+}
+
+std::string allowedItems(const layout::Field& field)
+{
+    std::vector<std::string> items;
+    for (std::string_view item : field.items)
+        items.push_back(inQuotes(item));
+    return joined(items);
+}
+
+// Form texts hold one byte per character (0x00 to 0xFF); profiles are UTF-8.
+std::string utf8Of(std::string_view bytes)
+{
+    std::string text;
+    for (unsigned char c : bytes) {
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else {
+            text += static_cast<char>(0xC0 | c >> 6);
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return text;
+}
+
+// nullopt when a character needs more than one byte. The JSON parser has already refused
+// malformed UTF-8.
+std::optional<std::string> singleBytesOf(std::string_view utf8)
+{
+    std::string bytes;
+    for (std::size_t at = 0; at < utf8.size(); ++at) {
+        const auto c = static_cast<unsigned char>(utf8[at]);
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else if ((c == 0xC2 || c == 0xC3) && at + 1 < utf8.size()) {
+            bytes += static_cast<char>((c & 0x03) << 6 | (static_cast<unsigned char>(utf8[++at]) & 0x3F));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return bytes;
+}
+
+// A hex text as a person types it into the box: optional blanks, an optional 0x, hex
+// digits. The form reads "12zz" as 12 and "zz" as 0 without a word; a profile saying so is
+// far more likely a slip than an intention, so it is refused.
+bool isHexText(std::string_view text)
+{
+    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.remove_prefix(2);
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    });
+}
+
+unsigned widthOf(const layout::Field& field) { return field.place.bits; }
+
+[[noreturn]] void badValue(const layout::Field& field, const std::string& what,
+                           const std::string& allowed)
+{
+    throw Error("key " + inQuotes(field.key) + ": " + what + "; allowed: " + allowed);
+}
+
+// One profile file as written: its model (may be empty when a base gives it) and its
+// field texts, after those of its bases.
+struct Layer {
+    std::string model;
+    std::string modelFrom; // the file that named the model
+    std::map<std::string, json, std::less<>> fields;
+};
+
+std::string shown(const std::string& name) { return name == "-" ? "standard input" : name; }
+
+Layer readLayer(const std::string& name, const std::vector<std::uint8_t>* given,
+                std::istream& in, Models models, std::vector<fs::path>& chain)
+{
+    if (name != "-") {
+        std::error_code error;
+        const fs::path identity = fs::weakly_canonical(fs::absolute(name), error);
+        if (std::find(chain.begin(), chain.end(), identity) != chain.end()) {
+            std::string loop;
+            for (const fs::path& link : chain)
+                loop += link.string() + " -> ";
+            throw Error("profiles extend each other in a cycle: " + loop + identity.string());
+        }
+        chain.push_back(identity);
+    }
+    const std::vector<std::uint8_t> content = given ? *given : ReadInput(name, in);
+    const json document = json::parse(content.begin(), content.end(), nullptr, false);
+    if (document.is_discarded())
+        throw Error(shown(name) + ": not valid JSON");
+    if (!document.is_object())
+        throw Error(shown(name) + ": a profile is a JSON object with \"model\" and \"fields\"");
+    for (const auto& [key, value] : document.items())
+        if (key != "model" && key != "fields" && key != "extends")
+            throw Error(shown(name) + ": unknown entry " + inQuotes(key) +
+                        "; allowed: \"model\", \"fields\", \"extends\"");
+
+    Layer layer;
+    if (document.contains("extends")) {
+        const json& base = document["extends"];
+        if (!base.is_string() || base.get<std::string>().empty())
+            throw Error(shown(name) + ": \"extends\" must name a profile file");
+        fs::path basePath(base.get<std::string>());
+        if (basePath.is_relative() && name != "-")
+            basePath = fs::path(name).parent_path() / basePath;
+        layer = readLayer(basePath.string(), nullptr, in, models, chain);
+    }
+    if (document.contains("model")) {
+        const json& model = document["model"];
+        if (!model.is_string())
+            throw Error(shown(name) + ": \"model\" must be a model id");
+        const std::string id = model.get<std::string>();
+        ModelNamed(models, id);
+        if (!layer.model.empty() && layer.model != id)
+            throw Error(shown(name) + " is for " + id + " but its base " + layer.modelFrom +
+                        " is for " + layer.model);
+        layer.model = id;
+        layer.modelFrom = shown(name);
+    }
+    if (layer.model.empty())
+        throw Error(shown(name) + ": no \"model\" (and no base that names one)");
+
+    const layout::Model& model = ModelNamed(models, layer.model);
+    if (document.contains("fields")) {
+        const json& fields = document["fields"];
+        if (!fields.is_object())
+            throw Error(shown(name) + ": \"fields\" must be an object of key: text");
+        for (const auto& [key, value] : fields.items()) {
+            if (!layout::FindField(model.fields, key)) {
+                std::vector<std::string> keys;
+                for (const layout::Field& field : model.fields)
+                    keys.push_back(std::string(field.key));
+                throw Error(shown(name) + ": unknown key " + inQuotes(key) + " for " +
+                            std::string(model.id) + "; allowed: " + joined(keys));
+            }
+            layer.fields[key] = value;
+        }
+    }
+    return layer;
+}
+
+} // namespace
+
+const layout::Model& ModelNamed(Models models, std::string_view id)
+{
+    std::vector<std::string> ids;
+    for (const layout::Model* model : models) {
+        if (model->id == id)
+            return *model;
+        ids.push_back(std::string(model->id));
+    }
+    throw Error("unknown model " + inQuotes(id) + "; allowed: " +
+                (ids.empty() ? std::string("none (no model is built in)") : joined(ids)));
+}
+
+std::string DisplayName(const layout::Model& model, const layout::Field& field)
+{
+    const auto sameLabel = std::count_if(model.fields.begin(), model.fields.end(),
+                                         [&](const layout::Field& other) {
+                                             return other.label == field.label;
+                                         });
+    std::string name(field.label);
+    if (sameLabel > 1 && !field.group.empty())
+        name = std::string(field.group) + ": " + name;
+    return name;
+}
+
+void ReadField(const layout::Model& model, const layout::Field& field, const json& text,
+               layout::Values& values, std::vector<std::string>& warnings)
+{
+    const std::string key(field.key);
+    if (field.kind == layout::Kind::Choice) {
+        if (text.is_null()) {
+            values.numbers[key] = layout::kNoSelection;
+            return;
+        }
+        const auto index =
+            text.is_string() ? layout::ReadChoice(field, text.get<std::string>()) : std::nullopt;
+        if (!index)
+            badValue(field, text.dump() + " is not one of its items", allowedItems(field));
+        values.numbers[key] = *index;
+        return;
+    }
+    if (!text.is_string())
+        badValue(field, text.dump() + " is not a text",
+                 field.kind == layout::Kind::Hex ? "a hex text such as " + inQuotes(field.defaultText)
+                                                 : "a text");
+    const std::string typed = text.get<std::string>();
+    if (field.kind == layout::Kind::Text) {
+        const auto bytes = singleBytesOf(typed);
+        if (!bytes)
+            badValue(field, inQuotes(typed) + " holds a character the image cannot store",
+                     "characters U+0000 to U+00FF");
+        values.texts[key] = *bytes;
+        return;
+    }
+    const std::string allowed = "hex digits, optionally after 0x, at most " +
+                                std::to_string(model.hexTextLimit) + " characters, such as " +
+                                inQuotes(field.defaultText);
+    if (!isHexText(typed))
+        badValue(field, inQuotes(typed) + " is not a hex number", allowed);
+    if (typed.size() > model.hexTextLimit)
+        badValue(field, inQuotes(typed) + " is longer than the form's box takes", allowed);
+    const std::uint32_t number = layout::ReadHexText(model, typed);
+    if (number > field.place.mask())
+        warnings.push_back("key " + inQuotes(key) + ": " + inQuotes(typed) + " is wider than " +
+                           std::to_string(widthOf(field)) + " bits; the image keeps " +
+                           layout::Format("%X", number & field.place.mask()));
+    values.numbers[key] = number;
+}
+
+Profile ReadProfile(const std::string& name, Models models, std::istream& in)
+{
+    return ReadProfile(name, ReadInput(name, in), models, in);
+}
+
+Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> content,
+                    Models models, std::istream& in)
+{
+    std::vector<fs::path> chain;
+    const std::vector<std::uint8_t> top(content.begin(), content.end());
+    const Layer layer = readLayer(name, &top, in, models, chain);
+    Profile profile;
+    profile.model = &ModelNamed(models, layer.model);
+    profile.values = layout::DefaultValues(*profile.model);
+    for (const auto& [key, text] : layer.fields)
+        ReadField(*profile.model, *layout::FindField(profile.model->fields, key), text,
+                  profile.values, profile.warnings);
+    return profile;
+}
+
+bool LooksLikeProfile(std::span<const std::uint8_t> content)
+{
+    // Cheap first: an image whose first byte happens to be '{' is rarely valid JSON too.
+    const auto first = std::find_if(content.begin(), content.end(),
+                                    [](std::uint8_t byte) { return !std::isspace(byte); });
+    if (first == content.end() || *first != '{')
+        return false;
+    return json::parse(content.begin(), content.end(), nullptr, false).is_object();
+}
+
+json ProfileValue(const layout::Field& field, const layout::Values& values)
+{
+    if (field.kind == layout::Kind::Choice) {
+        const std::int64_t index = values.number(field.key, layout::kNoSelection);
+        if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
+            return nullptr;
+    }
+    const std::string text = layout::ShowValue(field, values);
+    return field.kind == layout::Kind::Text ? utf8Of(text) : text;
+}
+
+nlohmann::ordered_json DefaultProfile(const layout::Model& model)
+{
+    nlohmann::ordered_json profile;
+    profile["model"] = std::string(model.id);
+    profile["fields"] = nlohmann::ordered_json::object();
+    for (const layout::Field& field : model.fields)
+        profile["fields"][std::string(field.key)] =
+            field.kind == layout::Kind::Text ? utf8Of(field.defaultText)
+                                             : std::string(field.defaultText);
+    return profile;
+}
+
+nlohmann::ordered_json ProfileOf(const layout::Model& model, const layout::Values& values)
+{
+    nlohmann::ordered_json profile;
+    profile["model"] = std::string(model.id);
+    profile["fields"] = nlohmann::ordered_json::object();
+    for (const layout::Field& field : model.fields)
+        profile["fields"][std::string(field.key)] = ProfileValue(field, values);
+    return profile;
+}
+
+} // namespace cli

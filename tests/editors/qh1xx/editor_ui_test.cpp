@@ -73,7 +73,6 @@ TEST_F(Qh1xxEditorTest, DefaultsThenCreateForEachModel)
     open("QH107");
     EXPECT_EQ(ChoiceItems(form(), "Device ID"),
               (QStringList{"QH404", "QH102", "QH103", "QH104", "QH107"}));
-    EXPECT_EQ(Text(form(), "Output File Name"), "nv.bin");
     for (const QString& name : kModels) {
         Select(form(), "Device ID", name);
         // The default images themselves are pinned byte for byte by the layout test.
@@ -84,7 +83,6 @@ TEST_F(Qh1xxEditorTest, DefaultsThenCreateForEachModel)
         EXPECT_EQ(file, Bytes(expected.bytes().begin(), expected.bytes().end())) << model.id;
         EXPECT_EQ(Bytes(file.begin() + 16, file.end()), Bytes(240, 0xFF));
     }
-    EXPECT_EQ(Listing(form()).size(), 16);
     EXPECT_EQ(Listing(form()).value(0), "00: 7A 7A 07 01 00 00 1C 90 00 00 00 01 01 01 01 32");
     EXPECT_TRUE(messages().empty());
 }
@@ -163,7 +161,6 @@ TEST_F(Qh1xxEditorTest, HexTextsTheEditablePidListAndEnter)
     QLineEdit* pid = ChoiceByLabel(form(), "PID (Hex)")->lineEdit();
     pid->selectAll();
     QTest::keyClicks(pid, "0abc");
-    Type(form(), "Self Power|Max Power (Hex)", "1FF");
     Type(form(), "VID (Hex)", "0x123456789");
     EXPECT_EQ(Text(form(), "VID (Hex)"), "0x12345") << "the box takes seven";
 
@@ -183,7 +180,6 @@ TEST_F(Qh1xxEditorTest, HexTextsTheEditablePidListAndEnter)
     EXPECT_EQ(ChoiceItems(form(), "PID (Hex)"), (QStringList{"0103", "0104"}));
     const Bytes image = create();
     EXPECT_EQ(Bytes(image.begin(), image.begin() + 4), (Bytes{0x45, 0x23, 0xBC, 0x0A}));
-    EXPECT_EQ(image[11], 0xFF);
 }
 
 TEST_F(Qh1xxEditorTest, LoadShowsTheImageInTheFormOfItsModelUnlessRefused)

@@ -1,9 +1,7 @@
 #pragma once
 
-// Helpers for the command-line tests: a temporary folder of files, the commands run in the
-// test process (over any list of models), and the built program run as a user runs it.
-
-#include "cli/commands.h"
+// The built program run as a user runs it: through the shell, in a folder that holds its
+// input and output files.
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,51 +10,33 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace cli_testing {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "hubquill-cli-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
-    ~TempFolder()
-    {
-        std::error_code error;
-        fs::remove_all(m_path, error);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+inline std::string ReadFile(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
-    std::string path(const std::string& name) const { return (m_path / name).string(); }
-    const fs::path& root() const { return m_path; }
+inline void WriteFile(const fs::path& path, const std::string& content)
+{
+    if (path.has_parent_path())
+        fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
 
-    std::string write(const std::string& name, const std::string& content) const
-    {
-        fs::create_directories((m_path / name).parent_path());
-        std::ofstream(m_path / name, std::ios::binary) << content;
-        return path(name);
-    }
-    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const
-    {
-        return write(name, std::string(bytes.begin(), bytes.end()));
-    }
-    std::string read(const std::string& name) const
-    {
-        std::ifstream file(m_path / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
-    bool exists(const std::string& name) const { return fs::exists(m_path / name); }
-
-private:
-    fs::path m_path;
-};
+inline std::vector<std::string> LinesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
 
 struct Result {
     int code = -1;
@@ -64,40 +44,50 @@ struct Result {
     std::string err;
 };
 
-// The commands in this process.
-inline Result RunCommand(const std::vector<std::string>& arguments, cli::Models models,
-                  const std::string& input = {})
+// " | hubquill-cli ARGUMENTS": a second run of the program reading the first one's output.
+inline std::string Pipe(const std::string& arguments)
 {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    Result result;
-    result.code = cli::Run(arguments, in, out, err, models);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+    return " | '" + std::string(HUBQUILL_CLI_PATH) + "' " + arguments;
 }
 
-// The built program, through the shell, in `folder` (which holds its input and output).
-inline Result RunProgram(const TempFolder& folder, const std::string& arguments,
+inline Result RunProgram(const fs::path& folder, const std::string& arguments,
                          const std::string& input = {})
 {
-    folder.write(".stdin", input);
-    // The braces let `arguments` pipe into a second run of the program.
-    const std::string command = "cd '" + folder.root().string() + "' && { '" +
-                                std::string(HUBQUILL_CLI_PATH) + "' " + arguments +
-                                "; } <.stdin >.stdout 2>.stderr";
+    WriteFile(folder / ".stdin", input);
+    const std::string command = "cd '" + folder.string() + "' && { '" + HUBQUILL_CLI_PATH +
+                                "' " + arguments + "; } <.stdin >.stdout 2>.stderr";
     const int status = std::system(command.c_str());
-    Result result;
-    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = folder.read(".stdout");
-    result.err = folder.read(".stderr");
-    return result;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(folder / ".stdout"),
+            ReadFile(folder / ".stderr")};
 }
 
-inline std::string Text(const std::array<std::uint8_t, 256>& bytes)
-{
-    return {bytes.begin(), bytes.end()};
-}
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "hubquill-cli-XXXXXX").string();
+        m_root = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
+    }
+    ~TempFolder()
+    {
+        std::error_code error;
+        fs::remove_all(m_root, error);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string read(const std::string& name) const { return ReadFile(m_root / name); }
+    void write(const std::string& name, const std::string& content) const
+    {
+        WriteFile(m_root / name, content);
+    }
+    Result run(const std::string& arguments, const std::string& input = {}) const
+    {
+        return RunProgram(m_root, arguments, input);
+    }
+
+private:
+    fs::path m_root;
+};
 
 } // namespace cli_testing

@@ -1,11 +1,10 @@
-// The editors and the command-line tool side by side: the same form state gives the same
-// file and the same messages, and a loaded image shows the same values and is created
-// again as the same file. The editors are driven as a user drives them, the tool is the
-// built program.
+// The editors and the command-line tool side by side, each driven as its user drives it:
+// the same form state gives the same file and the same messages; a loaded image shows the
+// same values and listing and is created again as the same file; and decode then encode
+// gives back every file the editor creates.
 
 #include "app/main_window.h"
-#include "editors/qh1xx/qh1xx_editor.h"
-#include "image/e2prom_data.h"
+#include "cli/profile.h"
 #include "layout/model.h"
 #include "platform/modeless_editor.h"
 #include "support/ui_fixture.h"
@@ -22,19 +21,16 @@
 #include <random>
 
 using namespace testing_support;
+using cli_testing::LinesOf;
+using cli_testing::Pipe;
+using cli_testing::ReadFile;
 using cli_testing::Result;
-using cli_testing::RunProgram;
-using cli_testing::TempFolder;
-using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-const layout::Model& ModelNamed(std::string_view id)
+const layout::Model& ModelNamed(const std::string& id)
 {
-    const layout::Model* model = layout::FindModel(id);
-    if (!model)
-        throw std::runtime_error(std::string(id) + " is not built in");
-    return *model;
+    return cli::ModelNamed(layout::AllModels(), id);
 }
 
 // The profile of what a form shows: each field's widget is named after its key. A choice
@@ -46,10 +42,8 @@ nlohmann::json FormProfile(QWidget* form, const layout::Model& model)
         const QString key = QString::fromUtf8(field.key.data(), static_cast<int>(field.key.size()));
         nlohmann::json& value = profile["fields"][std::string(field.key)];
         if (const auto* list = form->findChild<QComboBox*>(key)) {
-            if (field.kind != layout::Kind::Choice)
+            if (field.kind != layout::Kind::Choice || list->currentIndex() >= 0)
                 value = list->currentText().toStdString(); // an editable list: its text
-            else if (list->currentIndex() >= 0)
-                value = list->currentText().toStdString();
         } else if (const auto* box = form->findChild<QLineEdit*>(key)) {
             value = box->text().toStdString();
         } else {
@@ -68,44 +62,34 @@ std::vector<std::string> Warnings(const std::vector<QString>& messages)
     return lines;
 }
 
-std::vector<std::string> LinesOf(const std::string& text)
+// The file as the tool gives it back without a base: the bytes the model never writes erased.
+std::string Erased(std::string image, const layout::Model& model)
 {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::string FileText(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
-
-// An editor window as the user has it, and the widget its form is in.
-struct Editor {
-    std::unique_ptr<QWidget> window;
-    QWidget* form = nullptr;
-};
-
-Editor OpenQh404()
-{
-    auto window = std::make_unique<CHUBQUILLDlg>();
-    window->setModelessFactory(
-        [](int, CHUBQUILLDlg& owner) { return new platform::ModelessEditor(&owner); });
-    QWidget* form = window.get();
-    return {std::move(window), form};
-}
-
-Editor OpenQh1xx(int modelIndex)
-{
-    auto editor = std::make_unique<CE2PromQH1XX>();
-    editor->SetModel(modelIndex);
-    editor->Create();
-    editor->show();
-    QWidget* form = editor.get();
-    return {std::move(editor), form};
+    for (const layout::UnusedBytes& range : model.unused)
+        for (unsigned offset = range.first; offset <= range.last; ++offset)
+            image[offset] = '\xFF';
+    return image;
 }
 
 class EditorsAndCliAgree : public UiTest {
 protected:
+    // The model's editor as the user opens it from the main window's model list.
+    QWidget* open(const layout::Model& model)
+    {
+        window = std::make_unique<CHUBQUILLDlg>();
+        window->show();
+        Select(window.get(), QStringLiteral("Device ID"),
+               QString::fromUtf8(model.name.data(), static_cast<int>(model.name.size())));
+        if (window->childEditor())
+            return window->childEditor();
+        return window.get();
+    }
+
+    Result cli(const std::string& arguments, const std::string& input = {})
+    {
+        return cli_testing::RunProgram(cli_testing::fs::current_path(), arguments, input);
+    }
+
     std::vector<QString> takeMessages()
     {
         std::vector<QString> texts = services.texts();
@@ -113,101 +97,107 @@ protected:
         return texts;
     }
 
-    // Loads `name` as the user does, answering the editor's questions as the tool does.
-    void load(QWidget* form, const layout::Model& model, const Bytes& bytes)
+    // Decode then encode gives back the file the editor created (`shown` made it).
+    void expectRoundTrip(const layout::Model& opened, const layout::Model& shown)
     {
-        writeFile("in.bin", bytes);
-        CE2promData loaded;
-        loaded.CopyIn(bytes.data(), model.loadSize);
-        if (model.foreignImageQuestion && model.foreignImageQuestion(loaded))
-            services.answerNext(platform::Answer::Ok);
-        if (model.chooseDisplayModel) {
-            const layout::DisplayChoice choice = model.chooseDisplayModel(loaded, model);
-            if (!choice.model && !choice.question.empty())
-                services.answerNext(platform::Answer::Yes);
-        }
-        Type(form, QStringLiteral("Binary Input File to Load:"), pathOf("in.bin"));
-        Click(form, QStringLiteral("LOAD from FILE"));
+        const Result result = cli("decode nv.bin -m " + std::string(opened.id) + Pipe("encode -"));
+        EXPECT_EQ(result.code, 0) << result.err;
+        EXPECT_EQ(result.out, Erased(ReadFile("nv.bin"), shown));
     }
 
     // The form as the user left it, as a profile: the tool builds the file the editor
-    // builds from it and tells the same corrections (after its own notes on the profile).
-    void createBothWays(QWidget* form, const layout::Model& model,
-                        const std::vector<std::string>& profileNotes)
+    // builds from it and tells the same corrections, after its note on the "1FF" typed
+    // into `wideKey` (the form keeps FF).
+    void createBothWays(QWidget* form, const layout::Model& model, const std::string& wideKey)
     {
         takeMessages();
-        cli.write("form.json", FormProfile(form, model).dump());
+        cli_testing::WriteFile("form.json", FormProfile(form, model).dump());
         Click(form, QStringLiteral("Create EEPROM File"));
-        const std::vector<QString> messages = takeMessages();
-        EXPECT_FALSE(messages.empty()) << "the edits were meant to make the editor correct some";
+        const std::vector<std::string> warnings = Warnings(takeMessages());
+        EXPECT_FALSE(warnings.empty()) << "the edits were meant to make the editor correct some";
 
-        const Result result = RunProgram(cli, "encode form.json");
+        const Result result = cli("encode form.json");
         EXPECT_EQ(result.code, 0);
-        EXPECT_EQ(result.out, FileText(readFile("nv.bin")));
-        std::vector<std::string> expected = profileNotes;
-        for (const std::string& line : Warnings(messages))
-            expected.push_back(line);
+        EXPECT_EQ(result.out, ReadFile("nv.bin"));
+        std::vector<std::string> expected{"hubquill-cli: warning: key \"" + wideKey +
+                                          "\": \"1FF\" is wider than 8 bits; the image keeps FF"};
+        expected.insert(expected.end(), warnings.begin(), warnings.end());
         EXPECT_EQ(LinesOf(result.err), expected);
-        EXPECT_EQ(RunProgram(cli, "encode form.json --strict").code, 1);
+        EXPECT_EQ(cli("encode form.json --strict").code, 1);
+        expectRoundTrip(model, model);
     }
 
     // Random images (shaped so the editor's questions come up too) loaded then created in
-    // a freshly opened editor, against decode then encode.
-    void loadThenCreateBothWays(const std::function<Editor()>& open, const layout::Model& model,
-                                const std::function<void(Bytes&, int round)>& shape, int rounds)
+    // a freshly opened editor, against decode then encode over the loaded file.
+    void loadThenCreateBothWays(const layout::Model& model,
+                                const std::function<void(std::string&, int round)>& shape, int rounds)
     {
         std::mt19937 generator(0x5EED);
         const std::string id(model.id);
         for (int round = 0; round < rounds; ++round) {
             SCOPED_TRACE(id + " round " + std::to_string(round));
-            Bytes bytes(256);
+            std::string bytes(256, '\0');
             for (auto& byte : bytes)
-                byte = static_cast<unsigned char>(generator());
+                byte = static_cast<char>(generator());
             shape(bytes, round);
+            cli_testing::WriteFile("in.bin", bytes);
 
-            Editor editor = open();
-            load(editor.form, model, bytes);
-            const std::vector<QString> loadMessages = takeMessages();
-
-            cli.write("in.bin", FileText(bytes));
-            const Result decoded = RunProgram(cli, "decode in.bin --model " + id);
+            QWidget* form = open(model);
+            takeMessages();
+            const Result decoded = cli("decode in.bin --model " + id);
             ASSERT_EQ(decoded.code, 0) << decoded.err;
+            // The editor asks what the tool told, and is answered as the tool answered.
+            std::vector<std::string> told;
+            for (const std::string& line : LinesOf(decoded.err)) {
+                if (line.find("whose form shows it") != std::string::npos)
+                    continue; // the tool's own note
+                told.push_back(line.substr(0, line.find(" [answered")));
+                if (line.ends_with("[answered OK]"))
+                    services.answerNext(platform::Answer::Ok);
+                else if (line.ends_with("[answered Yes]"))
+                    services.answerNext(platform::Answer::Yes);
+            }
+            Type(form, QStringLiteral("Binary Input File to Load:"), pathOf("in.bin"));
+            Click(form, QStringLiteral("LOAD from FILE"));
+            EXPECT_EQ(told, Warnings(takeMessages()));
             const nlohmann::json profile = nlohmann::json::parse(decoded.out);
             const layout::Model& shown = ModelNamed(profile["model"].get<std::string>());
-            EXPECT_EQ(ChoiceText(editor.form, "Device ID").toStdString(), shown.name);
-            EXPECT_EQ(profile, FormProfile(editor.form, shown));
-            std::vector<std::string> told;
-            for (const std::string& line : LinesOf(decoded.err))
-                if (line.find("whose form shows it") == std::string::npos) // the tool's own note
-                    told.push_back(line.substr(0, line.find(" [answered")));
-            EXPECT_EQ(told, Warnings(loadMessages));
+            EXPECT_EQ(ChoiceText(form, "Device ID").toStdString(), shown.name);
+            EXPECT_EQ(profile, FormProfile(form, shown));
+            EXPECT_EQ(cli("dump in.bin --model " + id).out,
+                      Listing(form).join('\n').toStdString() + "\n");
 
-            Click(editor.form, QStringLiteral("Create EEPROM File"));
+            Click(form, QStringLiteral("Create EEPROM File"));
             const std::vector<QString> createMessages = takeMessages();
-            const std::string created = FileText(readFile("nv.bin"));
-
             // The editor creates into the holder its load filled; --base says the same.
-            const Result encoded = RunProgram(cli, "encode - --base in.bin", decoded.out);
+            const Result encoded = cli("encode - --base in.bin", decoded.out);
             ASSERT_EQ(encoded.code, 0) << encoded.err;
-            EXPECT_EQ(encoded.out, created);
+            EXPECT_EQ(encoded.out, ReadFile("nv.bin"));
             EXPECT_EQ(LinesOf(encoded.err), Warnings(createMessages));
-
-            // Without a base the bytes the model never writes are those of a fresh holder.
-            std::string erased = created;
-            for (const layout::UnusedBytes& range : shown.unused)
-                for (unsigned offset = range.first; offset <= range.last; ++offset)
-                    erased[offset] = '\xFF';
-            EXPECT_EQ(RunProgram(cli, "encode -", decoded.out).out, erased);
+            expectRoundTrip(model, shown);
         }
     }
 
-    TempFolder cli;
+    std::unique_ptr<CHUBQUILLDlg> window;
 };
 
-TEST_F(EditorsAndCliAgree, Qh404FormStateAndProfileCreateTheSameFile)
+TEST_F(EditorsAndCliAgree, EveryModelsDefaultsEncodeToTheEditorsCreate)
 {
-    Editor editor = OpenQh404();
-    QWidget* form = editor.form;
+    for (const layout::Model* model : layout::AllModels()) {
+        const std::string id(model->id);
+        SCOPED_TRACE(id);
+        Click(open(*model), QStringLiteral("Create EEPROM File"));
+        const Result result = cli("defaults " + id + Pipe("encode -"));
+        EXPECT_EQ(result.code, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.out, ReadFile("nv.bin"));
+        expectRoundTrip(*model, *model);
+    }
+}
+
+TEST_F(EditorsAndCliAgree, FormStatesAndTheirProfilesCreateTheSameFile)
+{
+    QWidget* form = open(ModelNamed("qh404"));
     Select(form, "Self-/Bus-Power", "Bus-Power");
     Select(form, "Current Sensing", "Gang");
     Select(form, "Port 2 Non-Removable", "Non-Removeable");
@@ -216,15 +206,9 @@ TEST_F(EditorsAndCliAgree, Qh404FormStateAndProfileCreateTheSameFile)
     Type(form, "VID (hex)", " 0x1f");
     Type(form, "DID (hex)", "beef");
     Type(form, "Power-On Timer (hex)", "1FF");
-    createBothWays(form, ModelNamed("qh404"),
-                   {"hubquill-cli: warning: key \"power_on_timer\": \"1FF\" is wider than 8 "
-                    "bits; the image keeps FF"});
-}
+    createBothWays(form, ModelNamed("qh404"), "power_on_timer");
 
-TEST_F(EditorsAndCliAgree, Qh1xxFormStateAndProfileCreateTheSameFile)
-{
-    Editor editor = OpenQh1xx(4);
-    QWidget* form = editor.form;
+    form = open(ModelNamed("qh107"));
     Select(form, "Self-/Bus-Power", "Self-Power");
     Select(form, "Non Removable Device|Port 5 Non-Removable", "Non-Removeable");
     Select(form, "Compound Device", "No");
@@ -233,16 +217,14 @@ TEST_F(EditorsAndCliAgree, Qh1xxFormStateAndProfileCreateTheSameFile)
     Select(form, "Over-Current Timer", "0.1ms");
     Type(form, "Self Power|Max Power (Hex)", "1FF");
     Type(form, "DID (Hex)", "0x0c");
-    createBothWays(form, ModelNamed("qh107"),
-                   {"hubquill-cli: warning: key \"self_max_power\": \"1FF\" is wider than 8 "
-                    "bits; the image keeps FF"});
+    createBothWays(form, ModelNamed("qh107"), "self_max_power");
 }
 
 TEST_F(EditorsAndCliAgree, Qh404LoadThenCreateOfRandomImages)
 {
-    loadThenCreateBothWays(OpenQh404, ModelNamed("qh404"), [](Bytes& bytes, int round) {
+    loadThenCreateBothWays(ModelNamed("qh404"), [](std::string& bytes, int round) {
         if (round % 2 == 0)
-            bytes[2] = 0xA7, bytes[3] = 0x00; // half of them pass the model check
+            bytes[2] = '\xA7', bytes[3] = 0x00; // half of them pass the model check
     }, 16);
 }
 
@@ -250,18 +232,13 @@ TEST_F(EditorsAndCliAgree, Qh1xxLoadThenCreateOfRandomImages)
 {
     // Every form of the family opened, images naming each model, the QH105 and QH106 and
     // no model at all, and now and then of another family.
-    static constexpr unsigned char kModelBytes[] = {0x02, 0x03, 0x04, 0x07, 0x05, 0x06, 0x09};
-    for (int index = 1; index <= 4; ++index) {
-        const layout::Model& model = ModelNamed(std::array{"qh102", "qh103", "qh104", "qh107"}
-                                                    [static_cast<std::size_t>(index - 1)]);
-        loadThenCreateBothWays([index] { return OpenQh1xx(index); }, model,
-                               [](Bytes& bytes, int round) {
-                                   bytes[2] = kModelBytes[round % std::size(kModelBytes)];
-                                   if (round % 5 != 4)
-                                       bytes[3] = 0x01;
-                               },
-                               10);
-    }
+    static constexpr char kModelBytes[] = {0x02, 0x03, 0x04, 0x07, 0x05, 0x06, 0x09};
+    for (const char* id : {"qh102", "qh103", "qh104", "qh107"})
+        loadThenCreateBothWays(ModelNamed(id), [](std::string& bytes, int round) {
+            bytes[2] = kModelBytes[round % std::size(kModelBytes)];
+            if (round % 5 != 4)
+                bytes[3] = 0x01;
+        }, 10);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
+#include "app/sheet_editors.h"
+#include "editors/registry.h"
 #include "editors/qh1xx/qh1xx_editor.h"
 #include "editors/qh404/qh404_form.h"
 #include "image/e2prom_data.h"
@@ -29,9 +31,9 @@ CHUBQUILLDlg::CHUBQUILLDlg(QWidget* parent)
 {
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     buildWindow();
-    m_form->filePanel().outputName()->setText(QStringLiteral("nv.bin"));
-    for (const ModelEntry& entry : kModelEntries)
-        m_modelList->addItem(platform::ToQString(entry.text));
+    m_form->filePanel().setInitialNames();
+    for (const layout::Model* model : editors::AllModels())
+        m_modelList->addItem(platform::ToQString(model->name));
     m_modelList->setCurrentIndex(0);
     InitForm();
 }
@@ -83,28 +85,23 @@ void CHUBQUILLDlg::OnBnClickedAbout()
 
 void CHUBQUILLDlg::dispatchModel(int index)
 {
-    if (index < 0 || index >= static_cast<int>(kModelEntries.size())) {
+    const std::span<const layout::Model* const> models = editors::AllModels();
+    if (index < 0 || static_cast<std::size_t>(index) >= models.size()) {
         platform::Notice(this, QStringLiteral("Selection is not yet implemented"));
         return;
     }
-    const ModelEntry& entry = kModelEntries[static_cast<std::size_t>(index)];
-    switch (entry.editor) {
-    case EditorKind::MainForm:
+    const layout::Model& model = *models[static_cast<std::size_t>(index)];
+    if (index == 0)
         InitForm();
-        break;
-    case EditorKind::Modeless:
-        openModeless(entry);
-        break;
-    case EditorKind::Sheet:
-        openSheet(entry);
-        break;
-    }
+    else if (model.family == "qh1xx")
+        openModeless(model);
+    else
+        openSheet(model);
 }
 
-void CHUBQUILLDlg::openModeless(const ModelEntry& entry)
+void CHUBQUILLDlg::openModeless(const layout::Model& model)
 {
-    platform::ModelessEditor* editor =
-        m_modelessFactory ? m_modelessFactory(entry.index, *this) : nullptr;
+    platform::ModelessEditor* editor = m_modelessFactory ? m_modelessFactory(model, *this) : nullptr;
     if (!editor) {
         platform::Notice(this, QStringLiteral("Failed to create child dialog E2PromQH1XX"));
         return;
@@ -122,10 +119,14 @@ void CHUBQUILLDlg::openModeless(const ModelEntry& entry)
     m_bBackToMain = false;
 }
 
-void CHUBQUILLDlg::openSheet(const ModelEntry& entry)
+// The sheet runs over the window, which takes no input meanwhile; when it is left, the
+// model list goes back to its first entry and the QH404 form keeps its contents.
+void CHUBQUILLDlg::openSheet(const layout::Model& model)
 {
-    platform::Notice(this, QStringLiteral("The %1 editor is not part of this build yet.")
-                               .arg(platform::ToQString(entry.text)));
+    m_sheet = OpenSheetEditor(model, *this, [this] { SelectModel(0); });
+    if (!m_sheet)
+        platform::Notice(this, QStringLiteral("The %1 editor is not part of this build yet.")
+                                   .arg(platform::ToQString(model.name)));
 }
 
 void CHUBQUILLDlg::OnBackToMain() { m_bBackToMain = true; }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/model_table.h"
 #include "platform/modeless_editor.h"
+#include "platform/sheet.h"
 
 #include <QPointer>
 
@@ -14,20 +14,25 @@ class QComboBox;
 class QVBoxLayout;
 class Qh404Form;
 
+namespace layout {
+struct Model;
+}
 
 // The main window: the model selector, and at the same time the QH404 editor.
 class CHUBQUILLDlg : public platform::Dialog {
     Q_OBJECT
 public:
-    // Opens the modeless editor for a model index; answers nullptr when it cannot.
+    // Opens the modeless editor for a model; answers nullptr when it cannot.
     using ModelessFactory =
-        std::function<platform::ModelessEditor*(int modelIndex, CHUBQUILLDlg& owner)>;
+        std::function<platform::ModelessEditor*(const layout::Model& model, CHUBQUILLDlg& owner)>;
 
     explicit CHUBQUILLDlg(QWidget* parent = nullptr);
     ~CHUBQUILLDlg() override;
 
     QComboBox* modelList() const { return m_modelList; }
     platform::ModelessEditor* childEditor() const { return m_pChildDlg; }
+    // The two-page editor running over the window, if any.
+    platform::Sheet* sheet() const { return m_sheet; }
     bool backToMainRequested() const { return m_bBackToMain; }
 
     // Selects a model entry as code does: no editor starts, the forms keep their contents.
@@ -46,8 +51,8 @@ protected:
 private:
     void buildWindow();
     void dispatchModel(int index);
-    void openModeless(const ModelEntry& entry);
-    void openSheet(const ModelEntry& entry);
+    void openModeless(const layout::Model& model);
+    void openSheet(const layout::Model& model);
     void InitForm();
     void endProgram();
     void discardChildEditor();
@@ -58,6 +63,7 @@ private:
     std::unique_ptr<CE2promData> m_pE2promData;
     std::unique_ptr<CFileManager> m_pFileManager;
     QPointer<platform::ModelessEditor> m_pChildDlg;
+    QPointer<platform::Sheet> m_sheet;
     bool m_bBackToMain = false;
     ModelessFactory m_modelessFactory;
 };

@@ -7,10 +7,11 @@ namespace cli {
 Created Create(const layout::Model& model, const layout::Values& values,
                const CE2promData& holder)
 {
-    Created created;
-    created.image = holder;
-    if (model.encode)
-        created.corrections = model.encode(values, created.image).corrections;
+    if (const std::optional<layout::Refusal> refusal = layout::RefuseCreate(model, values))
+        throw Error(refusal->message + " (key \"" +
+                    std::string(model.fields[refusal->field].key) + "\"; nothing written)");
+    Created created{holder, {}};
+    created.corrections = layout::Create(model, values, created.image).corrections;
     return created;
 }
 
@@ -18,13 +19,8 @@ layout::Values Decoded(const layout::Model& model, const CE2promData& image,
                        std::vector<std::string>& warnings)
 {
     layout::Values values = layout::DefaultValues(model);
-    if (!model.decode)
-        return values;
-    layout::DecodeResult decoded = model.decode(image);
-    for (auto& [key, number] : decoded.values.numbers)
-        values.numbers[key] = number;
-    for (auto& [key, text] : decoded.values.texts)
-        values.texts[key] = text;
+    const layout::DecodeResult decoded = model.decode(model, image);
+    values.overlay(decoded.values);
     for (const layout::DecodeNote& note : decoded.notes)
         warnings.push_back(note.message);
     return values;
@@ -32,13 +28,13 @@ layout::Values Decoded(const layout::Model& model, const CE2promData& image,
 
 CE2promData LoadedHolder(const layout::Model& model, std::span<const std::uint8_t> bytes)
 {
-    const std::size_t size = static_cast<std::size_t>(model.loadSize);
-    if (model.exactLoadSize ? bytes.size() != size : bytes.size() < size)
+    if (!layout::LoadTakes(model, bytes.size()))
         throw Error("the file holds " + std::to_string(bytes.size()) + " bytes; a " +
                     std::string(model.name) + " image file holds " +
-                    (model.exactLoadSize ? "exactly " : "at least ") + std::to_string(size));
+                    (model.exactLoadSize ? "exactly " : "at least ") +
+                    std::to_string(model.loadSize));
     CE2promData holder;
-    holder.CopyIn(bytes.data(), static_cast<int>(size));
+    holder.CopyIn(bytes.data(), model.loadSize);
     return holder;
 }
 
@@ -48,7 +44,7 @@ Loaded Load(const layout::Model& model, std::span<const std::uint8_t> bytes,
     Loaded loaded;
     loaded.image = LoadedHolder(model, bytes);
     if (model.foreignImageQuestion) {
-        if (const auto question = model.foreignImageQuestion(loaded.image)) {
+        if (const auto question = model.foreignImageQuestion(model, loaded.image)) {
             if (options.strict)
                 throw Error(*question + " [Cancel: --strict refuses an image of another model]");
             loaded.warnings.push_back(*question + " [answered OK]");
@@ -57,7 +53,7 @@ Loaded Load(const layout::Model& model, std::span<const std::uint8_t> bytes,
 
     loaded.model = &model;
     if (options.followDisplay && model.chooseDisplayModel) {
-        const layout::DisplayChoice choice = model.chooseDisplayModel(loaded.image, model);
+        const layout::DisplayChoice choice = model.chooseDisplayModel(model, loaded.image);
         if (choice.model) {
             loaded.model = choice.model;
         } else if (!choice.question.empty()) {

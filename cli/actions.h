@@ -15,12 +15,13 @@
 namespace cli {
 
 struct Created {
-    CE2promData image; // a fresh (0xFF) holder with the model's bytes written
+    CE2promData image; // the holder after Create
     std::vector<layout::Correction> corrections;
 };
 
 // The editor's Create on a form holding `values`, into the holder it has: a fresh one, or
-// the one a load left (whose bytes the model does not own stay as loaded).
+// the one a load left. Throws cli::Error with the model's message, naming the key, when
+// the model refuses to build from these values.
 Created Create(const layout::Model& model, const layout::Values& values,
                const CE2promData& holder = CE2promData());
 

@@ -204,24 +204,17 @@ int diff(const Io& io, const std::string& nameA, const std::string& nameB,
 
     std::array<std::uint8_t, CE2promData::kSize> explained{}; // bits told by a field line
     bool differ = false;
-    for (const layout::Field& field : model->fields) {
-        const nlohmann::json valueA = ProfileValue(field, a.values);
-        const nlohmann::json valueB = ProfileValue(field, b.values);
+    for (std::size_t at = 0; at < model->fields.size(); ++at) {
+        const layout::Field& field = model->fields[at];
+        const nlohmann::json valueA = ProfileValue(field, a.values, at);
+        const nlohmann::json valueB = ProfileValue(field, b.values, at);
         if (valueA == valueB)
             continue;
         differ = true;
         io.out << DisplayName(*model, field) << " [" << PlaceText(field) << "]: A " << valueA.dump()
                << ", B " << valueB.dump() << '\n';
-        if (field.kind == layout::Kind::Text)
-            continue;
-        const layout::Place& place = field.place;
-        if (place.bits == 16) {
-            explained[place.offset] = 0xFF;
-            if (place.offset + 1u < explained.size())
-                explained[place.offset + 1u] = 0xFF;
-        } else {
-            explained[place.offset] |= static_cast<std::uint8_t>(place.mask() << place.lsb);
-        }
+        for (unsigned byte = field.place.firstByte(); byte <= field.place.lastByte(); ++byte)
+            explained[byte] |= field.place.bitsIn(byte);
     }
     for (std::uint32_t offset = 0; offset < CE2promData::kSize; ++offset) {
         const std::uint8_t byteA = a.image.GetByte(offset);

@@ -5,6 +5,7 @@
 // answers 1 when its inputs differ.
 
 #include "cli/profile.h"
+#include "editors/registry.h"
 
 #include <iosfwd>
 #include <string>
@@ -18,6 +19,6 @@ inline constexpr int kExitUsage = 2;
 
 // Runs one command line (without the program name) over `models`.
 int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
-        std::ostream& err, Models models = layout::AllModels());
+        std::ostream& err, Models models = editors::AllModels());
 
 } // namespace cli

@@ -196,49 +196,100 @@ std::string DisplayName(const layout::Model& model, const layout::Field& field)
     return name;
 }
 
-void ReadField(const layout::Model& model, const layout::Field& field, const json& text,
+namespace {
+
+// The text a profile gives a box, as the form would hold it once typed in and left.
+std::string BoxText(const layout::Model& model, const layout::Field& field, const json& text)
+{
+    const bool hex = field.kind == layout::Kind::Hex;
+    const std::string limit = "at most " + std::to_string(field.limit) + " characters";
+    const std::string example =
+        field.defaultText.empty() ? std::string() : ", such as " + inQuotes(field.defaultText);
+    std::string allowed = "text of " + limit + " U+0001 to U+00FF";
+    if (hex)
+        allowed = std::string(model.readHex == layout::DigitHex ? "hex digits by position, "
+                                                                : "hex digits, optionally after 0x, ") +
+                  limit + example;
+    else if (field.kind == layout::Kind::Decimal)
+        allowed = "decimal digits, " + limit + example;
+    if (!text.is_string())
+        badValue(field, text.dump() + " is not a text", allowed);
+    const std::string typed = text.get<std::string>();
+    const auto bytes = singleBytesOf(typed);
+    if (!bytes || !std::all_of(bytes->begin(), bytes->end(), [&](char c) {
+            return layout::Takes(field, static_cast<unsigned char>(c));
+        }))
+        badValue(field, inQuotes(typed) + " holds a character the form's box does not take",
+                 allowed);
+    if (bytes->size() > field.limit)
+        badValue(field, inQuotes(typed) + " is longer than the form's box takes", allowed);
+    // A model that checks its texts before a Create says itself what it refuses; the others
+    // read "12zz" as 12 and "zz" as 0 without a word, which a profile far more likely
+    // means as a slip than as an intention.
+    if (hex && model.checks.empty() && !isHexText(*bytes))
+        badValue(field, inQuotes(typed) + " is not a hex number", allowed);
+    return layout::AsLeft(model, field, *bytes);
+}
+
+} // namespace
+
+void ReadField(const layout::Model& model, std::size_t at, const json& text,
                layout::Values& values, std::vector<std::string>& warnings)
 {
-    const std::string key(field.key);
+    const layout::Field& field = model.fields[at];
     if (field.kind == layout::Kind::Choice) {
         if (text.is_null()) {
-            values.numbers[key] = layout::kNoSelection;
+            values.setIndex(at, layout::kNoSelection);
             return;
         }
-        const auto index =
-            text.is_string() ? layout::ReadChoice(field, text.get<std::string>()) : std::nullopt;
-        if (!index)
+        const int index = text.is_string() ? field.indexOf(text.get<std::string>()) : -1;
+        if (index < 0)
             badValue(field, text.dump() + " is not one of its items", allowedItems(field));
-        values.numbers[key] = *index;
+        values.setIndex(at, index);
         return;
     }
-    if (!text.is_string())
-        badValue(field, text.dump() + " is not a text",
-                 field.kind == layout::Kind::Hex ? "a hex text such as " + inQuotes(field.defaultText)
-                                                 : "a text");
-    const std::string typed = text.get<std::string>();
-    if (field.kind == layout::Kind::Text) {
-        const auto bytes = singleBytesOf(typed);
-        if (!bytes)
-            badValue(field, inQuotes(typed) + " holds a character the image cannot store",
-                     "characters U+0000 to U+00FF");
-        values.texts[key] = *bytes;
-        return;
+    std::string boxText = BoxText(model, field, text);
+    if (field.kind != layout::Kind::Text) {
+        const std::uint32_t number = layout::ReadNumber(model, field, boxText);
+        if (number > field.place.mask())
+            warnings.push_back("key " + inQuotes(field.key) + ": " + inQuotes(boxText) +
+                               " is wider than " + std::to_string(widthOf(field)) +
+                               " bits; the image keeps " +
+                               layout::Format("%X", number & field.place.mask()));
     }
-    const std::string allowed = "hex digits, optionally after 0x, at most " +
-                                std::to_string(model.hexTextLimit) + " characters, such as " +
-                                inQuotes(field.defaultText);
-    if (!isHexText(typed))
-        badValue(field, inQuotes(typed) + " is not a hex number", allowed);
-    if (typed.size() > model.hexTextLimit)
-        badValue(field, inQuotes(typed) + " is longer than the form's box takes", allowed);
-    const std::uint32_t number = layout::ReadHexText(model, typed);
-    if (number > field.place.mask())
-        warnings.push_back("key " + inQuotes(key) + ": " + inQuotes(typed) + " is wider than " +
-                           std::to_string(widthOf(field)) + " bits; the image keeps " +
-                           layout::Format("%X", number & field.place.mask()));
-    values.numbers[key] = number;
+    values.setText(at, std::move(boxText));
 }
+
+namespace {
+
+// A text the profile gives was typed and left: the fields the form fills on leaving it
+// (a string's length) follow it, unless the profile gives them too, which is kept as given.
+void FollowLeftBoxes(const layout::Model& model, const std::vector<bool>& given,
+                     layout::Values& values, std::vector<std::string>& warnings)
+{
+    for (std::size_t at = 0; at < model.fields.size(); ++at) {
+        if (!given[at] || model.fields[at].kind == layout::Kind::Choice)
+            continue;
+        const std::optional<layout::Correction> left = layout::OnUserChange(model, at, values);
+        if (!left)
+            continue;
+        for (std::size_t changed = 0; changed < model.fields.size(); ++changed) {
+            if (!left->changes.has(changed))
+                continue;
+            const layout::Field& field = model.fields[changed];
+            const std::string kept = layout::ShowValue(field, values, changed);
+            const std::string follows = layout::ShowValue(field, left->changes, changed);
+            if (!given[changed])
+                values.take(left->changes, changed);
+            else if (kept != follows)
+                warnings.push_back("key " + inQuotes(field.key) + ": " + inQuotes(utf8Of(kept)) +
+                                   " kept as given; the form shows " + inQuotes(utf8Of(follows)) +
+                                   " once " + inQuotes(model.fields[at].key) + " is typed");
+        }
+    }
+}
+
+} // namespace
 
 Profile ReadProfile(const std::string& name, Models models, std::istream& in)
 {
@@ -253,10 +304,15 @@ Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> conte
     const Layer layer = readLayer(name, &top, in, models, chain);
     Profile profile;
     profile.model = &ModelNamed(models, layer.model);
-    profile.values = layout::DefaultValues(*profile.model);
-    for (const auto& [key, text] : layer.fields)
-        ReadField(*profile.model, *layout::FindField(profile.model->fields, key), text,
-                  profile.values, profile.warnings);
+    const layout::Model& model = *profile.model;
+    profile.values = layout::DefaultValues(model);
+    std::vector<bool> given(model.fields.size(), false);
+    for (const auto& [key, text] : layer.fields) {
+        const std::size_t at = *layout::FieldIndex(model, key);
+        ReadField(model, at, text, profile.values, profile.warnings);
+        given[at] = true;
+    }
+    FollowLeftBoxes(model, given, profile.values, profile.warnings);
     return profile;
 }
 
@@ -270,27 +326,14 @@ bool LooksLikeProfile(std::span<const std::uint8_t> content)
     return json::parse(content.begin(), content.end(), nullptr, false).is_object();
 }
 
-json ProfileValue(const layout::Field& field, const layout::Values& values)
+json ProfileValue(const layout::Field& field, const layout::Values& values, std::size_t at)
 {
     if (field.kind == layout::Kind::Choice) {
-        const std::int64_t index = values.number(field.key, layout::kNoSelection);
+        const std::int64_t index = values.index(at);
         if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
             return nullptr;
     }
-    const std::string text = layout::ShowValue(field, values);
-    return field.kind == layout::Kind::Text ? utf8Of(text) : text;
-}
-
-nlohmann::ordered_json DefaultProfile(const layout::Model& model)
-{
-    nlohmann::ordered_json profile;
-    profile["model"] = std::string(model.id);
-    profile["fields"] = nlohmann::ordered_json::object();
-    for (const layout::Field& field : model.fields)
-        profile["fields"][std::string(field.key)] =
-            field.kind == layout::Kind::Text ? utf8Of(field.defaultText)
-                                             : std::string(field.defaultText);
-    return profile;
+    return utf8Of(layout::ShowValue(field, values, at));
 }
 
 nlohmann::ordered_json ProfileOf(const layout::Model& model, const layout::Values& values)
@@ -298,9 +341,15 @@ nlohmann::ordered_json ProfileOf(const layout::Model& model, const layout::Value
     nlohmann::ordered_json profile;
     profile["model"] = std::string(model.id);
     profile["fields"] = nlohmann::ordered_json::object();
-    for (const layout::Field& field : model.fields)
-        profile["fields"][std::string(field.key)] = ProfileValue(field, values);
+    for (std::size_t at = 0; at < model.fields.size(); ++at)
+        profile["fields"][std::string(model.fields[at].key)] =
+            ProfileValue(model.fields[at], values, at);
     return profile;
+}
+
+nlohmann::ordered_json DefaultProfile(const layout::Model& model)
+{
+    return ProfileOf(model, layout::DefaultValues(model));
 }
 
 } // namespace cli

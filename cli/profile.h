@@ -5,9 +5,10 @@
 //
 //   {"model": "qh404", "extends": "base.json", "fields": {"vid": "1234", ...}}
 //
-// Texts are read the way the model's form reads them; omitted fields take the model's
-// defaults; "extends" names a base profile (relative to this one) whose fields this one
-// overrides. Generic over layout::Model: a family joins through its description alone.
+// Texts are held as the model's form holds them once typed in and left; omitted fields take
+// the model's defaults, or follow a text given (a string's length); "extends" names a base
+// profile (relative to this one) whose fields this one overrides. Generic over
+// layout::Model: a family joins through its description alone.
 
 #include "layout/model.h"
 
@@ -33,7 +34,7 @@ std::string DisplayName(const layout::Model& model, const layout::Field& field);
 struct Profile {
     const layout::Model* model = nullptr;
     layout::Values values;             // every field of the model
-    std::vector<std::string> warnings; // texts the form would cut (a value wider than its field)
+    std::vector<std::string> warnings; // values the image cannot hold as given, and the like
 };
 
 // Reads a profile file ("-": `in`), following its bases. Throws cli::Error naming the file
@@ -46,11 +47,11 @@ Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> conte
 // Whether a file's content is a profile (a JSON object) rather than an image.
 bool LooksLikeProfile(std::span<const std::uint8_t> content);
 
-// The value of one field read from its profile text (a JSON string; null: no selection
-// of a choice). Throws cli::Error naming the key and the values allowed.
-void ReadField(const layout::Model& model, const layout::Field& field,
-               const nlohmann::json& text, layout::Values& values,
-               std::vector<std::string>& warnings);
+// The value of the field at `at` read from its profile text (a JSON string; null: no
+// selection of a choice): an item, or the text the form's box holds once the text is typed
+// in and left. Throws cli::Error naming the key and the values allowed.
+void ReadField(const layout::Model& model, std::size_t at, const nlohmann::json& text,
+               layout::Values& values, std::vector<std::string>& warnings);
 
 // The profile of a model's form as it opens: every field with its default text.
 nlohmann::ordered_json DefaultProfile(const layout::Model& model);
@@ -60,6 +61,7 @@ nlohmann::ordered_json ProfileOf(const layout::Model& model, const layout::Value
 
 // A field's value as a profile gives it: the text the form shows, null for a choice
 // without a selection.
-nlohmann::json ProfileValue(const layout::Field& field, const layout::Values& values);
+nlohmann::json ProfileValue(const layout::Field& field, const layout::Values& values,
+                            std::size_t at);
 
 } // namespace cli

@@ -15,10 +15,23 @@ std::string codeText(const layout::Field& field, std::size_t index)
     return field.place.bits == 1 ? std::to_string(code) : layout::Format("0x%X", code);
 }
 
-std::string hexRule(const layout::Model& model, const layout::Field& field)
+// What a box takes, and what of it reaches the image.
+std::string boxRule(const layout::Model& model, const layout::Field& field)
 {
-    return "hex text of at most " + std::to_string(model.hexTextLimit) + " characters (" +
-           std::to_string(field.place.bits) + " bits stored)";
+    const std::string limit = " of at most " + std::to_string(field.limit) + " characters";
+    switch (field.kind) {
+    case layout::Kind::Hex:
+        return std::string(model.readHex == layout::DigitHex ? "hex digits by position"
+                                                              : "hex text") +
+               limit + " (" + std::to_string(field.place.bits) + " bits stored)";
+    case layout::Kind::Decimal:
+        return "decimal digits" + limit + " (8 bits stored)";
+    case layout::Kind::Text:
+        return "text" + limit + ", one byte per character";
+    case layout::Kind::Choice:
+        break;
+    }
+    return {};
 }
 
 // A hex field may offer texts to pick from (a product-ID list); any hex text is taken.
@@ -47,8 +60,9 @@ std::string tableCell(std::string text)
 std::string PlaceText(const layout::Field& field)
 {
     const layout::Place& place = field.place;
-    if (field.kind == layout::Kind::Text)
-        return layout::Format("0x%02X text", place.offset);
+    if (place.isArea())
+        return layout::Format("0x%02X-0x%02X, length in 0x%02X", place.firstByte(),
+                              place.lastByte(), field.countAt);
     if (place.bits == 16)
         return layout::Format("0x%02X-0x%02X ", place.offset, place.offset + 1) +
                (place.bigEndian ? "high byte first" : "low byte first");
@@ -70,8 +84,7 @@ std::string ByteMap(const layout::Model& model)
             for (std::size_t i = 0; i < field.items.size(); ++i)
                 line += (i ? ", " : "") + codeText(field, i) + " " + inQuotes(field.items[i]);
         } else {
-            line += field.kind == layout::Kind::Hex ? hexRule(model, field) + offered(field, false)
-                                                    : "text";
+            line += boxRule(model, field) + offered(field, false);
         }
         line += "; default " + inQuotes(field.defaultText);
         rows.emplace_back(field.place.offset, -(field.place.lsb + field.place.bits),
@@ -105,18 +118,11 @@ std::string KeysSection(const layout::Model& model)
                        "|---|---|---|---|---|\n";
     for (const layout::Field& field : model.fields) {
         std::string allowed;
-        switch (field.kind) {
-        case layout::Kind::Choice:
+        if (field.kind == layout::Kind::Choice)
             for (std::size_t i = 0; i < field.items.size(); ++i)
                 allowed += (i ? ", `" : "`") + inQuotes(field.items[i]) + "`";
-            break;
-        case layout::Kind::Hex:
-            allowed = hexRule(model, field) + offered(field, true);
-            break;
-        case layout::Kind::Text:
-            allowed = "text, one byte per character";
-            break;
-        }
+        else
+            allowed = boxRule(model, field) + offered(field, true);
         text += "| `" + std::string(field.key) + "` | " + tableCell(std::string(field.label)) +
                 " | " + (field.group.empty() ? "" : "`" + inQuotes(field.group) + "`") + " | " +
                 tableCell(allowed) + " | `" + tableCell(inQuotes(field.defaultText)) + "` |\n";

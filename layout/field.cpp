@@ -2,11 +2,57 @@
 
 #include "image/e2prom_data.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
 namespace layout {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The value of a hex digit, or -1.
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// `digits` hex digits of `value`, most significant first.
+std::string hexText(std::uint32_t value, int digits, bool upper)
+{
+    const char* alphabet = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::string text(static_cast<std::size_t>(digits), '0');
+    for (int at = digits - 1; at >= 0; --at, value >>= 4)
+        text[static_cast<std::size_t>(at)] = alphabet[value & 0xFu];
+    return text;
+}
+
+// The digits a value needs: "%x" shows 0 as "0".
+int hexDigitsOf(std::uint32_t value)
+{
+    int digits = 1;
+    while (value >>= 4)
+        ++digits;
+    return digits;
+}
+
+} // namespace
+
+std::uint8_t Place::bitsIn(unsigned at) const
+{
+    if (at < firstByte() || at > lastByte())
+        return 0;
+    if (isArea() || bits == 16)
+        return 0xFF;
+    return static_cast<std::uint8_t>(mask() << lsb);
+}
 
 int Field::indexOf(std::string_view itemText) const
 {
@@ -18,36 +64,59 @@ int Field::indexOf(std::string_view itemText) const
 
 int Field::defaultIndex() const { return kind == Kind::Choice ? indexOf(defaultText) : -1; }
 
-std::int64_t Values::number(std::string_view key, std::int64_t fallback) const
-{
-    const auto found = numbers.find(key);
-    return found == numbers.end() ? fallback : found->second;
-}
-
-bool Values::has(std::string_view key) const
-{
-    return numbers.find(key) != numbers.end() || texts.find(key) != texts.end();
-}
-
-std::uint32_t ScanHex(std::string_view text)
+std::uint32_t ScanHex(std::string_view text, std::size_t digits)
 {
     std::size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+    while (at < text.size() && isBlank(text[at]))
         ++at;
-    if (at + 1 < text.size() && text[at] == '0' &&
-        (text[at + 1] == 'x' || text[at + 1] == 'X'))
-        at += 2;
+    text = text.substr(at, digits);
+    at = 0;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
+        hexDigit(text[2]) >= 0)
+        at = 2;
     std::uint32_t value = 0;
-    for (; at < text.size() && std::isxdigit(static_cast<unsigned char>(text[at])); ++at) {
-        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[at])));
-        value = value << 4 | static_cast<std::uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+    for (; at < text.size() && hexDigit(text[at]) >= 0; ++at)
+        value = value << 4 | static_cast<std::uint32_t>(hexDigit(text[at]));
+    return value;
+}
+
+std::uint32_t DigitHex(std::string_view text, std::size_t digits)
+{
+    std::uint32_t value = 0;
+    for (std::size_t at = 0; at < digits; ++at) {
+        const int digit = at < text.size() ? hexDigit(text[at]) : -1;
+        value = value << 4 | static_cast<std::uint32_t>(digit < 0 ? 0 : digit);
     }
     return value;
 }
 
-std::string FormatHex(HexStyle style, std::uint32_t value)
+std::int64_t ScanDecimal(std::string_view text)
 {
-    return style == HexStyle::Word ? Format("%04X", value) : Format("%x", value);
+    std::size_t at = 0;
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    const bool negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+        ++at;
+    std::int64_t value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+        if (value < 0x7FFFFFFF)
+            value = value * 10 + (text[at] - '0');
+    return negative ? -value : value;
+}
+
+std::string ShowNumber(Show show, std::uint32_t value)
+{
+    switch (show) {
+    case Show::HexUpper4: return hexText(value, 4, true);
+    case Show::HexLower4: return hexText(value, 4, false);
+    case Show::HexLower2: return hexText(value, std::max(2, hexDigitsOf(value)), false);
+    case Show::HexLower: return hexText(value, hexDigitsOf(value), false);
+    case Show::HexUpper: return hexText(value, hexDigitsOf(value), true);
+    case Show::Decimal2: return Format("%02u", value);
+    case Show::Decimal: return std::to_string(value);
+    }
+    return {};
 }
 
 std::uint32_t GetBits(const CE2promData& image, const Place& place)
@@ -71,29 +140,25 @@ void PutBits(CE2promData& image, const Place& place, std::uint32_t value)
 
 std::uint32_t CodeOfIndex(const Field& field, std::int64_t index)
 {
+    if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
+        index = 0; // a list without a selection stores its first item
     if (field.codes.empty())
         return static_cast<std::uint32_t>(index);
-    if (index < 0 || static_cast<std::size_t>(index) >= field.codes.size())
-        return 0;
-    return field.codes[static_cast<std::size_t>(index)];
+    return static_cast<std::size_t>(index) < field.codes.size()
+               ? field.codes[static_cast<std::size_t>(index)]
+               : 0u;
 }
 
-int IndexOfCode(const Field& field, std::uint32_t code)
+std::optional<int> IndexOfCode(const Field& field, std::uint32_t code)
 {
-    if (field.codes.empty())
-        return code < field.items.size() ? static_cast<int>(code) : -1;
+    if (field.codes.empty() && code < field.items.size())
+        return static_cast<int>(code);
     for (std::size_t i = 0; i < field.codes.size(); ++i)
         if (field.codes[i] == code)
             return static_cast<int>(i);
-    return -1;
-}
-
-const Field* FindField(std::span<const Field> fields, std::string_view key)
-{
-    for (const Field& field : fields)
-        if (field.key == key)
-            return &field;
-    return nullptr;
+    if (!field.fallback.empty() && field.indexOf(field.fallback) >= 0)
+        return field.indexOf(field.fallback);
+    return std::nullopt;
 }
 
 std::string Format(const char* pattern, ...)

@@ -2,115 +2,316 @@
 
 #include "image/e2prom_data.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace layout {
 
-const Model* FindModel(std::string_view id)
+namespace {
+
+void putField(const Model& model, const Field& field, const Values& values, std::size_t at,
+              CE2promData& image)
 {
-    for (const Model* model : AllModels())
-        if (model->id == id)
-            return model;
+    switch (field.kind) {
+    case Kind::Choice:
+        PutBits(image, field.place, CodeOfIndex(field, values.index(at)));
+        return;
+    case Kind::Hex:
+    case Kind::Decimal:
+        PutBits(image, field.place, ReadNumber(model, field, values.text(at)));
+        return;
+    case Kind::Text:
+        PutString(image, field.place, values.text(at));
+        return;
+    }
+}
+
+void zeroBytes(CE2promData& image, unsigned first, unsigned last)
+{
+    for (unsigned at = first; at <= last; ++at)
+        image.SetByte(0, at);
+}
+
+} // namespace
+
+EncodeResult EncodeFields(const Model& model, const Values& values, CE2promData& image)
+{
+    // The bits of a written byte that no field owns are written 0, and so are the unused
+    // bytes of a model that does not build on the holder's.
+    for (const Field& field : model.fields)
+        zeroBytes(image, field.place.firstByte(), field.place.lastByte());
+    if (model.start != CreateStart::KeepHolder)
+        for (const UnusedBytes& range : model.unused)
+            zeroBytes(image, range.first, range.last);
+    for (std::size_t at = 0; at < model.fields.size(); ++at)
+        putField(model, model.fields[at], values, at, image);
+    return {};
+}
+
+DecodeResult DecodeFields(const Model& model, const CE2promData& image)
+{
+    DecodeResult result{Values(model.fields.size()), {}};
+    for (std::size_t at = 0; at < model.fields.size(); ++at) {
+        const Field& field = model.fields[at];
+        switch (field.kind) {
+        case Kind::Choice:
+            if (const std::optional<int> index = IndexOfCode(field, GetBits(image, field.place)))
+                result.values.setIndex(at, *index);
+            break;
+        case Kind::Hex:
+        case Kind::Decimal:
+            result.values.setText(at, ShowNumber(field.show, GetBits(image, field.place)));
+            break;
+        case Kind::Text:
+            result.values.setText(at, GetString(image, field.place, image.GetByte(field.countAt),
+                                                model.strings));
+            break;
+        }
+    }
+    return result;
+}
+
+std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key)
+{
+    for (std::size_t at = 0; at < model.fields.size(); ++at)
+        if (model.fields[at].key == key)
+            return at;
+    return std::nullopt;
+}
+
+const Field* FindField(std::span<const Field> fields, std::string_view key)
+{
+    for (const Field& field : fields)
+        if (field.key == key)
+            return &field;
     return nullptr;
-}
-
-std::uint32_t ReadHexText(const Model& model, std::string_view text)
-{
-    const std::string_view boxed = text.substr(0, model.hexTextLimit);
-    return model.readHex ? model.readHex(boxed) : ScanHex(boxed);
-}
-
-std::optional<std::int64_t> ReadChoice(const Field& field, std::string_view text)
-{
-    const int index = field.indexOf(text);
-    if (index < 0)
-        return std::nullopt;
-    return index;
 }
 
 Values DefaultValues(const Model& model)
 {
-    Values values;
-    for (const Field& field : model.fields) {
-        switch (field.kind) {
-        case Kind::Choice:
-            values.numbers[std::string(field.key)] = field.defaultIndex();
-            break;
-        case Kind::Hex:
-            values.numbers[std::string(field.key)] = ReadHexText(model, field.defaultText);
-            break;
-        case Kind::Text:
-            values.texts[std::string(field.key)] = std::string(field.defaultText);
-            break;
-        }
+    Values values(model.fields.size());
+    for (std::size_t at = 0; at < model.fields.size(); ++at) {
+        const Field& field = model.fields[at];
+        if (field.kind == Kind::Choice)
+            values.setIndex(at, field.defaultIndex());
+        else
+            values.setText(at, std::string(field.defaultText));
     }
     return values;
 }
 
-std::string ShowValue(const Field& field, const Values& values)
+std::uint32_t ReadNumber(const Model& model, const Field& field, std::string_view text)
 {
-    switch (field.kind) {
-    case Kind::Choice: {
-        const std::int64_t index = values.number(field.key, kNoSelection);
-        if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
-            return {};
-        return std::string(field.items[static_cast<std::size_t>(index)]);
-    }
-    case Kind::Hex:
-        return FormatHex(field.style, static_cast<std::uint32_t>(values.number(field.key)));
-    case Kind::Text: {
-        const auto found = values.texts.find(field.key);
-        return found == values.texts.end() ? std::string() : found->second;
-    }
-    }
-    return {};
+    const std::string_view boxed = text.substr(0, field.limit);
+    if (field.kind == Kind::Decimal)
+        return static_cast<std::uint32_t>(ScanDecimal(boxed));
+    return (model.readHex ? model.readHex : ScanHex)(boxed, field.limit);
 }
 
-void EncodePlainField(const Field& field, const Values& values, CE2promData& image)
+std::string ShowValue(const Field& field, const Values& values, std::size_t at)
 {
-    const std::int64_t value = values.number(field.key);
-    const std::uint32_t raw = field.kind == Kind::Choice ? CodeOfIndex(field, value)
-                                                         : static_cast<std::uint32_t>(value);
-    PutBits(image, field.place, raw & field.place.mask());
+    if (field.kind != Kind::Choice)
+        return values.text(at);
+    const std::int64_t index = values.index(at);
+    if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
+        return {};
+    return std::string(field.items[static_cast<std::size_t>(index)]);
 }
 
-void DecodePlainField(const Field& field, const CE2promData& image, Values& values)
+bool Takes(const Field& field, unsigned char c)
 {
-    const std::uint32_t raw = GetBits(image, field.place);
-    if (field.kind == Kind::Choice) {
-        const int index = IndexOfCode(field, raw);
-        if (index >= 0)
-            values.numbers[std::string(field.key)] = index;
-        return;
+    if (field.kind == Kind::Decimal)
+        return c >= '0' && c <= '9';
+    return IsStringCharacter(c);
+}
+
+std::string AsLeft(const Model& model, const Field& field, std::string_view typed)
+{
+    std::string text(typed);
+    if (field.kind == Kind::Choice)
+        return text;
+    if (model.typing.capitals && field.kind == Kind::Hex)
+        for (char& c : text)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+    if (!model.typing.padOnLeave)
+        return text;
+    if (text.size() > field.limit)
+        text.resize(field.limit);
+    if (field.kind == Kind::Text)
+        return text;
+    if (field.limit == 2)
+        return text.empty() ? "0" : text.size() == 1 ? "0" + text : text;
+    text.insert(0, field.limit - text.size(), '0');
+    return text;
+}
+
+std::optional<std::size_t> LengthFieldOf(const Model& model, std::size_t textField)
+{
+    if (textField >= model.fields.size() || model.fields[textField].kind != Kind::Text)
+        return std::nullopt;
+    const std::uint16_t count = model.fields[textField].countAt;
+    for (std::size_t at = 0; at < model.fields.size(); ++at) {
+        const Field& field = model.fields[at];
+        if (field.kind == Kind::Decimal && field.place.offset == count && field.place.bits == 8)
+            return at;
     }
-    values.numbers[std::string(field.key)] = raw;
+    return std::nullopt;
+}
+
+EncodeResult Create(const Model& model, const Values& values, CE2promData& holder)
+{
+    switch (model.start) {
+    case CreateStart::KeepHolder:
+        break;
+    case CreateStart::Zeros:
+        for (std::uint32_t at = 0; at < CE2promData::kSize; ++at)
+            holder.SetByte(0, at);
+        break;
+    case CreateStart::Erased:
+        holder.Clear();
+        break;
+    }
+    return model.encode(model, values, holder);
+}
+
+bool LoadTakes(const Model& model, std::size_t size)
+{
+    const auto wanted = static_cast<std::size_t>(model.loadSize);
+    return model.exactLoadSize ? size == wanted : size >= wanted;
+}
+
+std::vector<bool> Enabled(const Model& model, const Values& values,
+                          std::optional<std::size_t> changed, std::vector<bool> current)
+{
+    current.resize(model.fields.size(), true);
+    if (model.greying)
+        model.greying(model, values, changed, current);
+    return current;
+}
+
+std::optional<Correction> OnUserChange(const Model& model, std::size_t field, const Values& now)
+{
+    return model.onUserChange ? model.onUserChange(model, field, now) : std::nullopt;
 }
 
 namespace {
 
-void checkField(const Field& field, std::vector<std::string>& problems)
+bool isHexDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+    });
+}
+
+// A decimal number from 0 to 31; a text that reads as no number fails as well.
+bool isCountUpTo31(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\n\v\f\r");
+    const bool number = first != std::string_view::npos &&
+                        (std::isdigit(static_cast<unsigned char>(text[first])) ||
+                         (first + 1 < text.size() && (text[first] == '-' || text[first] == '+') &&
+                          std::isdigit(static_cast<unsigned char>(text[first + 1]))));
+    const std::int64_t count = ScanDecimal(text);
+    return number && count >= 0 && count <= 31;
+}
+
+// The message with its "%d" markers replaced by the numbers, in order.
+std::string withNumbers(std::string_view message, std::initializer_list<std::int64_t> numbers)
+{
+    std::string text;
+    auto number = numbers.begin();
+    for (std::size_t at = 0; at < message.size(); ++at) {
+        if (message.substr(at, 2) == "%d" && number != numbers.end()) {
+            text += std::to_string(*number++);
+            ++at;
+        } else {
+            text += message[at];
+        }
+    }
+    return text;
+}
+
+std::optional<Refusal> failedCheck(const Model& model, const CreateCheck& check,
+                                   const Values& values)
+{
+    const std::size_t at = *FieldIndex(model, check.key);
+    const std::string& text = values.text(at);
+    switch (check.check) {
+    case Check::HexDigits:
+        if (isHexDigits(text))
+            return std::nullopt;
+        break;
+    case Check::CountUpTo31:
+        if (isCountUpTo31(text))
+            return std::nullopt;
+        break;
+    case Check::MatchesLength: {
+        const auto count = static_cast<std::int64_t>(text.size());
+        const std::int64_t length = ScanDecimal(values.text(*LengthFieldOf(model, at)));
+        if (count == length)
+            return std::nullopt;
+        return Refusal{withNumbers(check.message, {count, length}), at};
+    }
+    }
+    return Refusal{std::string(check.message), at};
+}
+
+} // namespace
+
+std::optional<Refusal> RefuseCreate(const Model& model, const Values& values)
+{
+    for (const CreateCheck& check : model.checks)
+        if (std::optional<Refusal> refusal = failedCheck(model, check, values))
+            return refusal;
+    return std::nullopt;
+}
+
+namespace {
+
+bool placeFits(const Place& place)
+{
+    if (place.isArea())
+        return place.lastByte() < CE2promData::kSize;
+    if (place.bits == 16)
+        return place.lsb == 0 && place.offset + 1u < CE2promData::kSize;
+    return place.bits > 0 && place.lsb + place.bits <= 8 && place.offset < CE2promData::kSize;
+}
+
+void checkChoice(const Field& field, std::vector<std::string>& problems)
 {
     const std::string name(field.key);
-    const Place& place = field.place;
-    if (field.kind == Kind::Text)
-        return; // string areas are checked by their family's own table
-    if (place.bits == 16 ? place.lsb != 0 || place.offset + 1u >= CE2promData::kSize
-                         : place.bits == 0 || place.lsb + place.bits > 8 ||
-                               place.offset >= CE2promData::kSize)
-        problems.push_back(name + ": place outside the image or its byte");
-    if (field.kind != Kind::Choice)
-        return;
     if (field.items.empty())
         problems.push_back(name + ": a choice without items");
     if (field.defaultIndex() < 0)
         problems.push_back(name + ": default \"" + std::string(field.defaultText) +
                            "\" is not one of its items");
+    if (!field.fallback.empty() && field.indexOf(field.fallback) < 0)
+        problems.push_back(name + ": fallback \"" + std::string(field.fallback) +
+                           "\" is not one of its items");
     if (!field.codes.empty() && field.codes.size() != field.items.size())
         problems.push_back(name + ": codes and items differ in number");
     for (std::size_t i = 0; i < field.items.size(); ++i)
-        if (CodeOfIndex(field, static_cast<std::int64_t>(i)) > place.mask())
+        if (CodeOfIndex(field, static_cast<std::int64_t>(i)) > field.place.mask())
             problems.push_back(name + ": item " + std::string(field.items[i]) +
                                " does not fit its bits");
+}
+
+void checkField(const Model& model, std::size_t at, std::vector<std::string>& problems)
+{
+    const Field& field = model.fields[at];
+    const std::string name(field.key);
+    if (!placeFits(field.place) || field.place.isArea() != (field.kind == Kind::Text))
+        problems.push_back(name + ": place outside the image or its byte");
+    if (field.kind == Kind::Choice) {
+        checkChoice(field, problems);
+        return;
+    }
+    if (field.limit == 0 || field.defaultText.size() > field.limit)
+        problems.push_back(name + ": its box takes no text, or less than its default");
+    if (field.kind == Kind::Text && !LengthFieldOf(model, at))
+        problems.push_back(name + ": no length field at byte " + std::to_string(field.countAt));
 }
 
 } // namespace
@@ -119,27 +320,32 @@ std::vector<std::string> CheckModel(const Model& model)
 {
     std::vector<std::string> problems;
     std::array<std::string, CE2promData::kSize * 8> owner; // one entry per bit
-    auto claim = [&](std::size_t bit, std::string_view who) {
-        if (bit >= owner.size())
-            return;
-        if (!owner[bit].empty())
-            problems.push_back(std::string(who) + " and " + owner[bit] + " share byte " +
-                               std::to_string(bit / 8) + " bit " + std::to_string(bit % 8));
-        owner[bit] = std::string(who);
+    auto claim = [&](unsigned byte, std::uint8_t bits, std::string_view who) {
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            if (byte >= CE2promData::kSize || !(bits >> bit & 1u))
+                continue;
+            std::string& held = owner[byte * 8 + bit];
+            if (!held.empty())
+                problems.push_back(std::string(who) + " and " + held + " share byte " +
+                                   std::to_string(byte) + " bit " + std::to_string(bit));
+            held = std::string(who);
+        }
     };
 
-    for (std::size_t i = 0; i < model.fields.size(); ++i) {
-        const Field& field = model.fields[i];
-        for (std::size_t j = 0; j < i; ++j)
-            if (model.fields[j].key == field.key)
+    for (std::size_t at = 0; at < model.fields.size(); ++at) {
+        const Field& field = model.fields[at];
+        for (std::size_t before = 0; before < at; ++before)
+            if (model.fields[before].key == field.key)
                 problems.push_back("key used twice: " + std::string(field.key));
-        checkField(field, problems);
-        if (field.kind == Kind::Text)
-            continue;
-        const Place& place = field.place;
-        const unsigned first = place.offset * 8u + (place.bits == 16 ? 0u : place.lsb);
-        for (unsigned bit = 0; bit < place.bits; ++bit)
-            claim(first + bit, field.key);
+        checkField(model, at, problems);
+        for (unsigned byte = field.place.firstByte(); byte <= field.place.lastByte(); ++byte)
+            claim(byte, field.place.bitsIn(byte), field.key);
+    }
+    for (const CreateCheck& check : model.checks) {
+        const std::optional<std::size_t> at = FieldIndex(model, check.key);
+        if (!at || (check.check == Check::MatchesLength && !LengthFieldOf(model, *at)))
+            problems.push_back("a check of " + std::string(check.key) +
+                               ", which is not a field of its kind");
     }
     for (const UnusedBytes& range : model.unused)
         for (unsigned byte = range.first; byte <= range.last; ++byte)

@@ -1,10 +1,13 @@
 #pragma once
 
-// One hub model as the rest of the program sees it: its fields, how its form reads hex
-// text, how its image is built and decoded, and what a load checks. The GUI editors, the
-// command-line tool and the tests all go through these descriptions.
+// One hub model as the rest of the program sees it: its fields, how its form reads and
+// rewrites text, how Create builds its image and a load decodes one, what a load takes,
+// and the rules and checks of its form. The GUI editors, the command-line tool and the
+// tests all go through these descriptions.
 
 #include "layout/field.h"
+#include "layout/strings.h"
+#include "layout/values.h"
 
 #include <optional>
 #include <span>
@@ -28,7 +31,7 @@ struct EncodeResult {
 };
 
 struct DecodeResult {
-    Values values;                // every field the decode could set
+    Values values;                 // every field the decode could set
     std::vector<DecodeNote> notes; // in the order the editor shows them
 };
 
@@ -43,52 +46,114 @@ struct DisplayChoice {
     const Model* ifYes = nullptr;
 };
 
+// What a form does to typed text besides holding it to its box's limit.
+struct Typing {
+    bool capitals = false;   // letters typed into a hex box become capitals
+    bool padOnLeave = false; // leaving a box cuts and fills out its text (see AsLeft)
+};
+
+// What Create builds on: the bytes the holder has (a load's bytes survive wherever no field
+// writes), zeros, or the erased 0xFF of a fresh holder (every byte is written then).
+enum class CreateStart : std::uint8_t { KeepHolder, Zeros, Erased };
+
+using HexReader = std::uint32_t (*)(std::string_view text, std::size_t digits);
+
+// What a Create checks of a box's text before it builds anything.
+enum class Check : std::uint8_t {
+    HexDigits,     // not empty, and only the digits 0 to 9 and A to F (capitals)
+    CountUpTo31,   // a decimal number from 0 to 31
+    MatchesLength, // a string with as many characters as its length field says
+};
+
+// One check of a model's ordered table: the field it concerns and the message its failure
+// shows. A MatchesLength message holds "%d" twice: the string's characters, then the
+// length field's number.
+struct CreateCheck {
+    std::string_view key;
+    Check check;
+    std::string_view message;
+};
+
+// Builds the model's bytes from the values into `image`, whose other bytes are kept, and
+// reports what its rules corrected.
+EncodeResult EncodeFields(const Model& model, const Values& values, CE2promData& image);
+// Reads every field from the image by the description alone.
+DecodeResult DecodeFields(const Model& model, const CE2promData& image);
+
 struct Model {
-    std::string_view id;          // command-line id, "qh404"
-    std::string_view name;        // the model-list text, "QH404"
+    std::string_view id;          // command-line id, "qh203-36"
+    std::string_view name;        // the model-list entry, "QH203 - 36 pin"
     std::string_view description; // one line for listings
+    std::string_view family;      // the editor that serves it: "qh404", "qh1xx", ...
     std::span<const Field> fields; // the fields this model uses, in form order
     std::span<const UnusedBytes> unused;
 
-    // How the model's form turns a hex text into a number (texts longer than the box
-    // allows are cut to it first).
-    std::uint32_t (*readHex)(std::string_view text) = nullptr;
-    std::size_t hexTextLimit = 7;
-
-    // A load reads this many bytes; exact: the file must be exactly that long.
+    HexReader readHex = ScanHex;
+    Typing typing = {};
+    StringUnits strings = StringUnits::Words;
+    CreateStart start = CreateStart::KeepHolder;
+    // A load reads this many bytes from the start of a file at least that long; with
+    // exactLoadSize only a file of exactly that size is taken.
     int loadSize = 16;
     bool exactLoadSize = false;
 
-    // Builds the image from the values into `image` (bytes the model does not own keep
-    // their values) and reports what its rules corrected.
-    EncodeResult (*encode)(const Values& values, CE2promData& image) = nullptr;
-    DecodeResult (*decode)(const CE2promData& image) = nullptr;
+    EncodeResult (*encode)(const Model&, const Values&, CE2promData&) = EncodeFields;
+    DecodeResult (*decode)(const Model&, const CE2promData&) = DecodeFields;
     // The question asked before a loaded image of another model is decoded, if any.
-    std::optional<std::string> (*foreignImageQuestion)(const CE2promData& loaded) = nullptr;
+    std::optional<std::string> (*foreignImageQuestion)(const Model&, const CE2promData&) = nullptr;
     // For families with one editor over several models; nullptr: always this model.
-    DisplayChoice (*chooseDisplayModel)(const CE2promData& loaded, const Model& current) = nullptr;
+    DisplayChoice (*chooseDisplayModel)(const Model&, const CE2promData&) = nullptr;
+    // What the form changes after the user picks an item or leaves a text box.
+    std::optional<Correction> (*onUserChange)(const Model&, std::size_t field,
+                                              const Values& now) = nullptr;
+    // Which fields the user can change given the values: `enabled` comes in as the form
+    // has it and leaves true where a field is enabled. `changed` is the field the user just
+    // changed, none for a form just opened, reset or loaded.
+    void (*greying)(const Model&, const Values&, std::optional<std::size_t> changed,
+                    std::vector<bool>& enabled) = nullptr;
+    // Whether the greying follows a load and a reset to the defaults too, or only the
+    // form's opening and the user's changes.
+    bool greyingFollowsLoads = true;
+    // The checks a Create makes, in order; the first that fails refuses it.
+    std::span<const CreateCheck> checks = {};
 };
 
-// Every model of the program, in the order of the main window's model list.
-std::span<const Model* const> AllModels();
-const Model* FindModel(std::string_view id);
+std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key);
+const Field* FindField(std::span<const Field> fields, std::string_view key);
 
 // The values a model's form shows when it opens.
 Values DefaultValues(const Model& model);
 
-// Reads a form text into a value the way the model's form does: an item text for a
-// choice (nullopt when it is not one of the items), a hex text through the model's
-// reader, free text as it is.
-std::optional<std::int64_t> ReadChoice(const Field& field, std::string_view text);
-std::uint32_t ReadHexText(const Model& model, std::string_view text);
+// The number a box's text stands for, read as the model's form reads it.
+std::uint32_t ReadNumber(const Model& model, const Field& field, std::string_view text);
+// The text a form shows for a field's value: the selected item or the box's text.
+std::string ShowValue(const Field& field, const Values& values, std::size_t at);
 
-// The text the model's form shows for a value.
-std::string ShowValue(const Field& field, const Values& values);
+// Whether a box takes the character as typed: digits only in a decimal box; a string box
+// only characters that can be stored.
+bool Takes(const Field& field, unsigned char c);
+// The text a box holds once the user has typed `typed` into it and left it: capitals where
+// the model makes them, and on models that pad on leave, a 4-digit box cut and filled to 4
+// with leading '0's, a 2-digit box cut to 2 with one leading '0' for a single character and
+// "0" when empty, a string cut to its limit.
+std::string AsLeft(const Model& model, const Field& field, std::string_view typed);
 
-// Writes or reads the fields whose place says everything (the plain ones). Families call
-// these for their tables and write their special fields as explicit code beside them.
-void EncodePlainField(const Field& field, const Values& values, CE2promData& image);
-void DecodePlainField(const Field& field, const CE2promData& image, Values& values);
+// The field that holds the character count of a string field, if the model has it.
+std::optional<std::size_t> LengthFieldOf(const Model& model, std::size_t textField);
+
+// Create's image: the holder's bytes, zeros or 0xFF as the model starts, then its fields.
+EncodeResult Create(const Model& model, const Values& values, CE2promData& holder);
+// Whether a load takes a file of `size` bytes.
+bool LoadTakes(const Model& model, std::size_t size);
+
+// The enabled state of each field given the values; `current` is the form's (all enabled
+// when empty), `changed` as for the model's greying.
+std::vector<bool> Enabled(const Model& model, const Values& values,
+                          std::optional<std::size_t> changed = std::nullopt,
+                          std::vector<bool> current = {});
+std::optional<Correction> OnUserChange(const Model& model, std::size_t field, const Values& now);
+// The first of the model's checks that the values fail, if any.
+std::optional<Refusal> RefuseCreate(const Model& model, const Values& values);
 
 // Problems a careful reviewer would find in a description: duplicate keys, places past
 // the image, two fields sharing a bit, defaults that are not items, bytes neither owned

@@ -17,13 +17,23 @@ void Dialog::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && event->modifiers() == Qt::NoModifier) {
-        if (auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
-            button && isAncestorOf(button))
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if (!button || !isAncestorOf(button))
+            button = visibleDefaultButton();
+        if (button)
             button->click();
         event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+QPushButton* Dialog::visibleDefaultButton() const
+{
+    for (QPushButton* button : findChildren<QPushButton*>())
+        if (button->isDefault() && button->isVisible() && button->isEnabled())
+            return button;
+    return nullptr;
 }
 
 QPushButton* MakeButton(const QString& caption, QWidget* parent)

@@ -6,8 +6,9 @@ class QPushButton;
 
 namespace platform {
 
-// A window of the program. Enter in a field presses no button (only a push button that has
-// the focus reacts to Enter); Esc closes the window as a cancel.
+// A window of the program. Enter in a field presses no button unless a page shows one made
+// its default on purpose (a push button that has the focus reacts to Enter); Esc closes the
+// window as a cancel.
 class Dialog : public QDialog {
     Q_OBJECT
 public:
@@ -15,9 +16,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPushButton* visibleDefaultButton() const;
 };
 
-// A push button that never becomes the default button by accident.
+// A push button that never becomes the default button by accident (setDefault makes it one
+// on purpose).
 QPushButton* MakeButton(const QString& caption, QWidget* parent = nullptr);
 
 } // namespace platform

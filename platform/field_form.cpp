@@ -1,47 +1,79 @@
 #include "platform/field_form.h"
+
 #include "platform/services.h"
 #include "platform/text.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QValidator>
 
 namespace platform {
 
 namespace {
 
-
-QLabel* addLabel(QGridLayout* grid, int row, int column, const QString& caption, QWidget* buddy)
+void addLabel(QGridLayout* grid, int row, int column, const QString& caption, QWidget* buddy)
 {
     auto* label = new QLabel(caption);
     label->setBuddy(buddy);
     buddy->setAccessibleName(caption);
     grid->addWidget(label, row, column);
     grid->addWidget(buddy, row, column + 1);
-    return label;
 }
 
-QComboBox* makeChoiceList(const QString& objectName)
-{
-    auto* list = new QComboBox;
-    list->setObjectName(objectName);
-    list->setEditable(false);
-    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    return list;
-}
+// What a box takes as it is typed into: the characters its field takes, up to its limit,
+// with the capitals the model makes. Text set by the program (a decoded value) is not
+// held to it, so a loaded length above 99 shows all three digits.
+class FieldValidator final : public QValidator {
+public:
+    FieldValidator(const FieldForm& form, std::string key, QObject* parent)
+        : QValidator(parent), m_form(form), m_key(std::move(key))
+    {
+    }
+
+    State validate(QString& input, int&) const override
+    {
+        const layout::Field* field = layout::FindField(m_form.model().fields, m_key);
+        if (!field || input.size() > field->limit)
+            return Invalid;
+        const bool capitals = m_form.model().typing.capitals && field->kind == layout::Kind::Hex;
+        for (QChar& c : input) {
+            if (c.unicode() > 0xFF || !layout::Takes(*field, static_cast<unsigned char>(c.unicode())))
+                return Invalid;
+            if (capitals)
+                c = c.toUpper();
+        }
+        return Acceptable;
+    }
+
+private:
+    const FieldForm& m_form;
+    std::string m_key;
+};
 
 // A hex value offered with items: the user may pick one or type another. Typed text is
 // neither completed from the items nor added to them.
-QComboBox* makeEditableList(const QString& objectName, int maxLength)
+QComboBox* makeEditableList(const QString& objectName)
 {
-    QComboBox* list = makeChoiceList(objectName);
+    QComboBox* list = MakeChoiceList(objectName);
     list->setEditable(true);
     list->setInsertPolicy(QComboBox::NoInsert);
     list->setCompleter(nullptr);
-    list->lineEdit()->setMaxLength(maxLength);
     return list;
+}
+
+// The page of a tabbed window that holds `widget`, shown.
+void showPageOf(QWidget* widget)
+{
+    for (QWidget* page = widget; page && page->parentWidget(); page = page->parentWidget())
+        if (qobject_cast<QStackedWidget*>(page->parentWidget()))
+            if (auto* tabs = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget()))
+                tabs->setCurrentWidget(page);
 }
 
 } // namespace
@@ -51,6 +83,15 @@ QGroupBox* MakeGroup(const QString& caption, QGridLayout*& grid, QWidget* parent
     auto* group = new QGroupBox(caption, parent);
     grid = new QGridLayout(group);
     return group;
+}
+
+QComboBox* MakeChoiceList(const QString& objectName)
+{
+    auto* list = new QComboBox;
+    list->setObjectName(objectName);
+    list->setEditable(false);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return list;
 }
 
 QLineEdit* AddLabelledText(QGridLayout* grid, int row, int column, const QString& label,
@@ -66,39 +107,60 @@ QLineEdit* AddLabelledText(QGridLayout* grid, int row, int column, const QString
 QComboBox* AddLabelledChoice(QGridLayout* grid, int row, int column, const QString& label,
                              const QString& objectName)
 {
-    QComboBox* list = makeChoiceList(objectName);
+    QComboBox* list = MakeChoiceList(objectName);
     addLabel(grid, row, column, label, list);
     return list;
 }
 
-FieldForm::FieldForm(QWidget* owner, int hexTextLimit)
-    : QObject(owner), m_owner(owner), m_hexTextLimit(hexTextLimit)
+FieldForm::FieldForm(QWidget* owner, const layout::Model& model)
+    : QObject(owner), m_owner(owner), m_model(&model)
 {
+}
+
+QWidget* FieldForm::makeWidget(const layout::Field& field)
+{
+    const QString key = ToQString(field.key);
+    if (field.kind == layout::Kind::Choice || !field.items.empty()) {
+        QComboBox* list = field.kind == layout::Kind::Choice ? MakeChoiceList(key)
+                                                             : makeEditableList(key);
+        if (list->isEditable())
+            list->setValidator(new FieldValidator(*this, std::string(field.key), list));
+        // activated() comes only from the user, so rules never run on code's changes.
+        connect(list, &QComboBox::activated, this, [this, key] { userChanged(key); });
+        m_widgets.emplace(std::string(field.key), list);
+        return list;
+    }
+    auto* box = new QLineEdit;
+    box->setObjectName(key);
+    box->setValidator(new FieldValidator(*this, std::string(field.key), box));
+    box->setReadOnly(field.readOnly);
+    // Leaving a box is its loss of focus, whatever takes the focus next.
+    box->installEventFilter(this);
+    m_widgets.emplace(std::string(field.key), box);
+    return box;
 }
 
 QWidget* FieldForm::add(const layout::Field& field, QGridLayout* grid, int row, int column)
 {
-    const QString key = platform::ToQString(field.key);
-    QWidget* widget = nullptr;
-    const bool hexList = field.kind == layout::Kind::Hex && !field.items.empty();
-    if (field.kind == layout::Kind::Choice || hexList) {
-        QComboBox* list = hexList ? makeEditableList(key, m_hexTextLimit) : makeChoiceList(key);
-        // activated() comes only from the user, so rules never run on code's changes.
-        connect(list, &QComboBox::activated, this,
-                [this, key](int index) { emit choiceActivated(key, index); });
-        widget = list;
-    } else {
-        auto* box = new QLineEdit;
-        box->setObjectName(key);
-        if (field.kind == layout::Kind::Hex)
-            box->setMaxLength(m_hexTextLimit);
-        connect(box, &QLineEdit::editingFinished, this,
-                [this, key] { emit textEditingFinished(key); });
-        widget = box;
-    }
-    addLabel(grid, row, column, platform::ToQString(field.label), widget);
-    m_widgets.emplace(std::string(field.key), widget);
+    QWidget* widget = makeWidget(field);
+    addLabel(grid, row, column, ToQString(field.label), widget);
     return widget;
+}
+
+QWidget* FieldForm::addBare(const layout::Field& field, QGridLayout* grid, int row, int column)
+{
+    QWidget* widget = makeWidget(field);
+    widget->setAccessibleName(ToQString(field.label));
+    grid->addWidget(widget, row, column);
+    return widget;
+}
+
+bool FieldForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut)
+        if (auto* box = qobject_cast<QLineEdit*>(watched); box && !box->isReadOnly())
+            userChanged(box->objectName());
+    return QObject::eventFilter(watched, event);
 }
 
 QWidget* FieldForm::widget(std::string_view key) const
@@ -117,19 +179,32 @@ QLineEdit* FieldForm::text(std::string_view key) const
     return qobject_cast<QLineEdit*>(widget(key));
 }
 
-void FieldForm::reset(const layout::Field& field)
+void FieldForm::fill(const layout::Field& field)
 {
-    if (QComboBox* list = choice(field.key)) {
-        list->clear();
-        for (std::string_view item : field.items)
-            list->addItem(platform::ToQString(item));
-        list->setCurrentIndex(field.indexOf(field.defaultText));
-        if (list->isEditable())
-            list->setEditText(platform::ToQString(field.defaultText));
-        list->setEnabled(true);
-    } else if (QLineEdit* box = text(field.key)) {
-        box->setText(platform::ToQString(field.defaultText));
-        box->setEnabled(true);
+    QComboBox* list = choice(field.key);
+    if (!list)
+        return;
+    list->clear();
+    for (std::string_view item : field.items)
+        list->addItem(ToQString(item));
+}
+
+void FieldForm::reset()
+{
+    for (const layout::Field& field : m_model->fields) {
+        QWidget* w = widget(field.key);
+        if (!w)
+            continue;
+        fill(field);
+        if (QComboBox* list = choice(field.key)) {
+            list->setCurrentIndex(field.indexOf(field.defaultText));
+            if (list->isEditable())
+                list->setEditText(ToQString(field.defaultText));
+        } else if (QLineEdit* box = text(field.key)) {
+            box->setText(QString::fromLatin1(field.defaultText.data(),
+                                             static_cast<qsizetype>(field.defaultText.size())));
+        }
+        w->setEnabled(true);
     }
 }
 
@@ -158,71 +233,107 @@ void FieldForm::selectOrAdd(std::string_view key, const QString& text)
     list->setCurrentIndex(at);
 }
 
-layout::Values FieldForm::read(const layout::Model& model,
-                               std::span<const layout::Field> fields) const
+layout::Values FieldForm::read() const
 {
-    layout::Values values;
-    for (const layout::Field& field : fields) {
-        const std::string key(field.key);
-        switch (field.kind) {
-        case layout::Kind::Choice:
-            if (const QComboBox* list = choice(key))
-                values.numbers[key] = list->currentIndex();
-            break;
-        case layout::Kind::Hex:
-            if (const QLineEdit* box = text(key))
-                values.numbers[key] = layout::ReadHexText(model, box->text().toStdString());
-            else if (const QComboBox* list = choice(key))
-                values.numbers[key] = layout::ReadHexText(model, list->currentText().toStdString());
-            break;
-        case layout::Kind::Text:
-            if (const QLineEdit* box = text(key))
-                values.texts[key] = box->text().toLatin1().toStdString();
-            break;
+    layout::Values values(m_model->fields.size());
+    for (std::size_t at = 0; at < m_model->fields.size(); ++at) {
+        const layout::Field& field = m_model->fields[at];
+        if (field.kind == layout::Kind::Choice) {
+            if (const QComboBox* list = choice(field.key))
+                values.setIndex(at, list->currentIndex());
+        } else if (const QLineEdit* box = text(field.key)) {
+            values.setText(at, box->text().toLatin1().toStdString());
+        } else if (const QComboBox* list = choice(field.key)) {
+            values.setText(at, list->currentText().toLatin1().toStdString());
         }
     }
     return values;
 }
 
-void FieldForm::showValue(const layout::Field& field, const layout::Values& values)
+void FieldForm::showValue(std::size_t at, const layout::Values& values)
 {
-    if (!values.has(field.key))
+    const layout::Field& field = m_model->fields[at];
+    if (!values.has(at))
         return;
+    const QString shown = QString::fromLatin1(layout::ShowValue(field, values, at));
     if (QComboBox* list = choice(field.key)) {
         if (list->isEditable())
-            selectOrAdd(field.key, platform::ToQString(layout::ShowValue(field, values)));
+            selectOrAdd(field.key, shown);
         else
-            list->setCurrentIndex(static_cast<int>(values.number(field.key, layout::kNoSelection)));
-        return;
+            list->setCurrentIndex(static_cast<int>(values.index(at)));
+    } else if (QLineEdit* box = text(field.key)) {
+        box->setText(shown);
     }
-    if (QLineEdit* box = text(field.key))
-        box->setText(field.kind == layout::Kind::Text
-                         ? QString::fromLatin1(layout::ShowValue(field, values))
-                         : platform::ToQString(layout::ShowValue(field, values)));
 }
 
-void FieldForm::show(std::span<const layout::Field> fields, const layout::Values& values)
+void FieldForm::show(const layout::Values& values)
 {
-    for (const layout::Field& field : fields)
-        showValue(field, values);
+    for (std::size_t at = 0; at < m_model->fields.size(); ++at)
+        showValue(at, values);
 }
 
-void FieldForm::apply(std::span<const layout::Field> fields, const layout::Correction& correction)
+void FieldForm::showDecoded(const layout::DecodeResult& decoded)
 {
-    layout::Values changed;
-    for (const auto& [key, value] : correction.updates)
-        changed.numbers[key] = value;
-    show(fields, changed);
+    show(decoded.values);
+    for (const layout::DecodeNote& note : decoded.notes) {
+        Notice(m_owner, ToQString(note.message));
+        // The list shows that its value is not one of its items by an empty item the
+        // user may pick; the selection stays as it was. One such item is enough.
+        QComboBox* list = choice(m_model->fields[note.field].key);
+        if (list && list->findText(QString(), Qt::MatchExactly) < 0)
+            list->addItem(QString());
+    }
 }
 
-void FieldForm::correct(std::span<const layout::Field> fields,
-                        std::span<const layout::Correction> corrections)
+void FieldForm::correct(std::span<const layout::Correction> corrections)
 {
     for (const layout::Correction& correction : corrections) {
         if (!correction.message.empty())
             Notice(m_owner, ToQString(correction.message));
-        apply(fields, correction);
+        show(correction.changes);
     }
+}
+
+void FieldForm::applyGreying(std::optional<std::size_t> changed)
+{
+    std::vector<bool> current(m_model->fields.size(), true);
+    for (std::size_t at = 0; at < current.size(); ++at)
+        if (const QWidget* w = widgetAt(at))
+            current[at] = w->isEnabled();
+    const std::vector<bool> enabled =
+        layout::Enabled(*m_model, read(), changed, std::move(current));
+    for (std::size_t at = 0; at < enabled.size(); ++at)
+        if (QWidget* w = widgetAt(at))
+            w->setEnabled(enabled[at]);
+}
+
+void FieldForm::focus(std::size_t field)
+{
+    QWidget* w = widgetAt(field);
+    if (!w)
+        return;
+    showPageOf(w);
+    w->setFocus(Qt::OtherFocusReason);
+    if (auto* box = qobject_cast<QLineEdit*>(w))
+        box->selectAll();
+}
+
+void FieldForm::userChanged(const QString& key)
+{
+    const std::optional<std::size_t> at = layout::FieldIndex(*m_model, key.toStdString());
+    if (!at)
+        return;
+    if (QLineEdit* box = text(key.toStdString())) {
+        const QString left = QString::fromLatin1(
+            layout::AsLeft(*m_model, m_model->fields[*at], box->text().toLatin1().toStdString()));
+        if (left != box->text())
+            box->setText(left);
+    }
+    if (const std::optional<layout::Correction> rule =
+            layout::OnUserChange(*m_model, *at, read()))
+        correct(std::span(&*rule, 1));
+    applyGreying(*at);
+    emit changedByUser(*at);
 }
 
 } // namespace platform

@@ -1,14 +1,16 @@
 #pragma once
 
-// Builds a form from layout fields: one labelled widget per field (a drop-down list for a
-// choice, a line edit for hex or free text, an editable list for a hex value offered with
-// items, whose text is the value), each label the buddy and accessible name of
-// its widget, each widget named after its field's key. Editors place the widgets; this
-// class reads them into codec values and shows decoded values in them.
+// Builds a form from layout fields and keeps it in step with a model: one labelled widget
+// per field (a drop-down list for a choice, a line edit for a text, an editable list for a
+// hex value offered with items, whose text is the value), each label the buddy and
+// accessible name of its widget, each widget named after its field's key. Editors place
+// the widgets; this class reads them into codec values, shows decoded values in them, and
+// runs the model's rules when the user changes one.
 
 #include "layout/model.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <map>
@@ -36,23 +38,35 @@ QLineEdit* AddLabelledText(QGridLayout* grid, int row, int column, const QString
 QComboBox* AddLabelledChoice(QGridLayout* grid, int row, int column, const QString& label,
                              const QString& objectName);
 
+// A drop-down list that sizes itself without building its pop-up first.
+QComboBox* MakeChoiceList(const QString& objectName);
+
 class FieldForm : public QObject {
     Q_OBJECT
 public:
-    // hexTextLimit: how many characters a hex box takes.
-    FieldForm(QWidget* owner, int hexTextLimit);
+    // The form works for `model` until setModel picks another of the same family.
+    FieldForm(QWidget* owner, const layout::Model& model);
+
+    const layout::Model& model() const { return *m_model; }
+    // Another model of the family: the widgets stay, read and shown by its fields.
+    void setModel(const layout::Model& model) { m_model = &model; }
 
     // Creates the labelled widget of `field` at `row` of `grid`: the label in `column`,
-    // the widget in `column + 1`. Choice lists start empty; call resetChoice to fill them.
+    // the widget in `column + 1`. Choice lists start empty; reset fills them.
     QWidget* add(const layout::Field& field, QGridLayout* grid, int row, int column = 0);
+    // The same without a label beside it: the caption is the widget's accessible name.
+    QWidget* addBare(const layout::Field& field, QGridLayout* grid, int row, int column);
 
     QComboBox* choice(std::string_view key) const;
     QLineEdit* text(std::string_view key) const;
     QWidget* widget(std::string_view key) const;
+    QWidget* widgetAt(std::size_t field) const { return widget(m_model->fields[field].key); }
 
-    // Empties a choice list, fills it with the field's items and selects its default, or
-    // sets a text box to its default text. Enables the widget. Never runs a rule.
-    void reset(const layout::Field& field);
+    // Every field of the model at its default: each list emptied, filled with its items and
+    // set to its default item, each box set to its default text. Never runs a rule.
+    void reset();
+    // Empties a field's list and fills it with the field's items. Never runs a rule.
+    void fill(const layout::Field& field);
     // A field the current model does not use: disabled and empty.
     void retire(std::string_view key);
 
@@ -60,32 +74,38 @@ public:
     // to `text` (case counts), or adds it in its place and selects it. Never runs a rule.
     void selectOrAdd(std::string_view key, const QString& text);
 
-    // The values of `fields` as the codec reads them: a choice gives its selected index
-    // (kNoSelection when none), a hex box the number the model's reader makes of it.
-    layout::Values read(const layout::Model& model, std::span<const layout::Field> fields) const;
-    layout::Values read(const layout::Model& model) const { return read(model, model.fields); }
-
-    // Shows decoded values; a field without a value keeps what it shows. Never runs a rule.
-    void show(std::span<const layout::Field> fields, const layout::Values& values);
-    // Sets the fields a rule changed.
-    void apply(std::span<const layout::Field> fields, const layout::Correction& correction);
+    // The values of the model's fields as the form holds them.
+    layout::Values read() const;
+    // Shows the values given; a field without a value keeps what it shows. Never runs a
+    // rule.
+    void show(const layout::Values& values);
+    // Shows a decode: its values, then for each field it could not take over, its message
+    // and an empty item the user may pick, the selection left as it was.
+    void showDecoded(const layout::DecodeResult& decoded);
     // Tells the user what each rule changed, then changes it, so the form and the image
     // agree: one message box per correction, in order.
-    void correct(std::span<const layout::Field> fields,
-                 std::span<const layout::Correction> corrections);
+    void correct(std::span<const layout::Correction> corrections);
+    // Enables the fields the model's greying allows, given what the form holds; `changed`
+    // is the field the user just changed, none for a form opened, reset or loaded.
+    void applyGreying(std::optional<std::size_t> changed = std::nullopt);
+    // Puts the focus on a field, its page shown and its whole text selected.
+    void focus(std::size_t field);
 
 signals:
-    // The user picked an item of a choice list (never emitted for changes made by code).
-    void choiceActivated(const QString& key, int index);
-    // The user left a text box after editing it.
-    void textEditingFinished(const QString& key);
+    // The user picked an item or left a box; its rules have run.
+    void changedByUser(std::size_t field);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showValue(const layout::Field& field, const layout::Values& values);
+    QWidget* makeWidget(const layout::Field& field);
+    void userChanged(const QString& key);
+    void showValue(std::size_t at, const layout::Values& values);
 
     QWidget* m_owner;
-    int m_hexTextLimit;
-    std::map<std::string, QWidget*, std::less<>> m_widgets;
+    const layout::Model* m_model;
+    std::map<std::string, QPointer<QWidget>, std::less<>> m_widgets;
 };
 
 } // namespace platform

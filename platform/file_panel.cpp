@@ -3,17 +3,25 @@
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/dialog.h"
+#include "platform/field_form.h"
 #include "platform/services.h"
+#include "platform/text.h"
 
+#include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
+#include <filesystem>
+#include <vector>
+
 namespace platform {
 
 namespace {
+
+const QString kDefaultOutputName = QStringLiteral("nv.bin");
 
 QLineEdit* makeNameBox(const QString& objectName, QWidget* owner)
 {
@@ -31,17 +39,41 @@ QLabel* makeCaption(const QString& caption, QWidget* box)
     return label;
 }
 
+// The current folder as the system names it, or nothing when it cannot be had (it was
+// removed, say).
+std::optional<QString> currentFolder()
+{
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    if (error)
+        return std::nullopt;
+    return QDir::toNativeSeparators(QString::fromStdString(folder.string()));
+}
+
 } // namespace
 
-FilePanel::FilePanel(QWidget* owner)
+// A failed write is told, and so is a Create with no output name ever given: a file that
+// silently was not written is a lost board.
+const FileTexts kOneWindowFileTexts{
+    .outputLabel = "Output File Name",
+    .inputLabel = "Binary Input File to Load:",
+    .loadCaption = "LOAD from FILE",
+    .emptyOutput = EmptyOutputName::KeepsLastName,
+    .noInputName = "Please enter a file name at input file box first",
+    .nameRefused = "Failed to set file name",
+    .unreadable = "Failed to read input file",
+};
+
+FilePanel::FilePanel(QWidget* owner, const FileTexts& texts)
     : QObject(owner),
       m_owner(owner),
+      m_texts(texts),
       m_outputName(makeNameBox(QStringLiteral("outputFileName"), owner)),
       m_inputName(makeNameBox(QStringLiteral("inputFileName"), owner)),
-      m_outputLabel(makeCaption(QStringLiteral("Output File Name"), m_outputName)),
-      m_inputLabel(makeCaption(QStringLiteral("Binary Input File to Load:"), m_inputName)),
+      m_outputLabel(makeCaption(QString::fromLatin1(texts.outputLabel), m_outputName)),
+      m_inputLabel(makeCaption(QString::fromLatin1(texts.inputLabel), m_inputName)),
       m_browse(MakeButton(QStringLiteral("Browse"), owner)),
-      m_load(MakeButton(QStringLiteral("LOAD from FILE"), owner)),
+      m_load(MakeButton(QString::fromLatin1(texts.loadCaption), owner)),
       m_create(MakeButton(QStringLiteral("Create EEPROM File"), owner)),
       m_listing(new QListWidget(owner))
 {
@@ -49,9 +81,28 @@ FilePanel::FilePanel(QWidget* owner)
     m_listing->setAccessibleName(QStringLiteral("Display EEPROM content"));
     m_listing->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_listing->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_create->setDefault(texts.createIsDefault);
     connect(m_browse, &QPushButton::clicked, this, &FilePanel::browse);
     connect(m_load, &QPushButton::clicked, this, &FilePanel::loadClicked);
     connect(m_create, &QPushButton::clicked, this, &FilePanel::createClicked);
+    if (texts.hasExit) {
+        m_exit = MakeButton(QStringLiteral("Exit"), owner);
+        connect(m_exit, &QPushButton::clicked, this, &FilePanel::exitClicked);
+    }
+}
+
+void FilePanel::setInitialNames()
+{
+    m_inputName->clear();
+    if (!m_texts.outputInFolder) {
+        m_outputName->setText(kDefaultOutputName);
+        return;
+    }
+    const std::optional<QString> folder = currentFolder();
+    if (!folder)
+        Notice(m_owner, QStringLiteral("Unable to get current working directory"));
+    m_outputName->setText(folder ? *folder + QDir::separator() + kDefaultOutputName
+                                 : kDefaultOutputName);
 }
 
 void FilePanel::listImage(const CE2promData& image)
@@ -74,40 +125,108 @@ void FilePanel::browse()
 
 bool FilePanel::takeOutputName(CFileManager& files)
 {
+    const bool empty = m_outputName->text().isEmpty();
+    if (empty && m_texts.emptyOutput == EmptyOutputName::BecomesDefault)
+        m_outputName->setText(kDefaultOutputName);
+    if (empty && m_texts.emptyOutput == EmptyOutputName::Refused) {
+        Notice(m_owner, QString::fromLatin1(m_texts.noOutputName));
+        return false;
+    }
+    // An empty name is refused and the name set last stays in force.
     files.SetFileName(m_outputName->text().toStdString());
     if (!files.GetFileName().empty())
         return true;
-    Notice(m_owner, QStringLiteral("No output file specified.\nPlease specify a valid file\n"));
+    Notice(m_owner, QString::fromLatin1(m_texts.noOutputName));
     return false;
 }
 
-bool FilePanel::writeImage(CFileManager& files, const CE2promData& image)
+bool FilePanel::create(FieldForm& form, CE2promData& holder, CFileManager& files)
 {
+    const layout::Model& model = form.model();
+    const layout::Values values = form.read();
+    if (const std::optional<layout::Refusal> refusal = layout::RefuseCreate(model, values)) {
+        clearListing();
+        Notice(m_owner, ToQString(refusal->message));
+        form.focus(refusal->field);
+        return false;
+    }
+    if (!takeOutputName(files))
+        return false;
+    form.correct(layout::Create(model, values, holder).corrections);
+    if (m_texts.listsBeforeWriting)
+        listImage(holder);
     std::uint8_t bytes[CE2promData::kSize];
-    const int count = image.CopyOut(bytes);
-    if (files.Write(bytes, count) == count)
-        return true;
-    Notice(m_owner, QStringLiteral("Error trying to create EEPROM file."));
-    return false;
+    const int count = holder.CopyOut(bytes);
+    if (files.Write(bytes, count) != count) {
+        Notice(m_owner, QString::fromLatin1(m_texts.writeFailed));
+        return false;
+    }
+    if (!m_texts.listsBeforeWriting)
+        listImage(holder);
+    return true;
 }
 
-std::optional<std::vector<std::uint8_t>> FilePanel::readHead(CFileManager& files, int count)
+void FilePanel::refuseFile()
+{
+    Notice(m_owner, QString::fromLatin1(m_texts.unreadable));
+    if (m_texts.badFileResetsNames) {
+        m_inputName->clear();
+        m_outputName->setText(kDefaultOutputName);
+    }
+}
+
+std::optional<CE2promData> FilePanel::readImage(CFileManager& files, const layout::Model& model,
+                                                const CE2promData& holder)
 {
     const std::string name = m_inputName->text().toStdString();
     if (name.empty()) {
-        Notice(m_owner, QStringLiteral("Please enter a file name at input file box first"));
+        Notice(m_owner, QString::fromLatin1(m_texts.noInputName));
         return std::nullopt;
     }
     if (!files.SetFileName(name)) {
-        Notice(m_owner, QStringLiteral("Failed to set file name"));
+        Notice(m_owner, QString::fromLatin1(m_texts.nameRefused));
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
-    if (files.Read(bytes.data(), count) != count) {
-        Notice(m_owner, QStringLiteral("Failed to read input file"));
+    // A read that fails after the size check (the file changed in between) is refused
+    // the same way: nothing half-read reaches the holder.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(model.loadSize));
+    if ((model.exactLoadSize && files.GetFileSize() != model.loadSize) ||
+        files.Read(bytes.data(), model.loadSize) != model.loadSize) {
+        refuseFile();
         return std::nullopt;
     }
-    return bytes;
+    CE2promData image = holder;
+    image.CopyIn(bytes.data(), model.loadSize);
+    return image;
+}
+
+bool FilePanel::load(FieldForm& form, CE2promData& holder, CFileManager& files,
+                     const ShowModel& showModel)
+{
+    const layout::Model& model = form.model();
+    const std::optional<CE2promData> loaded = readImage(files, model, holder);
+    if (!loaded)
+        return false;
+    if (const auto question =
+            model.foreignImageQuestion ? model.foreignImageQuestion(model, *loaded) : std::nullopt;
+        question && Ask(m_owner, MessageKind::OkCancelStop, ToQString(*question)) != Answer::Ok)
+        return false;
+
+    holder = *loaded;
+    listImage(holder);
+    if (model.chooseDisplayModel) {
+        const layout::DisplayChoice choice = model.chooseDisplayModel(model, holder);
+        const layout::Model* shown = choice.model;
+        if (!shown && Ask(m_owner, MessageKind::YesNoStop, ToQString(choice.question)) == Answer::Yes)
+            shown = choice.ifYes;
+        if (shown && showModel)
+            showModel(*shown);
+    }
+    const layout::Model& shown = form.model();
+    form.showDecoded(shown.decode(shown, holder));
+    if (shown.greyingFollowsLoads)
+        form.applyGreying();
+    return true;
 }
 
 } // namespace platform

@@ -1,14 +1,17 @@
 #pragma once
 
-// The file controls every editor has: "Output File Name", "Binary Input File to Load:",
-// "Browse", "LOAD from FILE", "Create EEPROM File" and the hex listing, with the steps of
-// the file actions they share. Each editor places the widgets where its window wants them.
+// The file controls every editor has (output and input name boxes, "Browse", the load and
+// Create buttons, "Exit" where the editor has one, and the hex listing) and the one Create
+// path and one Load path that every editor runs, parameterised by its family's captions,
+// messages and load rule. Each editor places the widgets where its window wants them.
+
+#include "layout/model.h"
 
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
-#include <vector>
 
 class CE2promData;
 class CFileManager;
@@ -20,10 +23,44 @@ class QWidget;
 
 namespace platform {
 
+class FieldForm;
+
+// What Create does with an empty output name.
+enum class EmptyOutputName {
+    KeepsLastName, // the name set last stays in force; with none set, the user is told
+    BecomesDefault, // "nv.bin", put back into the box
+    Refused,        // the user is told; nothing is written
+};
+
+// A family's captions and messages for its file controls and actions.
+struct FileTexts {
+    const char* outputLabel;
+    const char* inputLabel;
+    const char* loadCaption;
+    bool hasExit = false;
+    // The output name starts as "nv.bin" in the current folder, rather than bare.
+    bool outputInFolder = false;
+    EmptyOutputName emptyOutput = EmptyOutputName::KeepsLastName;
+    const char* noOutputName = "No output file specified.\nPlease specify a valid file\n";
+    const char* writeFailed = "Error trying to create EEPROM file.";
+    const char* noInputName;
+    const char* nameRefused;
+    const char* unreadable; // missing, unreadable, or of a size the load does not take
+    // The listing shows the built image before it is written, or only once it is.
+    bool listsBeforeWriting = true;
+    // A file that cannot be loaded empties the input name and puts back "nv.bin".
+    bool badFileResetsNames = false;
+    // Enter in a field of the panel's page presses "Create EEPROM File".
+    bool createIsDefault = false;
+};
+
+// The texts of the editors that are one window: the QH404 form and the QH1xx editor.
+extern const FileTexts kOneWindowFileTexts;
+
 class FilePanel : public QObject {
     Q_OBJECT
 public:
-    explicit FilePanel(QWidget* owner);
+    FilePanel(QWidget* owner, const FileTexts& texts);
 
     QLineEdit* outputName() const { return m_outputName; }
     QLineEdit* inputName() const { return m_inputName; }
@@ -33,31 +70,48 @@ public:
     QPushButton* browseButton() const { return m_browse; }
     QPushButton* loadButton() const { return m_load; }
     QPushButton* createButton() const { return m_create; }
+    QPushButton* exitButton() const { return m_exit; } // nullptr without one
     QListWidget* listing() const { return m_listing; }
+
+    // The output name the editor starts with (telling the user when the current folder
+    // cannot be had), and the names after a file the load refused.
+    void setInitialNames();
 
     // The sixteen lines of the image, or an empty listing.
     void listImage(const CE2promData& image);
     void clearListing();
 
-    // Create, first step: hands the output name to the file manager. An empty box keeps
-    // the name set last; with no name ever set the user is told and false is answered.
-    bool takeOutputName(CFileManager& files);
-    // Create, last step: writes the whole image; a failure is reported and answers false.
-    bool writeImage(CFileManager& files, const CE2promData& image);
+    // "Create EEPROM File": the model's checks (the first refusal told, its field focused),
+    // the output name, the image built from the form as the model starts it (the rules'
+    // corrections told and shown), the listing, and the write. Answers whether the file
+    // was written.
+    bool create(FieldForm& form, CE2promData& holder, CFileManager& files);
 
-    // Load, first steps: checks the input name, hands it to the file manager and reads
-    // `count` bytes from the start of the file. Tells the user and answers nothing on any
-    // failure.
-    std::optional<std::vector<std::uint8_t>> readHead(CFileManager& files, int count);
+    // Called when a load picks the model whose form shows the image (a family editor
+    // serving several models); the editor switches its form to it.
+    using ShowModel = std::function<void(const layout::Model&)>;
+
+    // The load: the input name, the model's size rule, its model question, the bytes into
+    // the holder, the listing, the form picked and the decode shown. On any refusal the
+    // user is told and the holder, the listing and the form stay as they were. Answers
+    // whether the image was loaded.
+    bool load(FieldForm& form, CE2promData& holder, CFileManager& files,
+              const ShowModel& showModel = {});
 
 signals:
     void loadClicked();
     void createClicked();
+    void exitClicked();
 
 private:
     void browse();
+    bool takeOutputName(CFileManager& files);
+    std::optional<CE2promData> readImage(CFileManager& files, const layout::Model& model,
+                                         const CE2promData& holder);
+    void refuseFile();
 
     QWidget* m_owner;
+    const FileTexts& m_texts;
     QLineEdit* m_outputName;
     QLineEdit* m_inputName;
     QLabel* m_outputLabel;
@@ -65,6 +119,7 @@ private:
     QPushButton* m_browse;
     QPushButton* m_load;
     QPushButton* m_create;
+    QPushButton* m_exit = nullptr;
     QListWidget* m_listing;
 };
 

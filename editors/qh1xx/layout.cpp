@@ -1,9 +1,10 @@
 #include "editors/qh1xx/layout.h"
 
 #include "image/e2prom_data.h"
+#include "layout/family.h"
 
+#include <algorithm>
 #include <array>
-#include <utility>
 #include <vector>
 
 namespace qh1xx {
@@ -13,6 +14,7 @@ namespace {
 using layout::Field;
 using layout::Kind;
 using layout::Place;
+using layout::Show;
 using Items = std::array<std::string_view, 2>;
 
 constexpr Items kPowerModes{"Bus-Power", "Self-Power"};
@@ -34,15 +36,14 @@ constexpr std::array<std::string_view, 5> kPidsQh107{"0103", "0104", "0105", "01
 
 constexpr std::string_view kOcsNotSupported = "OCS Not Supported";
 constexpr std::uint8_t kFamilyByte = 0x01; // high byte of every family member's product ID
-constexpr std::uint16_t kFirstConfigByte = 6;
-constexpr std::uint16_t kLastConfigByte = 15;
+constexpr std::uint8_t kHexLimit = 7;      // a hex box takes seven characters
 
 constexpr FamilyField Word(std::string_view key, std::string_view label, std::uint16_t offset,
                            std::string_view defaultText)
 {
     return {{.key = key, .label = label, .group = "Collect Data", .kind = Kind::Hex,
-             .defaultText = defaultText, .place = {offset, 0, 16, false},
-             .style = layout::HexStyle::Word}};
+             .defaultText = defaultText, .place = {offset, 0, 16, false}, .limit = kHexLimit,
+             .show = Show::HexUpper4}};
 }
 
 // The product ID: its text is the value, its items are offered to pick from.
@@ -59,15 +60,17 @@ constexpr FamilyField Byte(std::string_view key, std::string_view label, std::st
                            std::uint16_t offset, std::string_view defaultText)
 {
     return {{.key = key, .label = label, .group = group, .kind = Kind::Hex,
-             .defaultText = defaultText, .place = {offset, 0, 8}}};
+             .defaultText = defaultText, .place = {offset, 0, 8}, .limit = kHexLimit,
+             .show = Show::HexLower}};
 }
 
 constexpr FamilyField Choice(std::string_view key, std::string_view label,
                              std::string_view group, std::span<const std::string_view> items,
-                             std::string_view defaultText, Place place)
+                             std::string_view defaultText, Place place,
+                             std::string_view fallback = {})
 {
     return {{.key = key, .label = label, .group = group, .items = items,
-             .defaultText = defaultText, .place = place}};
+             .defaultText = defaultText, .place = place, .fallback = fallback}};
 }
 
 // Bit n of a port bitmap carries port n.
@@ -111,8 +114,9 @@ constexpr std::array kFamily{
            "High-Full", {6, 5, 1}),
     Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Mult TT", {6, 4, 1}),
     Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "Disable EOP", {6, 3, 1}),
+    // Bits 11 name no item; they read as "OCS Not Supported", so the next build writes 10.
     Choice(kCurrentSensing, "Current Sensing", "Config Data Byte 1", kSensing, kOcsNotSupported,
-           {6, 1, 2}),
+           {6, 1, 2}, kOcsNotSupported),
     Choice("port_power_enabling", "Downstream Port Power Enabling", "Config Data Byte 1",
            kGangIndividual, "Gang", {6, 0, 1}),
 
@@ -145,13 +149,7 @@ constexpr std::array kFamily{
     Port("port7_disable_self", "Port 7 Disable", 7, kSelf),
 };
 
-// A value a model sets its own way; empty members keep the family's.
-struct Difference {
-    std::string_view key;
-    std::span<const std::string_view> items = {};
-    std::string_view defaultText = {};
-    std::optional<Place> place = {};
-};
+using layout::Difference;
 
 struct Variant {
     std::string_view id;
@@ -189,72 +187,80 @@ constexpr std::array<Variant, 4> kVariants{{
 
 constexpr std::array<layout::UnusedBytes, 1> kUnused{{{16, 255, "not used by this family"}}};
 
-bool Has(std::span<const std::string_view> keys, std::string_view key)
-{
-    for (std::string_view each : keys)
-        if (each == key)
-            return true;
-    return false;
-}
-
 std::vector<Field> FieldsOf(const Variant& variant)
 {
     std::vector<Field> fields;
-    for (const FamilyField& entry : kFamily) {
-        if (entry.port > variant.ports || Has(variant.absent, entry.field.key))
-            continue;
-        Field field = entry.field;
-        for (const Difference& difference : variant.differences) {
-            if (difference.key != field.key)
-                continue;
-            if (!difference.items.empty())
-                field.items = difference.items;
-            if (!difference.defaultText.empty())
-                field.defaultText = difference.defaultText;
-            if (difference.place)
-                field.place = *difference.place;
-        }
-        fields.push_back(field);
-    }
-    return fields;
+    for (const FamilyField& entry : kFamily)
+        if (entry.port <= variant.ports)
+            fields.push_back(entry.field);
+    return layout::WithDifferences(std::move(fields), variant.absent, variant.differences);
 }
 
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& given,
-                            CE2promData& image);
-layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image);
-std::optional<std::string> ForeignImageQuestion(const CE2promData& loaded);
-layout::DisplayChoice ChooseDisplayModel(const CE2promData& loaded, const layout::Model& current);
+const FamilyField& FamilyEntry(std::string_view key)
+{
+    return *std::find_if(kFamily.begin(), kFamily.end(),
+                         [&](const FamilyField& entry) { return entry.field.key == key; });
+}
 
-template <std::size_t I>
-layout::EncodeResult EncodeModel(const layout::Values& values, CE2promData& image);
-template <std::size_t I>
-layout::DecodeResult DecodeModel(const CE2promData& image);
+// Where the fields the rules work on sit in one model.
+struct Positions {
+    std::size_t compound = 0;
+    std::size_t timer = 0;
+    std::size_t powerSource = 0;
+    std::size_t sensing = 0;
+    std::vector<std::size_t> nonRemovable;
+};
+
+Positions PositionsIn(const layout::Model& model)
+{
+    Positions at{.compound = *layout::FieldIndex(model, kCompoundDevice),
+                 .timer = *layout::FieldIndex(model, kOverCurrentTimer),
+                 .powerSource = *layout::FieldIndex(model, kSelfBusPower),
+                 .sensing = *layout::FieldIndex(model, kCurrentSensing)};
+    for (std::size_t field = 0; field < model.fields.size(); ++field)
+        if (FamilyEntry(model.fields[field].key).map == PortMap::NonRemovable)
+            at.nonRemovable.push_back(field);
+    return at;
+}
+
+layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
+                            CE2promData& image);
+std::optional<std::string> ForeignImageQuestion(const layout::Model&, const CE2promData& loaded);
+layout::DisplayChoice ChooseDisplayModel(const layout::Model&, const CE2promData& loaded);
+std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
+                                               const layout::Values& now);
 
 // The four descriptions, built once from the family table and the variants.
 struct Family {
     std::array<std::vector<Field>, kVariants.size()> fields;
     std::array<layout::Model, kVariants.size()> models;
+    std::array<Positions, kVariants.size()> positions;
 
-    Family() { build(std::make_index_sequence<kVariants.size()>{}); }
-
-    template <std::size_t... I>
-    void build(std::index_sequence<I...>)
+    Family()
     {
-        ((fields[I] = FieldsOf(kVariants[I]),
-          models[I] = layout::Model{.id = kVariants[I].id,
-                                    .name = kVariants[I].name,
-                                    .description = kVariants[I].description,
-                                    .fields = fields[I],
-                                    .unused = kUnused,
-                                    .readHex = layout::ScanHex,
-                                    .hexTextLimit = 7,
-                                    .loadSize = 16,
-                                    .exactLoadSize = false,
-                                    .encode = EncodeModel<I>,
-                                    .decode = DecodeModel<I>,
-                                    .foreignImageQuestion = ForeignImageQuestion,
-                                    .chooseDisplayModel = ChooseDisplayModel}),
-         ...);
+        for (std::size_t i = 0; i < kVariants.size(); ++i) {
+            fields[i] = FieldsOf(kVariants[i]);
+            models[i] = layout::Model{.id = kVariants[i].id,
+                                      .name = kVariants[i].name,
+                                      .description = kVariants[i].description,
+                                      .family = "qh1xx",
+                                      .fields = fields[i],
+                                      .unused = kUnused,
+                                      .readHex = layout::ScanHex,
+                                      .start = layout::CreateStart::KeepHolder,
+                                      .loadSize = 16,
+                                      .exactLoadSize = false,
+                                      .encode = Encode,
+                                      .foreignImageQuestion = ForeignImageQuestion,
+                                      .chooseDisplayModel = ChooseDisplayModel,
+                                      .onUserChange = OnUserChange};
+            positions[i] = PositionsIn(models[i]);
+        }
+    }
+
+    const Positions& of(const layout::Model& model) const
+    {
+        return positions[static_cast<std::size_t>(&model - models.data())];
     }
 };
 
@@ -264,99 +270,59 @@ const Family& TheFamily()
     return family;
 }
 
-template <std::size_t I>
-layout::EncodeResult EncodeModel(const layout::Values& values, CE2promData& image)
-{
-    return Encode(TheFamily().models[I], values, image);
-}
-
-template <std::size_t I>
-layout::DecodeResult DecodeModel(const CE2promData& image)
-{
-    return Decode(TheFamily().models[I], image);
-}
-
 bool IsItem(const Field& field, std::int64_t index)
 {
     return index >= 0 && static_cast<std::size_t>(index) < field.items.size();
 }
 
-const FamilyField* FamilyEntry(std::string_view key)
+// A list without a selection stores its first item; only the timer tells the user, and its
+// list is set to match what is written.
+void TimerRule(const layout::Model& model, const Positions& at, const layout::Values& values,
+               layout::EncodeResult& result)
 {
-    for (const FamilyField& entry : kFamily)
-        if (entry.field.key == key)
-            return &entry;
-    return nullptr;
+    const std::int64_t timer = values.index(at.timer);
+    if (IsItem(model.fields[at.timer], timer))
+        return;
+    layout::Correction correction{
+        layout::Format("Over-Current Timer:Invalid value 0x%x, default to 0x0",
+                       static_cast<unsigned>(timer)),
+        {}};
+    correction.changes.setIndex(at.timer, 0);
+    result.corrections.push_back(std::move(correction));
 }
 
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& given,
+// Only a compound device may have non-removable ports.
+void CompoundRule(const layout::Model& model, const Positions& at, CE2promData& image,
+                  layout::EncodeResult& result)
+{
+    if (layout::GetBits(image, model.fields[at.compound].place) != 0)
+        return;
+    layout::Correction removable{
+        "Compound device field is set to 'No', all of the ports will set to Removable", {}};
+    bool anyFixed = false;
+    for (std::size_t port : at.nonRemovable) {
+        anyFixed = anyFixed || layout::GetBits(image, model.fields[port].place) != 0;
+        layout::PutBits(image, model.fields[port].place, 0);
+        removable.changes.setIndex(port, 0);
+    }
+    if (anyFixed)
+        result.corrections.push_back(std::move(removable));
+}
+
+// Bits without a field on this model (absent ports, the QH102's missing options, reserved
+// bits) are written 0 by the generic encoder.
+layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
                             CE2promData& image)
 {
+    const Positions& at = TheFamily().of(model);
     layout::EncodeResult result;
-    layout::Values values = given;
-
-    // A list without a selection stores its first item. Only the timer tells the user,
-    // and its list is set to match what is written.
-    for (const Field& field : model.fields) {
-        const std::int64_t found = values.number(field.key, layout::kNoSelection);
-        if (field.kind != Kind::Choice || IsItem(field, found))
-            continue;
-        values.numbers[std::string(field.key)] = 0;
-        if (field.key == kOverCurrentTimer)
-            result.corrections.push_back(
-                {layout::Format("Over-Current Timer:Invalid value 0x%x, default to 0x0",
-                                static_cast<unsigned>(found)),
-                 {{std::string(kOverCurrentTimer), 0}}});
-    }
-
-    // Only a compound device may have non-removable ports.
-    if (values.number(kCompoundDevice) == 0) {
-        layout::Correction removable{
-            "Compound device field is set to 'No', all of the ports will set to Removable", {}};
-        bool anyFixed = false;
-        for (const Field& field : model.fields) {
-            const FamilyField* entry = FamilyEntry(field.key);
-            if (!entry || entry->map != PortMap::NonRemovable)
-                continue;
-            anyFixed = anyFixed || values.number(field.key) == 1;
-            values.numbers[std::string(field.key)] = 0;
-            removable.updates.emplace_back(field.key, 0);
-        }
-        if (anyFixed)
-            result.corrections.push_back(std::move(removable));
-    }
-
-    // Bits without a field on this model (absent ports, the QH102's missing options,
-    // reserved bits) are written 0.
-    for (std::uint16_t offset = kFirstConfigByte; offset <= kLastConfigByte; ++offset)
-        image.SetByte(0, offset);
-    for (const Field& field : model.fields)
-        layout::EncodePlainField(field, values, image);
+    TimerRule(model, at, values, result);
+    layout::EncodeFields(model, values, image);
+    CompoundRule(model, at, image, result);
     return result;
 }
 
-// Bits 11 name no item; they read as "OCS Not Supported", so the next build writes 10.
-void DecodeCurrentSensing(const Field& field, const CE2promData& image, layout::Values& values)
-{
-    int index = layout::IndexOfCode(field, layout::GetBits(image, field.place));
-    if (index < 0)
-        index = field.indexOf(kOcsNotSupported);
-    values.numbers[std::string(field.key)] = index;
-}
-
-layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image)
-{
-    layout::DecodeResult result;
-    for (const Field& field : model.fields) {
-        if (field.key == kCurrentSensing)
-            DecodeCurrentSensing(field, image, result.values);
-        else
-            layout::DecodePlainField(field, image, result.values);
-    }
-    return result;
-}
-
-std::optional<std::string> ForeignImageQuestion(const CE2promData& loaded)
+std::optional<std::string> ForeignImageQuestion(const layout::Model&, const CE2promData& loaded)
 {
     if (loaded.GetByte(3) == kFamilyByte)
         return std::nullopt;
@@ -367,7 +333,7 @@ std::optional<std::string> ForeignImageQuestion(const CE2promData& loaded)
 
 // The model byte is the port count; product IDs of models without a form of their own
 // (0105, 0106) are shown through the QH107's if the user agrees.
-layout::DisplayChoice ChooseDisplayModel(const CE2promData& loaded, const layout::Model&)
+layout::DisplayChoice ChooseDisplayModel(const layout::Model&, const CE2promData& loaded)
 {
     const Family& family = TheFamily();
     for (std::size_t i = 0; i < kVariants.size(); ++i)
@@ -376,50 +342,40 @@ layout::DisplayChoice ChooseDisplayModel(const CE2promData& loaded, const layout
     return {.question = "Select QH107 as display template", .ifYes = &Qh107()};
 }
 
+// A non-removable port makes the hub a compound device (with a message), and the power
+// mode decides the current sensing (silently).
+std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
+                                               const layout::Values& now)
+{
+    const Positions& at = TheFamily().of(model);
+    if (std::find(at.nonRemovable.begin(), at.nonRemovable.end(), field) !=
+        at.nonRemovable.end()) {
+        if (now.index(field) != 1 || now.index(at.compound) != 0)
+            return std::nullopt;
+        layout::Correction correction{
+            "Non-Removable has been selected, Compound device field will set to Yes", {}};
+        correction.changes.setIndex(at.compound, 1);
+        return correction;
+    }
+    if (field == at.powerSource) {
+        const Field& sensing = model.fields[at.sensing];
+        layout::Correction correction;
+        correction.changes.setIndex(
+            at.sensing, sensing.indexOf(now.index(field) == 1 ? "Gang" : kOcsNotSupported));
+        return correction;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::span<const FamilyField> FamilyFields() { return kFamily; }
 
-const layout::Model* ModelOfIndex(int modelIndex)
-{
-    if (modelIndex < kFirstModelIndex || modelIndex > kLastModelIndex)
-        return nullptr;
-    return &TheFamily().models[static_cast<std::size_t>(modelIndex - kFirstModelIndex)];
-}
-
-int IndexOfModel(const layout::Model& model)
-{
-    for (int index = kFirstModelIndex; index <= kLastModelIndex; ++index)
-        if (ModelOfIndex(index) == &model)
-            return index;
-    return 0;
-}
+std::span<const layout::Model> Models() { return TheFamily().models; }
 
 const layout::Model& Qh102() { return TheFamily().models[0]; }
 const layout::Model& Qh103() { return TheFamily().models[1]; }
 const layout::Model& Qh104() { return TheFamily().models[2]; }
 const layout::Model& Qh107() { return TheFamily().models[3]; }
-
-std::optional<layout::Correction> RuleOnChoice(const layout::Model& model, std::string_view key,
-                                               std::int64_t index,
-                                               const layout::Values& current)
-{
-    const FamilyField* entry = FamilyEntry(key);
-    if (entry && entry->map == PortMap::NonRemovable) {
-        if (index != 1 || current.number(kCompoundDevice, layout::kNoSelection) != 0)
-            return std::nullopt;
-        return layout::Correction{
-            "Non-Removable has been selected, Compound device field will set to Yes",
-            {{std::string(kCompoundDevice), 1}}};
-    }
-    if (key == kSelfBusPower) {
-        const Field* sensing = layout::FindField(model.fields, kCurrentSensing);
-        if (!sensing)
-            return std::nullopt;
-        const int target = sensing->indexOf(index == 1 ? "Gang" : kOcsNotSupported);
-        return layout::Correction{{}, {{std::string(kCurrentSensing), target}}};
-    }
-    return std::nullopt;
-}
 
 } // namespace qh1xx

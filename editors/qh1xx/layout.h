@@ -8,7 +8,6 @@
 
 #include "layout/model.h"
 
-#include <optional>
 #include <span>
 #include <string_view>
 
@@ -38,22 +37,12 @@ struct FamilyField {
 // groups and ports.
 std::span<const FamilyField> FamilyFields();
 
-// The four models in the editor's numbering: model index 1 (QH102) to 4 (QH107).
-inline constexpr int kFirstModelIndex = 1;
-inline constexpr int kLastModelIndex = 4;
-const layout::Model* ModelOfIndex(int modelIndex); // nullptr outside 1 to 4
-int IndexOfModel(const layout::Model& model);      // 0 when not of this family
+// The four models, in the order of the main window's model list.
+std::span<const layout::Model> Models();
 
 const layout::Model& Qh102();
 const layout::Model& Qh103();
 const layout::Model& Qh104();
 const layout::Model& Qh107();
-
-// What the form does when the user picks an item: a non-removable port makes the hub a
-// compound device (with a message), and the power mode decides the current sensing
-// (silently: the correction's message is empty). Nothing when no rule applies.
-std::optional<layout::Correction> RuleOnChoice(const layout::Model& model, std::string_view key,
-                                               std::int64_t index,
-                                               const layout::Values& current);
 
 } // namespace qh1xx

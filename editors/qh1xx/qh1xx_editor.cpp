@@ -1,6 +1,7 @@
 #include "editors/qh1xx/qh1xx_editor.h"
 
 #include "editors/qh1xx/layout.h"
+#include "editors/registry.h"
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/field_form.h"
@@ -24,11 +25,15 @@
 
 namespace {
 
-constexpr std::array<const char*, 5> kDeviceIds{"QH404", "QH102", "QH103", "QH104", "QH107"};
 constexpr int kBackToMainIndex = 0;
 constexpr int kPortsPerColumn = 4;
 
-
+// The entry of the own "Device ID" list that shows `model`.
+int EntryOf(const layout::Model& model)
+{
+    const std::span<const layout::Model> models = qh1xx::Models();
+    return static_cast<int>(&model - models.data()) + 1;
+}
 
 } // namespace
 
@@ -41,14 +46,14 @@ CE2PromQH1XX::CE2PromQH1XX(QWidget* parent)
 
 CE2PromQH1XX::~CE2PromQH1XX() = default;
 
-platform::ModelessEditor* CE2PromQH1XX::Open(int modelIndex, QWidget& mainWindow)
+platform::ModelessEditor* CE2PromQH1XX::Open(const layout::Model& model, QWidget& mainWindow)
 {
     auto* editor = new CE2PromQH1XX(&mainWindow);
     editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->SetModel(modelIndex);
+    editor->SetModel(model);
     editor->Create();
     editor->SetMainWindow(&mainWindow);
-    editor->SetModel(modelIndex);
+    editor->SetModel(model);
     return editor;
 }
 
@@ -60,15 +65,16 @@ bool CE2PromQH1XX::SetMainWindow(QWidget* mainWindow)
 
 bool CE2PromQH1XX::Create()
 {
-    if (m_created)
+    if (m_created || !m_model)
         return false;
     m_created = true;
     buildWindow();
-    for (const char* id : kDeviceIds)
-        m_deviceList->addItem(QString::fromLatin1(id));
-    m_deviceList->setCurrentIndex(m_model);
-    m_files->outputName()->setText(QStringLiteral("nv.bin"));
-    InitForm(m_model);
+    // The way back first: the main window's own model, then the family's.
+    m_deviceList->addItem(platform::ToQString(editors::AllModels().front()->name));
+    for (const layout::Model& model : qh1xx::Models())
+        m_deviceList->addItem(platform::ToQString(model.name));
+    m_files->setInitialNames();
+    InitForm(*m_model);
     return true;
 }
 
@@ -79,8 +85,8 @@ bool CE2PromQH1XX::Create()
 // file line at the bottom.
 void CE2PromQH1XX::buildWindow()
 {
-    m_form = new platform::FieldForm(this, static_cast<int>(qh1xx::Qh107().hexTextLimit));
-    m_files = new platform::FilePanel(this);
+    m_form = new platform::FieldForm(this, *m_model);
+    m_files = new platform::FilePanel(this, platform::kOneWindowFileTexts);
 
     auto* top = new QGridLayout;
     m_deviceList = platform::AddLabelledChoice(top, 0, 0, QStringLiteral("Device ID"),
@@ -200,28 +206,25 @@ void CE2PromQH1XX::buildWindow()
     layout->addWidget(collectBox, 1);
 
     connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH1XX::OnSelchangeDeviceId);
-    connect(m_form, &platform::FieldForm::choiceActivated, this,
-            &CE2PromQH1XX::OnChoiceActivated);
+    connect(m_form, &platform::FieldForm::changedByUser, this, &CE2PromQH1XX::OnFieldChanged);
     connect(m_files, &platform::FilePanel::createClicked, this, &CE2PromQH1XX::OnBnClickedCreate);
     connect(m_files, &platform::FilePanel::loadClicked, this, &CE2PromQH1XX::OnBnClickedLoad);
 }
 
-const layout::Model* CE2PromQH1XX::currentModel() const { return qh1xx::ModelOfIndex(m_model); }
-
-void CE2PromQH1XX::InitForm(int modelIndex)
+void CE2PromQH1XX::InitForm(const layout::Model& model)
 {
-    const layout::Model* model = qh1xx::ModelOfIndex(modelIndex);
-    if (!model || !m_form)
+    if (!m_form)
         return;
-    m_deviceList->setCurrentIndex(modelIndex);
-    for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields()) {
-        if (const layout::Field* own = layout::FindField(model->fields, entry.field.key))
-            m_form->reset(*own);
-        else
+    m_model = &model;
+    m_form->setModel(model);
+    m_deviceList->setCurrentIndex(EntryOf(model));
+    m_form->reset();
+    for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields())
+        if (!layout::FindField(model.fields, entry.field.key))
             m_form->retire(entry.field.key);
-    }
     m_otgEnable->clear();
     m_otgEnable->setEnabled(false);
+    m_form->applyGreying();
 }
 
 void CE2PromQH1XX::ResetChoiceLists()
@@ -232,100 +235,36 @@ void CE2PromQH1XX::ResetChoiceLists()
     m_otgEnable->clear();
 }
 
-void CE2PromQH1XX::SelectOrAddPid(const QString& pid) { m_form->selectOrAdd(qh1xx::kPid, pid); }
-
-void CE2PromQH1XX::ListImage() { m_files->listImage(*m_pE2promData); }
-
 void CE2PromQH1XX::OnSelchangeDeviceId(int index)
 {
     ResetChoiceLists();
     m_files->clearListing();
-    m_model = index;
     if (index == kBackToMainIndex) {
         emit backToMain();
         close();
         return;
     }
-    InitForm(index);
+    InitForm(qh1xx::Models()[static_cast<std::size_t>(index - 1)]);
 }
 
-void CE2PromQH1XX::OnChoiceActivated(const QString& key, int index)
+// A new power mode makes the listed image stale.
+void CE2PromQH1XX::OnFieldChanged(std::size_t field)
 {
-    const layout::Model* model = currentModel();
-    if (!model)
-        return;
-    const std::string name = key.toStdString();
-    const std::optional<layout::Correction> rule =
-        qh1xx::RuleOnChoice(*model, name, index, m_form->read(*model));
-    if (rule)
-        m_form->correct(model->fields, std::span(&*rule, 1));
-    if (name == qh1xx::kSelfBusPower)
+    if (m_model->fields[field].key == qh1xx::kSelfBusPower)
         m_files->clearListing();
-}
-
-void CE2PromQH1XX::BuildImage()
-{
-    const layout::Model* model = currentModel();
-    if (!model)
-        return;
-    const layout::EncodeResult result = model->encode(m_form->read(*model), *m_pE2promData);
-    m_form->correct(model->fields, result.corrections);
-    ListImage();
-}
-
-void CE2PromQH1XX::ShowImage()
-{
-    const layout::Model* model = currentModel();
-    if (!model)
-        return;
-    layout::Values values = model->decode(*m_pE2promData).values;
-    const auto pid = values.numbers.extract(std::string(qh1xx::kPid));
-    m_form->show(model->fields, values);
-    if (!pid.empty())
-        SelectOrAddPid(platform::ToQString(Hex4(static_cast<std::uint16_t>(pid.mapped()))));
 }
 
 void CE2PromQH1XX::OnBnClickedCreate()
 {
-    if (!m_files->takeOutputName(*m_pFileManager))
-        return;
-    if (!currentModel())
-        return;
-    BuildImage();
-    m_files->writeImage(*m_pFileManager, *m_pE2promData);
+    m_files->create(*m_form, *m_pE2promData, *m_pFileManager);
 }
 
 void CE2PromQH1XX::OnBnClickedLoad()
 {
-    const layout::Model* model = currentModel();
-    if (!model)
-        return;
-    const std::optional<std::vector<std::uint8_t>> bytes =
-        m_files->readHead(*m_pFileManager, model->loadSize);
-    if (!bytes)
-        return;
-    const int count = static_cast<int>(bytes->size());
-    CE2promData loaded;
-    loaded.CopyIn(bytes->data(), count);
-    if (const std::optional<std::string> question = model->foreignImageQuestion(loaded);
-        question &&
-        platform::Ask(this, platform::MessageKind::OkCancelStop, platform::ToQString(*question)) !=
-            platform::Answer::Ok)
-        return;
-
-    m_pE2promData->CopyIn(bytes->data(), count);
-    ListImage();
-    const layout::DisplayChoice choice = model->chooseDisplayModel(*m_pE2promData, *model);
-    const layout::Model* shown = choice.model;
-    if (!shown && platform::Ask(this, platform::MessageKind::YesNoStop, platform::ToQString(choice.question)) ==
-                      platform::Answer::Yes)
-        shown = choice.ifYes;
-    if (shown) {
-        m_model = qh1xx::IndexOfModel(*shown);
+    m_files->load(*m_form, *m_pE2promData, *m_pFileManager, [this](const layout::Model& model) {
         ResetChoiceLists();
-        InitForm(m_model);
-    }
-    ShowImage();
+        InitForm(model);
+    });
 }
 
 void CE2PromQH1XX::closeEvent(QCloseEvent* event)

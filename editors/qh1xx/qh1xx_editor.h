@@ -22,7 +22,7 @@ class FilePanel;
 
 // The editor of the QH1xx family, one window for the QH102, QH103, QH104 and QH107 beside
 // the main window. Its own "Device ID" list switches between the four models, or goes back
-// to the main window with "QH404". Model indexes: 1 = QH102 to 4 = QH107.
+// to the main window with "QH404".
 class CE2PromQH1XX : public platform::ModelessEditor {
     Q_OBJECT
 public:
@@ -32,10 +32,10 @@ public:
     // How the main window opens the editor: the model is set before the window is built,
     // because building it sets the form up for that model. The editor goes away once
     // closed.
-    static platform::ModelessEditor* Open(int modelIndex, QWidget& mainWindow);
+    static platform::ModelessEditor* Open(const layout::Model& model, QWidget& mainWindow);
 
-    void SetModel(int modelIndex) { m_model = modelIndex; }
-    int model() const { return m_model; }
+    void SetModel(const layout::Model& model) { m_model = &model; }
+    const layout::Model* model() const { return m_model; }
     // The window the notifications are meant for; answers whether there is one.
     bool SetMainWindow(QWidget* mainWindow);
     QWidget* mainWindow() const { return m_mainWindow; }
@@ -44,14 +44,9 @@ public:
     bool Create();
 
     // The model's fields at their defaults, the fields it lacks disabled and empty.
-    void InitForm(int modelIndex);
+    void InitForm(const layout::Model& model);
     // Every list but "Device ID" emptied.
     void ResetChoiceLists();
-    // Selects the product ID in its list, adding it in order when it is not there.
-    void SelectOrAddPid(const QString& pid);
-    void BuildImage();
-    void ShowImage();
-    void ListImage();
 
 public slots:
     void OnSelchangeDeviceId(int index);
@@ -65,10 +60,9 @@ protected:
 
 private:
     void buildWindow();
-    void OnChoiceActivated(const QString& key, int index);
-    const layout::Model* currentModel() const;
+    void OnFieldChanged(std::size_t field);
 
-    int m_model = 0;
+    const layout::Model* m_model = nullptr;
     QPointer<QWidget> m_mainWindow;
     std::unique_ptr<CE2promData> m_pE2promData;
     std::unique_ptr<CFileManager> m_pFileManager;

@@ -4,14 +4,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 
 namespace qh404 {
 
 using layout::Field;
-using layout::HexStyle;
 using layout::Kind;
-using layout::Place;
+using layout::Show;
 
 namespace {
 
@@ -28,18 +26,21 @@ constexpr std::array<std::string_view, 2> kGang{"Individual", "Gang"};
 constexpr std::array<std::string_view, 2> kRemovable{"Removeable", "Non-Removeable"};
 constexpr std::array<std::string_view, 2> kEnable{"Enable", "Disable"};
 
+// A hex box takes seven characters, read as one hex number.
+constexpr std::uint8_t kHexLimit = 7;
+
 constexpr Field Word(std::string_view key, std::string_view label, std::string_view text,
                      std::uint16_t offset)
 {
     return {.key = key, .label = label, .kind = Kind::Hex, .defaultText = text,
-            .place = {offset, 0, 16, true}, .style = HexStyle::Word};
+            .place = {offset, 0, 16, true}, .limit = kHexLimit, .show = Show::HexUpper4};
 }
 
 constexpr Field Byte(std::string_view key, std::string_view label, std::string_view text,
                      std::uint16_t offset)
 {
     return {.key = key, .label = label, .kind = Kind::Hex, .defaultText = text,
-            .place = {offset, 0, 8}, .style = HexStyle::Byte};
+            .place = {offset, 0, 8}, .limit = kHexLimit, .show = Show::HexLower};
 }
 
 // A two-item choice stored as one bit: the item index is the bit.
@@ -55,13 +56,13 @@ constexpr std::uint16_t kConfig3Byte = 6; // the group captions run opposite to 
 constexpr std::uint16_t kConfig2Byte = 7;
 constexpr std::uint16_t kConfig1Byte = 8;
 
+// Bits 5-4 of the timer's byte belong to no field and are always written 0.
 constexpr std::array<Field, 25> kFields{{
     Word(key::kVid, "VID (hex)", "7A7A", 0),
     Word(key::kPid, "PID (hex)", "A700", 2),
     Word(key::kDid, "DID (hex)", "0000", 4),
     Flag(key::kDynamicPower, "Dynamic Power", kGroupConfig1, kNoYes, "No", kConfig1Byte, 7),
     Flag(key::kOnTheGo, "On-The_Go", kGroupConfig1, kOtg, "Disable OTG", kConfig1Byte, 6),
-    // Bits 5-4 of this byte belong to no field and are always written 0.
     {.key = key::kOverCurrentTimer, .label = "Over-Current Timer", .group = kGroupConfig1,
      .items = kTimers, .defaultText = "2ms", .place = {kConfig1Byte, 0, 4},
      .codes = kTimerCodes},
@@ -99,8 +100,18 @@ constexpr std::array<Field, 25> kFields{{
          kConfig2Byte, 3),
 }};
 
-constexpr Place kSpareTimerBits{kConfig1Byte, 4, 2};
-constexpr Place kNonRemovableBits{kConfig2Byte, 4, 4};
+constexpr std::size_t At(std::string_view key) { return layout::PositionOf(kFields, key); }
+
+constexpr std::size_t kTimer = At(key::kOverCurrentTimer);
+constexpr std::size_t kSensing = At(key::kCurrentSensing);
+constexpr std::size_t kPortPower = At(key::kPortPower);
+constexpr std::size_t kCompound = At(key::kCompoundDevice);
+constexpr std::size_t kPowerSource = At(key::kSelfBusPower);
+constexpr std::array<std::size_t, 4> kNonRemovable{
+    At(key::kNonRemovable[0]), At(key::kNonRemovable[1]), At(key::kNonRemovable[2]),
+    At(key::kNonRemovable[3])};
+// Shown greyed: the user cannot change them, a loaded image still shows its values.
+constexpr std::array<std::size_t, 2> kFixed{At(key::kDynamicPower), At(key::kOnTheGo)};
 
 constexpr std::array<layout::UnusedBytes, 1> kUnused{{
     {12, 255, "not used by the QH404; kept as the image holder has them"},
@@ -109,34 +120,42 @@ constexpr std::array<layout::UnusedBytes, 1> kUnused{{
 // The product IDs of the hub's own line; a file with another one belongs to another model.
 constexpr std::array<std::uint16_t, 3> kOwnProductIds{0xA500, 0xA600, 0xA700};
 
+int IndexIn(std::size_t field, std::string_view item) { return kFields[field].indexOf(item); }
+
 // Current sensing and port power switching must agree: mixed settings become individual.
 void PowerSenseRule(const layout::Values& values, CE2promData& image,
                     layout::EncodeResult& result)
 {
-    const std::int64_t sensing = values.number(key::kCurrentSensing);
-    const std::int64_t power = values.number(key::kPortPower);
+    const std::int64_t sensing = values.index(kSensing);
+    const std::int64_t power = values.index(kPortPower);
     if (sensing == power)
         return;
-    layout::PutBits(image, FieldOf(key::kCurrentSensing).place, 0);
-    layout::PutBits(image, FieldOf(key::kPortPower).place, 0);
-    result.corrections.push_back(
-        {layout::Format("Conflict values of port power=0x%x and Current Sense=0x%x, set to "
-                        "default=0",
-                        static_cast<unsigned>(power), static_cast<unsigned>(sensing)),
-         {{std::string(key::kCurrentSensing), 0}, {std::string(key::kPortPower), 0}}});
+    layout::PutBits(image, kFields[kSensing].place, 0);
+    layout::PutBits(image, kFields[kPortPower].place, 0);
+    layout::Correction correction{
+        layout::Format("Conflict values of port power=0x%x and Current Sense=0x%x, set to "
+                       "default=0",
+                       static_cast<unsigned>(power), static_cast<unsigned>(sensing)),
+        {}};
+    correction.changes.setIndex(kSensing, 0);
+    correction.changes.setIndex(kPortPower, 0);
+    result.corrections.push_back(std::move(correction));
 }
 
 // Only a compound device may have non-removable ports.
 void CompoundRule(CE2promData& image, layout::EncodeResult& result)
 {
-    if (layout::GetBits(image, FieldOf(key::kCompoundDevice).place) != 0 ||
-        layout::GetBits(image, kNonRemovableBits) == 0)
+    const bool anyFixed = std::any_of(kNonRemovable.begin(), kNonRemovable.end(), [&](auto at) {
+        return layout::GetBits(image, kFields[at].place) != 0;
+    });
+    if (layout::GetBits(image, kFields[kCompound].place) != 0 || !anyFixed)
         return;
-    layout::PutBits(image, kNonRemovableBits, 0);
     layout::Correction correction{
         "Compound device field is set to 'No', all of the ports will set to Removable", {}};
-    for (std::string_view port : key::kNonRemovable)
-        correction.updates.emplace_back(std::string(port), 0);
+    for (std::size_t port : kNonRemovable) {
+        layout::PutBits(image, kFields[port].place, 0);
+        correction.changes.setIndex(port, 0);
+    }
     result.corrections.push_back(std::move(correction));
 }
 
@@ -145,70 +164,46 @@ void CompoundRule(CE2promData& image, layout::EncodeResult& result)
 // back to the first timer.
 void TimerRule(const layout::Values& values, CE2promData& image, layout::EncodeResult& result)
 {
-    const Field& timer = FieldOf(key::kOverCurrentTimer);
-    const std::int64_t index = values.number(timer.key);
+    const Field& timer = kFields[kTimer];
+    const std::int64_t index = values.index(kTimer);
     if (index >= 0 && static_cast<std::size_t>(index) < timer.items.size())
         return;
     layout::PutBits(image, timer.place, 0);
-    result.corrections.push_back(
-        {layout::Format("Over-Current Timer:Invalid value 0x%x, default to 0x0",
-                        static_cast<unsigned>(index)),
-         {{std::string(timer.key), 0}}});
+    layout::Correction correction{
+        layout::Format("Over-Current Timer:Invalid value 0x%x, default to 0x0",
+                       static_cast<unsigned>(index)),
+        {}};
+    correction.changes.setIndex(kTimer, 0);
+    result.corrections.push_back(std::move(correction));
 }
 
-// Nibble 0 is what an image built from an invalid selection holds; it reads as the first
-// timer. Any other unknown nibble is reported and the selection left as it was.
-void DecodeTimer(const CE2promData& image, layout::DecodeResult& result)
+layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
+                            CE2promData& image)
 {
-    const Field& timer = FieldOf(key::kOverCurrentTimer);
-    const std::uint32_t nibble = layout::GetBits(image, timer.place);
-    const int index = nibble == 0 ? 0 : layout::IndexOfCode(timer, nibble);
-    if (index >= 0) {
-        result.values.numbers[std::string(timer.key)] = index;
-        return;
-    }
-    result.notes.push_back(
-        {layout::Format("Over-Current Timer:Invalid value 0x%x", nibble), std::string(timer.key)});
-}
-
-} // namespace
-
-std::span<const Field> Fields() { return kFields; }
-
-const Field& FieldOf(std::string_view key)
-{
-    const Field* field = layout::FindField(kFields, key);
-    if (!field)
-        std::abort(); // a key that is not in the table is a programming error
-    return *field;
-}
-
-layout::EncodeResult Encode(const layout::Values& values, CE2promData& image)
-{
-    for (const Field& field : kFields)
-        layout::EncodePlainField(field, values, image);
-    layout::PutBits(image, kSpareTimerBits, 0);
-
-    layout::EncodeResult result;
+    layout::EncodeResult result = layout::EncodeFields(model, values, image);
     PowerSenseRule(values, image, result);
     CompoundRule(image, result);
     TimerRule(values, image, result);
     return result;
 }
 
-layout::DecodeResult Decode(const CE2promData& image)
+// Nibble 0 is what an image built from an invalid selection holds; it reads as the first
+// timer. Any other unknown nibble is reported and the selection left as it was.
+layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image)
 {
-    layout::DecodeResult result;
-    for (const Field& field : kFields)
-        if (field.key != key::kOverCurrentTimer)
-            layout::DecodePlainField(field, image, result.values);
-    DecodeTimer(image, result);
+    layout::DecodeResult result = layout::DecodeFields(model, image);
+    const std::uint32_t nibble = layout::GetBits(image, kFields[kTimer].place);
+    if (nibble == 0)
+        result.values.setIndex(kTimer, 0);
+    else if (!result.values.has(kTimer))
+        result.notes.push_back({layout::Format("Over-Current Timer:Invalid value 0x%x", nibble),
+                                kTimer});
     return result;
 }
 
-std::optional<std::string> ForeignImageQuestion(const CE2promData& loaded)
+std::optional<std::string> ForeignImageQuestion(const layout::Model&, const CE2promData& loaded)
 {
-    const std::uint32_t pid = layout::GetBits(loaded, FieldOf(key::kPid).place);
+    const std::uint32_t pid = layout::GetBits(loaded, kFields[At(key::kPid)].place);
     if (std::find(kOwnProductIds.begin(), kOwnProductIds.end(), pid) != kOwnProductIds.end())
         return std::nullopt;
     // The two bytes as they stand in the file, each without leading zero.
@@ -216,19 +211,63 @@ std::optional<std::string> ForeignImageQuestion(const CE2promData& loaded)
                           pid >> 8, pid & 0xFFu);
 }
 
+// Bus power brings its own current values, no port LEDs and port 4 switched off; self
+// power puts all three back. Silent.
+layout::Correction PowerSourceRule(bool bus)
+{
+    const char* current = bus ? "64" : "00";
+    layout::Correction correction;
+    correction.changes.setText(At(key::kMaxPower), current);
+    correction.changes.setText(At(key::kHubCurrent), current);
+    correction.changes.setIndex(At(key::kPortIndicators),
+                                IndexIn(At(key::kPortIndicators), bus ? "No-LED" : "LED"));
+    correction.changes.setIndex(At(key::kPortDisable[3]),
+                                IndexIn(At(key::kPortDisable[3]), bus ? "Disable" : "Enable"));
+    return correction;
+}
+
+std::optional<layout::Correction> OnUserChange(const layout::Model&, std::size_t field,
+                                               const layout::Values& now)
+{
+    if (field == kPowerSource)
+        return PowerSourceRule(now.index(field) == IndexIn(field, "Bus-Power"));
+    // A non-removable port makes the hub part of a compound device.
+    const bool port = std::find(kNonRemovable.begin(), kNonRemovable.end(), field) !=
+                      kNonRemovable.end();
+    if (!port || now.index(field) != IndexIn(field, "Non-Removeable") ||
+        now.index(kCompound) != IndexIn(kCompound, "No"))
+        return std::nullopt;
+    layout::Correction correction{
+        "Non-Removable has been selected, Compound device field will set to Yes", {}};
+    correction.changes.setIndex(kCompound, IndexIn(kCompound, "Yes"));
+    return correction;
+}
+
+void Greying(const layout::Model&, const layout::Values&, std::optional<std::size_t>,
+             std::vector<bool>& enabled)
+{
+    for (std::size_t fixed : kFixed)
+        enabled[fixed] = false;
+}
+
+} // namespace
+
 constinit const layout::Model kModel{
     .id = "qh404",
     .name = "QH404",
     .description = "four ports, On-The-Go option",
+    .family = "qh404",
     .fields = kFields,
     .unused = kUnused,
     .readHex = layout::ScanHex,
-    .hexTextLimit = 7,
+    .start = layout::CreateStart::KeepHolder,
     .loadSize = 16,
     .exactLoadSize = false,
     .encode = Encode,
     .decode = Decode,
     .foreignImageQuestion = ForeignImageQuestion,
+    .onUserChange = OnUserChange,
+    .greying = Greying,
 };
 
 } // namespace qh404

@@ -5,12 +5,8 @@
 
 #include "layout/model.h"
 
-#include <optional>
 #include <span>
-#include <string>
 #include <string_view>
-
-class CE2promData;
 
 namespace qh404 {
 
@@ -44,19 +40,6 @@ inline constexpr std::string_view kPortDisable[4] = {"port1_disable", "port2_dis
 inline constexpr std::string_view kGroupConfig1 = "Config Data 1";
 inline constexpr std::string_view kGroupConfig2 = "Config Data 2 ";
 inline constexpr std::string_view kGroupConfig3 = "Config Data 3";
-
-// Every field, in form order.
-std::span<const layout::Field> Fields();
-const layout::Field& FieldOf(std::string_view key);
-
-// Builds bytes 0 to 11 (nothing else) and reports what the consistency rules corrected:
-// the two power-sense choices when they differ, the non-removable ports of a device that
-// is not compound, and a timer selection that is not one of the three timers.
-layout::EncodeResult Encode(const layout::Values& values, CE2promData& image);
-// Reads bytes 0 to 11; a timer nibble it does not know is reported and left out.
-layout::DecodeResult Decode(const CE2promData& image);
-// The question asked before decoding a file whose product ID is not a QH404's.
-std::optional<std::string> ForeignImageQuestion(const CE2promData& loaded);
 
 extern const layout::Model kModel;
 

@@ -1,12 +1,11 @@
 #pragma once
 
-// The QH404 form the main window carries: every field of the layout, the file controls,
-// the hex listing, and the two rules that run while the user edits.
+// The QH404 form the main window carries: every field of the layout, the file controls and
+// the hex listing. Its rules are the model's, run by the form as the user edits.
 
 #include <QWidget>
 
 #include <functional>
-#include <string_view>
 
 class CE2promData;
 class CFileManager;
@@ -26,20 +25,12 @@ public:
 
     // Every field back to its default; file names, listing and image are left alone.
     void InitForm();
-    // Encodes the form into the image (its corrections told and shown), then lists it.
-    void BuildImage();
-    // Decodes the image into the form without running any rule.
-    void ShowImage();
 
     platform::FilePanel& filePanel() const { return *m_panel; }
 
 private:
     void OnBnClickedCreate();
     void OnBnClickedLoad();
-    void OnChoiceActivated(const QString& key, int index);
-    void PowerSourceChanged(int index);
-    void NonRemovableChanged(int index);
-    void select(std::string_view key, std::string_view itemText);
 
     QWidget* makeCollectData();
     QWidget* makeFileArea();

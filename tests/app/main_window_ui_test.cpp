@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 #include "app/main_window.h"
+#include "layout/model.h"
 #include "platform/modeless_editor.h"
 #include "support/ui_fixture.h"
 
@@ -19,8 +20,8 @@ class MainWindowTest : public UiTest {
 protected:
     MainWindowTest()
     {
-        window.setModelessFactory([this](int modelIndex, CHUBQUILLDlg& owner) {
-            openedModels.push_back(modelIndex);
+        window.setModelessFactory([this](const layout::Model& model, CHUBQUILLDlg& owner) {
+            openedModels.push_back(std::string(model.id));
             auto* editor = new platform::ModelessEditor(&owner);
             editor->setObjectName(QStringLiteral("fakeEditor"));
             return editor;
@@ -35,7 +36,7 @@ protected:
     }
 
     CHUBQUILLDlg window;
-    std::vector<int> openedModels;
+    std::vector<std::string> openedModels;
 };
 
 TEST_F(MainWindowTest, ModelListHoldsTheTwelveModelsInOrder)
@@ -83,7 +84,7 @@ TEST_F(MainWindowTest, FamilyEditorOpensWithItsModelIndex)
 {
     platform::ModelessEditor* editor = pick(QStringLiteral("QH104"));
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(openedModels, std::vector<int>{3});
+    EXPECT_EQ(openedModels, std::vector<std::string>{"qh104"});
     EXPECT_TRUE(editor->isVisible());
     EXPECT_TRUE(window.isVisible()) << "the main window stays usable beside the editor";
     EXPECT_FALSE(window.backToMainRequested());
@@ -137,7 +138,7 @@ TEST_F(MainWindowTest, PickingAnotherFamilyModelReplacesTheOpenEditor)
 
 TEST_F(MainWindowTest, AnEditorThatCannotBeCreatedIsReported)
 {
-    window.setModelessFactory([](int, CHUBQUILLDlg&) { return nullptr; });
+    window.setModelessFactory([](const layout::Model&, CHUBQUILLDlg&) { return nullptr; });
     pick(QStringLiteral("QH103"));
     EXPECT_EQ(services.texts(), std::vector<QString>{"Failed to create child dialog E2PromQH1XX"});
     EXPECT_EQ(window.childEditor(), nullptr);

@@ -2,6 +2,7 @@
 // output, messages and exit codes. That it builds and reads images as the editors do is
 // checked against the editors themselves (editors_agree_ui_test.cpp).
 
+#include "editors/registry.h"
 #include "layout/model.h"
 
 #include "tests/cli/cli_support.h"
@@ -169,8 +170,8 @@ TEST(Commands, ModelsDescribeAndTheProfileKeysComeFromTheDescriptions)
 {
     TempFolder folder;
     const std::vector<std::string> listed = LinesOf(folder.run("models").out);
-    ASSERT_EQ(listed.size(), layout::AllModels().size());
-    for (std::size_t index = 0; const layout::Model* model : layout::AllModels()) {
+    ASSERT_EQ(listed.size(), editors::AllModels().size());
+    for (std::size_t index = 0; const layout::Model* model : editors::AllModels()) {
         const std::string id(model->id);
         EXPECT_EQ(listed[index].substr(0, id.size() + 1), id + " ");
         EXPECT_TRUE(listed[index++].ends_with(model->description)) << id;

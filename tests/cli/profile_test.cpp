@@ -50,7 +50,7 @@ TEST(Profiles, RefusalsNameTheKeyOrFileAndWhatIsAllowed)
         {fields(R"("vid": "12zz")"), R"("12zz" is not a hex number)"},
         {fields(R"("vid": "")"), R"("" is not a hex number)"},
         {fields(R"("vid": "00001234")"), "is longer than the form's box takes"},
-        {fields(R"("vid": 4660)"), R"(4660 is not a text; allowed: a hex text such as "7A7A")"},
+        {fields(R"("vid": 4660)"), R"(4660 is not a text; allowed: hex digits, optionally)"},
         {fields(R"("Vid": "1")"), R"(unknown key "Vid" for qh404; allowed: vid, pid, did, )"},
         {R"({"model": "qh999"})", R"(unknown model "qh999"; allowed: qh404, qh102, qh103, )"},
         {R"({"model": "qh404", "field": {}})", R"(unknown entry "field")"},
@@ -72,10 +72,13 @@ TEST(Profiles, RefusalsNameTheKeyOrFileAndWhatIsAllowed)
     }
 }
 
-// No landed model has a text field or takes whole images only; a later family may.
-constexpr std::array<layout::Field, 1> kNameField{
-    {{.key = "name", .label = "Name", .kind = layout::Kind::Text, .defaultText = "hub",
-      .place = {10, 0, 8}}}};
+// A model of whole images with a string, its length following it.
+constexpr std::array<layout::Field, 2> kNameField{{
+    {.key = "length", .label = "Length", .kind = layout::Kind::Decimal, .defaultText = "03",
+     .place = {9}, .limit = 2, .show = layout::Show::Decimal2},
+    {.key = "name", .label = "Name", .kind = layout::Kind::Text, .defaultText = "hub",
+     .place = {10, 0, 8, false, 62}, .limit = 31, .countAt = 9},
+}};
 const layout::Model kWhole{.id = "tmx", .name = "TMX", .description = "whole images",
                            .fields = kNameField, .loadSize = 256, .exactLoadSize = true};
 const layout::Model* const kWholeModels[] = {&kWhole};
@@ -87,7 +90,7 @@ TEST(Profiles, TextsAreOneBytePerCharacterInTheFormAndUtf8InTheProfile)
         return cli::ReadProfile("-", kWholeModels, in);
     };
     const cli::Profile profile = read(R"({"name": "Köln"})");
-    EXPECT_EQ(profile.values.texts.at("name"), "K\xF6ln");
+    EXPECT_EQ(profile.values.text(1), "K\xF6ln");
     EXPECT_EQ(cli::ProfileOf(kWhole, profile.values)["fields"]["name"], "Köln");
     EXPECT_THROW(read(R"({"name": "€"})"), cli::Error);
 }

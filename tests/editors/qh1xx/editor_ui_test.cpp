@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "editors/qh1xx/qh1xx_editor.h"
 #include "image/e2prom_data.h"
+#include "editors/registry.h"
 #include "layout/model.h"
 #include "support/ui_fixture.h"
 
@@ -76,9 +77,9 @@ TEST_F(Qh1xxEditorTest, DefaultsThenCreateForEachModel)
     for (const QString& name : kModels) {
         Select(form(), "Device ID", name);
         // The default images themselves are pinned byte for byte by the layout test.
-        const layout::Model& model = *layout::FindModel(name.toLower().toStdString());
+        const layout::Model& model = *editors::FindModel(name.toLower().toStdString());
         CE2promData expected;
-        model.encode(layout::DefaultValues(model), expected);
+        layout::Create(model, layout::DefaultValues(model), expected);
         const Bytes file = create();
         EXPECT_EQ(file, Bytes(expected.bytes().begin(), expected.bytes().end())) << model.id;
         EXPECT_EQ(Bytes(file.begin() + 16, file.end()), Bytes(240, 0xFF));
@@ -271,7 +272,7 @@ TEST_F(Qh1xxEditorTest, EachModelOpensItsEditorAndQH404BringsTheMainWindowBackAs
     for (int i = 0; i < 4; ++i) {
         ASSERT_NE(open(kModels[i]), nullptr);
         EXPECT_TRUE(editor->isVisible());
-        EXPECT_EQ(editor->model(), i + 1);
+        EXPECT_EQ(editor->model()->name, kModels[i].toStdString());
         EXPECT_EQ(ChoiceText(editor, "Device ID"), kModels[i]);
         Select(editor, "Device ID", "QH404");
         ProcessEvents();

@@ -1,4 +1,5 @@
 #include "editors/qh1xx/layout.h"
+#include "editors/registry.h"
 #include "image/e2prom_data.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ TEST(Qh1xxLayout, DefaultImages)
     }};
     for (std::size_t i = 0; i < kModels.size(); ++i) {
         CE2promData image;
-        EXPECT_TRUE(kModels[i]->encode(DefaultValues(*kModels[i]), image).corrections.empty());
+        EXPECT_TRUE(Create(*kModels[i], DefaultValues(*kModels[i]), image).corrections.empty());
         EXPECT_EQ(HeadOf(image), heads[i]) << kModels[i]->id;
     }
 }
@@ -42,7 +43,7 @@ TEST(Qh1xxLayout, DefaultImages)
 TEST(Qh1xxLayout, RegisteredAfterTheQh404InListOrder)
 {
     std::vector<std::string_view> ids;
-    for (const Model* model : AllModels())
+    for (const Model* model : editors::AllModels())
         ids.push_back(model->id);
     ids.resize(std::min<std::size_t>(ids.size(), 5));
     EXPECT_EQ(ids, (std::vector<std::string_view>{"qh404", "qh102", "qh103", "qh104", "qh107"}));
@@ -55,8 +56,8 @@ TEST(Qh1xxLayout, LoadChecksTheFamilyByteAndPicksTheFormByTheModelByte)
     const Model& current = qh1xx::Qh102();
     for (int byte = 0; byte < 256; ++byte) {
         image.SetByte(static_cast<std::uint8_t>(byte), 2);
-        EXPECT_FALSE(current.foreignImageQuestion(image).has_value());
-        const DisplayChoice choice = current.chooseDisplayModel(image, current);
+        EXPECT_FALSE(current.foreignImageQuestion(current, image).has_value());
+        const DisplayChoice choice = current.chooseDisplayModel(current, image);
         const auto port = std::find(kPorts.begin(), kPorts.end(), byte);
         if (port != kPorts.end()) {
             EXPECT_EQ(choice.model, kModels[static_cast<std::size_t>(port - kPorts.begin())]);
@@ -67,7 +68,7 @@ TEST(Qh1xxLayout, LoadChecksTheFamilyByteAndPicksTheFormByTheModelByte)
     }
     image.SetByte(0x0A, 2);
     image.SetByte(0x1B, 3);
-    EXPECT_EQ(current.foreignImageQuestion(image),
+    EXPECT_EQ(current.foreignImageQuestion(current, image),
               "Dev PID A1B is not QH1xx. Click OK to go on, Cancel to abort");
 }
 
@@ -77,10 +78,10 @@ TEST(Qh1xxLayout, ListsWithoutASelection)
 {
     const Model& model = qh1xx::Qh103();
     Values values = DefaultValues(model);
-    values.numbers["over_current_timer"] = 4;
-    values.numbers["eop_disable"] = kNoSelection;
+    values.setIndex(*FieldIndex(model, "over_current_timer"), 4);
+    values.setIndex(*FieldIndex(model, "eop_disable"), kNoSelection);
     CE2promData image;
-    const EncodeResult result = model.encode(values, image);
+    const EncodeResult result = Create(model, values, image);
     ASSERT_EQ(result.corrections.size(), 1u);
     EXPECT_EQ(result.corrections[0].message,
               "Over-Current Timer:Invalid value 0x4, default to 0x0");
@@ -106,8 +107,8 @@ TEST(Qh1xxLayout, RandomImagesSurviveDecodeAndBuild)
                 image.SetByte(static_cast<std::uint8_t>(byte(random)), offset);
                 rebuilt.SetByte(static_cast<std::uint8_t>(offset), offset);
             }
-            const Values first = model.decode(image).values;
-            const EncodeResult result = model.encode(first, rebuilt);
+            const Values first = model.decode(model, image).values;
+            const EncodeResult result = Create(model, first, rebuilt);
 
             Head expected = HeadOf(image);
             expected[6] &= qh102 ? 0xAC : 0xFF;
@@ -124,7 +125,7 @@ TEST(Qh1xxLayout, RandomImagesSurviveDecodeAndBuild)
             for (std::uint32_t offset = 16; offset < CE2promData::kSize; ++offset)
                 ASSERT_EQ(rebuilt.GetByte(offset), offset);
             if (!cleared) {
-                ASSERT_EQ(model.decode(rebuilt).values.numbers, first.numbers) << model.id;
+                ASSERT_EQ(model.decode(model, rebuilt).values, first) << model.id;
             }
         }
     }

@@ -25,7 +25,7 @@ class Qh404FormTest : public UiTest {
 protected:
     Qh404FormTest()
     {
-        window.setModelessFactory([](int, CHUBQUILLDlg& owner) {
+        window.setModelessFactory([](const layout::Model&, CHUBQUILLDlg& owner) {
             return new platform::ModelessEditor(&owner);
         });
     }

@@ -1,0 +1,515 @@
+#include "editors/qh20x/layout.h"
+
+#include "image/e2prom_data.h"
+#include "layout/family.h"
+
+#include <algorithm>
+#include <optional>
+#include <array>
+#include <vector>
+
+namespace qh20x {
+
+namespace {
+
+using layout::Field;
+using layout::Kind;
+using layout::Place;
+using layout::Show;
+using Items2 = std::array<std::string_view, 2>;
+
+constexpr Items2 kPowerModes{"Bus Power", "Self Power"};
+constexpr Items2 kSpeeds{"High/Full Speed", "Full Speed Only"};
+constexpr Items2 kTts{"Single TT", "Multiple TT"};
+constexpr Items2 kEops{"Enable EOP", "EOP disabled"};
+constexpr std::array<std::string_view, 3> kSensing{"Gang", "Individual", "OCS Not Supported"};
+constexpr Items2 kGangIndividual{"Gang", "Individual"};
+constexpr Items2 kNoYes{"No", "Yes"};
+constexpr std::array<std::string_view, 4> kTimers{".1 ms", "4 ms", "8 ms", "16 ms"};
+constexpr Items2 kRemaps{"Standard", "Port Re-Map"};
+constexpr Items2 kLeds{"USB", "Speed Indication"};
+constexpr Items2 kStrings{"Strings Disabled", "Strings Enabled"};
+constexpr Items2 kRemovable{"Removable", "Non-removable"};
+constexpr Items2 kAvailable{"Available", "Disabled"};
+constexpr std::array<std::string_view, 4> kBoosts{"Normal", "Elevate + 4%", "Elevate + 8%",
+                                                  "Elevate + 12%"};
+constexpr Items2 kSwaps{"Default", "Swapped"};
+// A model's port-map list is the first entries of this one: up to its highest logical port.
+constexpr std::array<std::string_view, 8> kMaps{
+    "Port Disabled",         "Map to Logical Port 1", "Map to Logical Port 2",
+    "Map to Logical Port 3", "Map to Logical Port 4", "Map to Logical Port 5",
+    "Map to Logical Port 6", "Map to Logical Port 7"};
+
+constexpr std::array<std::string_view, 8> kPortLabels{"Port 0", "Port 1", "Port 2", "Port 3",
+                                                      "Port 4", "Port 5", "Port 6", "Port 7"};
+
+// The port fields of each kind, by port number (port 0 exists only for the swap).
+enum class Role { None, NonRemovable, DisableSelf, DisableBus, Boost, Map, Swap };
+
+struct PortKind {
+    std::array<std::string_view, 8> keys;
+    std::string_view group;
+    std::span<const std::string_view> items;
+};
+
+constexpr PortKind kNonRemovable{
+    {"", "port1_non_removable", "port2_non_removable", "port3_non_removable",
+     "port4_non_removable", "port5_non_removable", "port6_non_removable", "port7_non_removable"},
+    "Non-Removable Device", kRemovable};
+constexpr PortKind kDisableSelf{
+    {"", "port1_disable_self", "port2_disable_self", "port3_disable_self", "port4_disable_self",
+     "port5_disable_self", "port6_disable_self", "port7_disable_self"},
+    "Self Power", kAvailable};
+constexpr PortKind kDisableBus{
+    {"", "port1_disable_bus", "port2_disable_bus", "port3_disable_bus", "port4_disable_bus",
+     "port5_disable_bus", "port6_disable_bus", "port7_disable_bus"},
+    "Bus Power", kAvailable};
+constexpr PortKind kBoost{
+    {"", "port1_boost", "port2_boost", "port3_boost", "port4_boost", "port5_boost",
+     "port6_boost", "port7_boost"},
+    kGroupBoost, kBoosts};
+constexpr PortKind kMap{
+    {"", "port1_map", "port2_map", "port3_map", "port4_map", "port5_map", "port6_map",
+     "port7_map"},
+    kGroupPortMap, kMaps};
+constexpr PortKind kSwap{
+    {"port0_swap", "port1_swap", "port2_swap", "port3_swap", "port4_swap", "port5_swap",
+     "port6_swap", "port7_swap"},
+    kGroupPortSwap, kSwaps};
+
+// A field of the family table and, for a port field, its port and what it sets for it.
+struct FamilyField {
+    Field field;
+    int port = -1;
+    Role role = Role::None;
+};
+
+constexpr std::uint8_t kWordDigits = 4;
+constexpr std::uint8_t kByteDigits = 2;
+
+constexpr FamilyField Word(std::string_view key, std::string_view label, std::uint16_t offset,
+                           std::string_view text)
+{
+    return {{.key = key, .label = label, .group = "IDs", .kind = Kind::Hex, .defaultText = text,
+             .place = {offset, 0, 16, false}, .limit = kWordDigits, .show = Show::HexUpper4}};
+}
+
+constexpr FamilyField Byte(std::string_view key, std::string_view label, std::string_view group,
+                           std::uint16_t offset, std::string_view text)
+{
+    return {{.key = key, .label = label, .group = group, .kind = Kind::Hex, .defaultText = text,
+             .place = {offset}, .limit = kByteDigits, .show = Show::HexLower2}};
+}
+
+constexpr FamilyField Choice(std::string_view key, std::string_view label,
+                             std::string_view group, std::span<const std::string_view> items,
+                             std::string_view text, Place place, std::string_view fallback = {})
+{
+    return {{.key = key, .label = label, .group = group, .items = items, .defaultText = text,
+             .place = place, .fallback = fallback}};
+}
+
+constexpr std::string_view kStringGroup = "String Descriptor Fields";
+
+// A string's length: decimal, filled by the form as the string is left.
+constexpr FamilyField Length(std::string_view key, std::string_view label, std::uint16_t offset)
+{
+    return {{.key = key, .label = label, .group = kStringGroup, .kind = Kind::Decimal,
+             .defaultText = "00", .place = {offset}, .limit = kByteDigits,
+             .show = Show::Decimal2, .readOnly = true}};
+}
+
+constexpr FamilyField String(std::string_view key, std::string_view label, std::uint16_t offset,
+                             std::uint16_t countAt)
+{
+    return {{.key = key, .label = label, .group = kStringGroup, .kind = Kind::Text,
+             .place = {.offset = offset, .bytes = 2 * layout::kStringUnits},
+             .limit = layout::kStringUnits, .countAt = countAt}};
+}
+
+// Where a port's bits live for each kind of port field.
+constexpr Place PortPlace(Role role, int port)
+{
+    const auto n = static_cast<std::uint8_t>(port);
+    switch (role) {
+    case Role::NonRemovable: return {0x09, n, 1};
+    case Role::DisableSelf: return {0x0A, n, 1};
+    case Role::DisableBus: return {0x0B, n, 1};
+    // Ports 1 to 4 two bits each from the bottom of 0xF8, ports 5 to 7 of 0xF7.
+    case Role::Boost:
+        return n <= 4 ? Place{0xF8, static_cast<std::uint8_t>(2 * (n - 1)), 2}
+                      : Place{0xF7, static_cast<std::uint8_t>(2 * (n - 5)), 2};
+    // Two ports a byte from 0xFB, the lower-numbered in the low nibble; port 7 alone in
+    // 0xFE, read from its low nibble and written as the whole byte.
+    case Role::Map:
+        return {static_cast<std::uint16_t>(0xFB + (n - 1) / 2),
+                static_cast<std::uint8_t>(4 * ((n - 1) % 2)), 4};
+    case Role::Swap: return {0xFA, n, 1};
+    case Role::None: break;
+    }
+    return {};
+}
+
+constexpr FamilyField Port(Role role, const PortKind& kind, int port)
+{
+    const auto n = static_cast<std::size_t>(port);
+    return {{.key = kind.keys[n], .label = kPortLabels[n], .group = kind.group,
+             .items = kind.items, .defaultText = kind.items[0], .place = PortPlace(role, port),
+             .fallback = role == Role::Map ? kMaps[0] : std::string_view()},
+            port, role};
+}
+
+template <std::size_t N>
+constexpr void AddPorts(std::array<FamilyField, N>& table, std::size_t& at, Role role,
+                        const PortKind& kind, int first, int last)
+{
+    for (int port = first; port <= last; ++port)
+        table[at++] = Port(role, kind, port);
+}
+
+constexpr std::size_t kFamilySize = 71;
+
+// Every field of the family in form order: the main page, then the additional page.
+constexpr std::array<FamilyField, kFamilySize> MakeFamily()
+{
+    std::array<FamilyField, kFamilySize> table{};
+    std::size_t at = 0;
+    for (const FamilyField& field : {
+             Word("vid", "VID (Hex)", 0x00, "7A7A"),
+             Word("pid", "PID (Hex)", 0x02, "0207"),
+             Word("did", "DID (Hex)", 0x04, "0000"),
+             // Stored high byte first, shown as its two bytes in lower-case ("%02x%02x").
+             FamilyField{{.key = "lang_id", .label = "Lang ID (Hex)", .group = "IDs",
+                          .kind = Kind::Hex, .defaultText = "0000",
+                          .place = {0x11, 0, 16, true}, .limit = kWordDigits,
+                          .show = Show::HexLower4}},
+             Choice("self_bus_power", "Self/Bus Power", "Config Data Byte 1", kPowerModes,
+                    "Self Power", {0x06, 7, 1}),
+             Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
+                    "High/Full Speed", {0x06, 5, 1}),
+             Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Multiple TT",
+                    {0x06, 4, 1}),
+             Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "EOP disabled",
+                    {0x06, 3, 1}),
+             // Bits 11 are never written; they read as "OCS Not Supported".
+             Choice("current_sensing", "Current Sensing", "Config Data Byte 1", kSensing,
+                    "Individual", {0x06, 1, 2}, "OCS Not Supported"),
+             Choice("port_power", "Downstream Port Power Enabling", "Config Data Byte 1",
+                    kGangIndividual, "Individual", {0x06, 0, 1}),
+             Choice("dynamic_power", "Dynamic Power", "Config Data Byte 2", kNoYes, "No",
+                    {0x07, 7, 1}),
+             Choice("over_current_timer", "Over-Current Timer", "Config Data Byte 2", kTimers,
+                    "8 ms", {0x07, 4, 2}),
+             Choice(kCompoundDevice, "Compound Device", "Config Data Byte 2", kNoYes, "No",
+                    {0x07, 3, 1}),
+             Choice(kPortRemap, "Port Re-Mapping Enable", "Config Data Byte 3", kRemaps,
+                    "Standard", {0x08, 3, 1}),
+             // Only 01 is "Speed Indication"; 10 and 11 read as "USB".
+             Choice(kLedMode, "LED Mode", "Config Data Byte 3", kLeds, "USB", {0x08, 1, 2},
+                    "USB"),
+             Choice(kStringEnable, "String Descriptor Enable", "Config Data Byte 3", kStrings,
+                    "Strings Disabled", {0x08, 0, 1}),
+         })
+        table[at++] = field;
+    AddPorts(table, at, Role::NonRemovable, kNonRemovable, 1, 7);
+    AddPorts(table, at, Role::DisableSelf, kDisableSelf, 1, 7);
+    table[at++] = Byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01");
+    table[at++] = Byte("self_hub_current", "Max Hub Controller Current (Hex)", "Self Power", 0x0E,
+                       "01");
+    AddPorts(table, at, Role::DisableBus, kDisableBus, 1, 7);
+    table[at++] = Byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "32");
+    table[at++] = Byte("bus_hub_current", "Max Hub Controller Current (Hex)", "Bus Power", 0x0F,
+                       "32");
+    table[at++] = Byte("power_on_time", "Power On Time (Hex)", "", 0x10, "32");
+    table[at++] = Length("mfg_length", "Mfg. Length", 0x13);
+    table[at++] = Length("product_length", "Product Length", 0x14);
+    table[at++] = Length("serial_length", "Serial # Length", 0x15);
+    table[at++] = String("mfg_string", "Mfg. String", 0x16, 0x13);
+    table[at++] = String("product_string", "Product String", 0x54, 0x14);
+    table[at++] = String("serial_string", "Serial String", 0x92, 0x15);
+    AddPorts(table, at, Role::Boost, kBoost, 1, 7);
+    table[at++] = Choice("up_port_boost", "Up port", kGroupBoost, kBoosts, "Normal", {0xF6, 0, 2});
+    AddPorts(table, at, Role::Map, kMap, 1, 7);
+    AddPorts(table, at, Role::Swap, kSwap, 0, 7);
+    if (at != kFamilySize)
+        std::abort(); // the table's size is written above: keep it in step
+    return table;
+}
+
+constexpr std::array<FamilyField, kFamilySize> kFamily = MakeFamily();
+
+// What the QH202 lacks; every other model has all of the family's fields its ports allow.
+constexpr std::array<std::string_view, 10> kAbsentOnQh202{
+    "multi_tt",   "led_mode",       "string_enable",  "lang_id",        "mfg_length",
+    "product_length", "serial_length", "mfg_string", "product_string", "serial_string"};
+
+using layout::Difference;
+constexpr std::array kQh202{
+    Difference{.key = "pid", .defaultText = "0202"},
+    Difference{.key = "did", .defaultText = "0AA0"},
+    Difference{.key = "over_current_timer", .defaultText = "4 ms"},
+    Difference{.key = "port_power", .label = "Port Power Switching"},
+};
+constexpr std::array kQh203Pins36{Difference{.key = "pid", .defaultText = "0203"}};
+constexpr std::array kQh203Pins48{Difference{.key = "pid", .defaultText = "0203"},
+                                  Difference{.key = kLedMode, .defaultText = "Speed Indication"}};
+constexpr std::array kQh204Pins36{Difference{.key = "pid", .defaultText = "0204"}};
+constexpr std::array kQh204Pins48{Difference{.key = "pid", .defaultText = "0204"},
+                                  Difference{.key = kLedMode, .defaultText = "Speed Indication"}};
+
+constexpr layout::UnusedBytes kNotUsed[] = {
+    {0xD0, 0xF5, "not used"}, {0xF9, 0xF9, "not used"}, {0xFF, 0xFF, "not used"}};
+constexpr std::array<layout::UnusedBytes, 6> kUnusedQh202{{
+    {0x11, 0xCF, "language ID and strings: not on the QH202"},
+    {0xF7, 0xF7, "boost of ports 5 to 7: QH207 only"},
+    {0xFC, 0xFE, "port map of ports 3 to 7: not on the QH202"},
+    kNotUsed[0], kNotUsed[1], kNotUsed[2]}};
+constexpr std::array<layout::UnusedBytes, 5> kUnusedFourPorts{{
+    {0xF7, 0xF7, "boost of ports 5 to 7: QH207 only"},
+    {0xFD, 0xFE, "port map of ports 5 to 7: QH207 only"},
+    kNotUsed[0], kNotUsed[1], kNotUsed[2]}};
+constexpr std::array<layout::UnusedBytes, 3> kUnusedQh207{{kNotUsed[0], kNotUsed[1], kNotUsed[2]}};
+
+struct Member {
+    Variant variant;
+    std::span<const std::string_view> absent;
+    std::span<const Difference> differences;
+    std::span<const layout::UnusedBytes> unused;
+};
+
+constexpr std::array<Member, 6> kMembers{{
+    {{"qh203-36", "QH203 - 36 pin", "QH20x family, QH203 in the 36-pin package, three ports",
+      Editor::Qh20x, 1, "QH203", "QH203 -36 Pin", 4, 3, true, true},
+     {}, kQh203Pins36, kUnusedFourPorts},
+    {{"qh203-48", "QH203 - 48 pin", "QH20x family, QH203 in the 48-pin package, three ports",
+      Editor::Qh20x, 2, "QH203", "QH203 -48 Pin", 4, 3, true, false},
+     {}, kQh203Pins48, kUnusedFourPorts},
+    {{"qh204-36", "QH204 - 36 pin", "QH20x family, QH204 in the 36-pin package, four ports",
+      Editor::Qh20x, 3, "QH204", "QH204 -36 Pin", 4, 4, false, true},
+     {}, kQh204Pins36, kUnusedFourPorts},
+    {{"qh204-48", "QH204 - 48 pin", "QH20x family, QH204 in the 48-pin package, four ports",
+      Editor::Qh20x, 4, "QH204", "QH204 -48 Pin", 4, 4, false, false},
+     {}, kQh204Pins48, kUnusedFourPorts},
+    {{"qh202", "QH202", "QH20x family, QH202, two ports, no strings", Editor::Qh202, 0,
+      "QH202", "202", 2, 2, false, false},
+     kAbsentOnQh202, kQh202, kUnusedQh202},
+    {{"qh207", "QH207 - 64 pin", "QH20x family, QH207 in the 64-pin package, seven ports",
+      Editor::Qh207, 1, "QH207", "QH207 - 64 Pin", 7, 7, false, false},
+     {}, {}, kUnusedQh207},
+}};
+
+// Where the fields the rules work on sit in one model, and the port of each field.
+struct Positions {
+    std::vector<Role> roles;
+    std::vector<int> ports;
+    std::size_t compound = 0;
+    std::size_t remap = 0;
+    std::optional<std::size_t> led;
+    std::optional<std::size_t> strings;
+    std::vector<std::size_t> stringFields; // the Lang ID and the three strings
+};
+
+std::vector<Field> FieldsOf(const Member& member)
+{
+    const Variant& variant = member.variant;
+    std::vector<Field> fields;
+    for (const FamilyField& entry : kFamily) {
+        if (entry.port > variant.ports)
+            continue;
+        Field field = entry.field;
+        if (entry.role == Role::Map)
+            field.items = std::span(kMaps).first(static_cast<std::size_t>(variant.logicalPorts) + 1);
+        fields.push_back(field);
+    }
+    return layout::WithDifferences(std::move(fields), member.absent, member.differences);
+}
+
+const FamilyField& FamilyEntry(std::string_view key)
+{
+    return *std::find_if(kFamily.begin(), kFamily.end(),
+                         [&](const FamilyField& entry) { return entry.field.key == key; });
+}
+
+Positions PositionsIn(const layout::Model& model)
+{
+    Positions at{.compound = *layout::FieldIndex(model, kCompoundDevice),
+                 .remap = *layout::FieldIndex(model, kPortRemap),
+                 .led = layout::FieldIndex(model, kLedMode),
+                 .strings = layout::FieldIndex(model, kStringEnable)};
+    for (std::size_t field = 0; field < model.fields.size(); ++field) {
+        const FamilyField& entry = FamilyEntry(model.fields[field].key);
+        at.roles.push_back(entry.role);
+        at.ports.push_back(entry.port);
+        if (entry.field.kind == Kind::Text || entry.field.key == "lang_id")
+            at.stringFields.push_back(field);
+    }
+    return at;
+}
+
+layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
+                            CE2promData& image);
+layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image);
+std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
+                                               const layout::Values& now);
+void Greying(const layout::Model& model, const layout::Values& values,
+             std::optional<std::size_t> changed, std::vector<bool>& enabled);
+
+// The six descriptions, built once from the family table and the members.
+struct Family {
+    std::array<std::vector<Field>, kMembers.size()> fields;
+    std::array<layout::Model, kMembers.size()> models;
+    std::array<Positions, kMembers.size()> positions;
+
+    Family()
+    {
+        for (std::size_t i = 0; i < kMembers.size(); ++i) {
+            const Variant& variant = kMembers[i].variant;
+            fields[i] = FieldsOf(kMembers[i]);
+            models[i] = layout::Model{
+                .id = variant.id,
+                .name = variant.name,
+                .description = variant.description,
+                .family = "qh20x",
+                .fields = fields[i],
+                .unused = kMembers[i].unused,
+                // The QH202's form scans a number; the others read digits by position.
+                .readHex = variant.editor == Editor::Qh202 ? layout::ScanHex : layout::DigitHex,
+                .strings = layout::StringUnits::Words,
+                .start = layout::CreateStart::Zeros,
+                .loadSize = static_cast<int>(CE2promData::kSize),
+                .exactLoadSize = true,
+                .encode = Encode,
+                .decode = Decode,
+                .onUserChange = OnUserChange,
+                .greying = Greying,
+            };
+            positions[i] = PositionsIn(models[i]);
+        }
+    }
+
+    std::size_t indexOf(const layout::Model& model) const
+    {
+        return static_cast<std::size_t>(&model - models.data());
+    }
+};
+
+const Family& TheFamily()
+{
+    static const Family family;
+    return family;
+}
+
+const Positions& PositionsOf(const layout::Model& model)
+{
+    const Family& family = TheFamily();
+    return family.positions[family.indexOf(model)];
+}
+
+bool RemapOn(const Positions& at, const layout::Values& values)
+{
+    return values.index(at.remap) == 1;
+}
+
+// The port map counts only while re-mapping is on: off, every port shows "Port Disabled"
+// and is written 0, whatever a file held.
+layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
+                            CE2promData& image)
+{
+    layout::EncodeResult result = layout::EncodeFields(model, values, image);
+    const Positions& at = PositionsOf(model);
+    if (RemapOn(at, values))
+        return result;
+    layout::Correction disabled{
+        "\"Port Re-Mapping Enable\" is \"Standard\": the port map is written as \"Port Disabled\"",
+        {}};
+    bool anyMapped = false;
+    for (std::size_t field = 0; field < model.fields.size(); ++field) {
+        if (at.roles[field] != Role::Map)
+            continue;
+        anyMapped = anyMapped || layout::GetBits(image, model.fields[field].place) != 0;
+        layout::PutBits(image, model.fields[field].place, 0);
+        disabled.changes.setIndex(field, 0);
+    }
+    if (anyMapped)
+        result.corrections.push_back(std::move(disabled));
+    return result;
+}
+
+layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image)
+{
+    layout::DecodeResult result = layout::DecodeFields(model, image);
+    const Positions& at = PositionsOf(model);
+    if (!RemapOn(at, result.values))
+        for (std::size_t field = 0; field < model.fields.size(); ++field)
+            if (at.roles[field] == Role::Map)
+                result.values.setIndex(field, 0);
+    return result;
+}
+
+// "Standard" resets the port map; leaving a string shows its length in characters. Both
+// silent.
+std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
+                                               const layout::Values& now)
+{
+    const Positions& at = PositionsOf(model);
+    layout::Correction correction;
+    if (field == at.remap && !RemapOn(at, now)) {
+        for (std::size_t map = 0; map < model.fields.size(); ++map)
+            if (at.roles[map] == Role::Map)
+                correction.changes.setIndex(map, 0);
+        return correction;
+    }
+    if (const std::optional<std::size_t> length = layout::LengthFieldOf(model, field)) {
+        correction.changes.setText(
+            *length, layout::ShowNumber(Show::Decimal2,
+                                        static_cast<std::uint32_t>(now.text(field).size())));
+        return correction;
+    }
+    return std::nullopt;
+}
+
+// Non-removable ports count only on a compound device; the port-disable choices only while
+// the port map is off, the port map only while it is on; the Lang ID and strings only while
+// strings are enabled. The QH203's fourth port (but for its swap) and the 36-pin packages'
+// LED mode never change.
+void Greying(const layout::Model& model, const layout::Values& values,
+             std::optional<std::size_t>, std::vector<bool>& enabled)
+{
+    const Positions& at = PositionsOf(model);
+    const Variant& variant = VariantOf(model);
+    const bool compound = values.index(at.compound) == 1;
+    const bool remap = RemapOn(at, values);
+    for (std::size_t field = 0; field < model.fields.size(); ++field) {
+        switch (at.roles[field]) {
+        case Role::NonRemovable: enabled[field] = compound; break;
+        case Role::DisableSelf:
+        case Role::DisableBus: enabled[field] = !remap; break;
+        case Role::Map: enabled[field] = remap; break;
+        default: break;
+        }
+        if (variant.fourthPortFixed && at.ports[field] == 4 && at.roles[field] != Role::Swap)
+            enabled[field] = false;
+    }
+    if (at.strings)
+        for (std::size_t field : at.stringFields)
+            enabled[field] = values.index(*at.strings) == 1;
+    if (at.led && variant.ledFixed)
+        enabled[*at.led] = false;
+}
+
+} // namespace
+
+bool OnAdditionalPage(const layout::Field& field)
+{
+    return field.group == kGroupBoost || field.group == kGroupPortMap ||
+           field.group == kGroupPortSwap;
+}
+
+std::span<const layout::Model> Models() { return TheFamily().models; }
+
+const Variant& VariantOf(const layout::Model& model)
+{
+    return kMembers[TheFamily().indexOf(model)].variant;
+}
+
+} // namespace qh20x

@@ -1,0 +1,420 @@
+#include "editors/qh304/layout.h"
+
+#include "image/e2prom_data.h"
+
+#include <algorithm>
+#include <array>
+
+namespace qh304 {
+
+namespace {
+
+using layout::Field;
+using layout::Kind;
+using layout::Place;
+using layout::Show;
+using Items2 = std::array<std::string_view, 2>;
+using Items3 = std::array<std::string_view, 3>;
+
+constexpr Items2 kPowerModes{"Bus-Power", "Self-Power"};
+constexpr Items2 kSpeeds{"High-Full", "Full Only"};
+constexpr Items2 kTts{"Single TT", "Mult TT"};
+constexpr Items2 kEops{"Enable EOP", "Disable EOP"};
+constexpr Items3 kSensing{"Gang", "Individual", "OCS Not Supported"};
+constexpr Items2 kGangIndividual{"Gang", "Individual"};
+constexpr Items2 kNoYes{"No", "Yes"};
+constexpr std::array<std::string_view, 4> kTimers{"0.1ms", "2ms", "4ms", "6ms"};
+constexpr Items2 kStrengths{"Normal", "Elevated"};
+constexpr std::array<std::string_view, 4> kAssignModes{
+    "Programmable Mode", "DPC-Level", "DPC-Edge(No Unassign)", "DPC-Edge(Unassign)"};
+constexpr Items2 kAssignConfigs{"HW Interface Pins", "Port Assign Registers"};
+constexpr Items3 kLeds{"USB Mode", "Ownership/Port Speed", "Basic Host Ownership"};
+constexpr Items2 kStringSupport{"Disable String Support", "Enable String Support"};
+constexpr Items2 kRemovable{"Removeable", "Non-Removeable"};
+constexpr Items2 kEnable{"Enable", "Disable"};
+constexpr Items3 kOwners{"unassigned", "UP1", "UP2"};
+constexpr Items3 kAssigned{"Unassigned", "Owned by UP1", "Owned by UP2"};
+constexpr Items3 kAssignedPort1{"Unassigned", "Owned by UP1", "Owner by UP2"}; // as it reads
+constexpr Items2 kLockout{"Available", "Locked"};
+
+constexpr std::uint8_t kWordDigits = 4;
+constexpr std::uint8_t kByteDigits = 2;
+
+// The interface registers: for interface n, port 1 and 2 in the low and high nibble of
+// 0xD1 + 4n (register A), ports 3 and 4 in 0xD2 + 4n (register B); then two zero bytes.
+constexpr std::uint16_t kFirstInterface = 0xD1;
+constexpr std::uint16_t kPortAssignment = 0xF1;
+constexpr std::uint16_t kLockoutByte = 0xF5;
+
+// Each interface's owner of ports 1 to 4 when the editor opens (0 unassigned, 1 UP1, 2 UP2).
+constexpr int kOwnerDefaults[kInterfaces][kPorts] = {
+    {1, 1, 1, 1}, {2, 2, 2, 2}, {1, 1, 2, 2}, {1, 1, 1, 2},
+    {2, 2, 2, 1}, {2, 1, 1, 1}, {1, 1, 2, 0}, {1, 1, 1, 0}};
+
+constexpr Field Word(std::string_view key, std::string_view label, std::uint16_t offset,
+                     std::string_view text, bool bigEndian = false)
+{
+    return {.key = key, .label = label, .group = "IDs", .kind = Kind::Hex, .defaultText = text,
+            .place = {offset, 0, 16, bigEndian}, .limit = kWordDigits, .show = Show::HexUpper4};
+}
+
+constexpr Field Byte(std::string_view key, std::string_view label, std::string_view group,
+                     std::uint16_t offset, std::string_view text)
+{
+    return {.key = key, .label = label, .group = group, .kind = Kind::Hex, .defaultText = text,
+            .place = {offset}, .limit = kByteDigits, .show = Show::HexUpper};
+}
+
+constexpr Field Choice(std::string_view key, std::string_view label, std::string_view group,
+                       std::span<const std::string_view> items, std::string_view text,
+                       Place place, std::string_view fallback = {})
+{
+    return {.key = key, .label = label, .group = group, .items = items, .defaultText = text,
+            .place = place, .fallback = fallback};
+}
+
+constexpr std::string_view kStringGroup = "String Descriptor Fields";
+
+constexpr Field Length(std::string_view key, std::string_view label, std::uint16_t offset)
+{
+    return {.key = key, .label = label, .group = kStringGroup, .kind = Kind::Decimal,
+            .defaultText = "00", .place = {offset}, .limit = kByteDigits, .show = Show::Decimal};
+}
+
+constexpr Field String(std::string_view key, std::string_view label, std::uint16_t offset,
+                       std::uint16_t countAt)
+{
+    return {.key = key, .label = label, .group = kStringGroup, .kind = Kind::Text,
+            .place = {.offset = offset, .bytes = 2 * layout::kStringUnits},
+            .limit = layout::kStringUnits, .countAt = countAt};
+}
+
+// Keys and labels of the fields that come in numbered rows.
+struct PortNames {
+    layout::ShortText nonRemovableKey, nonRemovableLabel, busKey, selfKey, disableLabel;
+    layout::ShortText assignKey, assignLabel, lockoutKey, lockoutLabel;
+};
+
+constexpr std::array<PortNames, kPorts> MakePortNames()
+{
+    std::array<PortNames, kPorts> names{};
+    for (int port = 1; port <= kPorts; ++port) {
+        PortNames& n = names[static_cast<std::size_t>(port - 1)];
+        n.nonRemovableKey << "port" << port << "_non_removable";
+        n.nonRemovableLabel << "Port " << port << " Non-Removable";
+        n.busKey << "port" << port << "_disable_bus";
+        n.selfKey << "port" << port << "_disable_self";
+        n.disableLabel << "Port " << port << " Disable";
+        n.assignKey << "port" << port << "_assign";
+        n.assignLabel << "Port Assign " << port;
+        n.lockoutKey << "port" << port << "_lockout";
+        n.lockoutLabel << "Port " << port;
+    }
+    return names;
+}
+constexpr std::array<PortNames, kPorts> kPortNames = MakePortNames();
+
+// "int3_port2", labelled "Int 3A Port 2": ports 1 and 2 are register A, 3 and 4 register B.
+struct InterfaceNames {
+    layout::ShortText key, label;
+};
+
+constexpr std::array<InterfaceNames, kInterfaces * kPorts> MakeInterfaceNames()
+{
+    std::array<InterfaceNames, kInterfaces * kPorts> names{};
+    for (int n = 0; n < kInterfaces; ++n)
+        for (int port = 1; port <= kPorts; ++port) {
+            InterfaceNames& name = names[static_cast<std::size_t>(n * kPorts + port - 1)];
+            name.key << "int" << n << "_port" << port;
+            name.label << "Int " << n << (port <= 2 ? "A" : "B") << " Port " << port;
+        }
+    return names;
+}
+constexpr std::array<InterfaceNames, kInterfaces * kPorts> kInterfaceNames = MakeInterfaceNames();
+
+constexpr std::size_t kFieldCount = 82;
+
+constexpr std::array<Field, kFieldCount> MakeFields()
+{
+    std::array<Field, kFieldCount> table{};
+    std::size_t at = 0;
+    for (const Field& field : {
+             Word("vid", "VID (Hex)", 0x00, "7A7A"),
+             Word("pid", "PID (Hex)", 0x02, "0304"),
+             Word("did", "DID (Hex)", 0x04, "0000"),
+             // High byte first, unlike the IDs; shown "%02X%02X", its two bytes in order.
+             Word("lang_id", "Lang ID (Hex)", 0x11, "0000", true),
+             Choice("self_bus_power", "Self-/Bus-Power", "Config Data Byte 1", kPowerModes,
+                    "Self-Power", {0x06, 7, 1}),
+             Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
+                    "High-Full", {0x06, 5, 1}),
+             Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Mult TT",
+                    {0x06, 4, 1}),
+             Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "Disable EOP",
+                    {0x06, 3, 1}),
+             // The value 3 reads as "OCS Not Supported".
+             Choice("current_sensing", "Current Sensing", "Config Data Byte 1", kSensing,
+                    "Individual", {0x06, 1, 2}, "OCS Not Supported"),
+             Choice("port_power", "Downstream Port Power Enabling", "Config Data Byte 1",
+                    kGangIndividual, "Individual", {0x06, 0, 1}),
+             Choice("dynamic_power", "Dynamic Power", "Config Data Byte 2", kNoYes, "No",
+                    {0x07, 7, 1}),
+             Choice("over_current_timer", "Over-Current Timer", "Config Data Byte 2", kTimers,
+                    "2ms", {0x07, 4, 2}),
+             Choice("compound_device", "Compound Device", "Config Data Byte 2", kNoYes, "No",
+                    {0x07, 3, 1}),
+             Choice("drive_strength", "Drive Strength", "Config Data Byte 2", kStrengths,
+                    "Normal", {0x07, 0, 1}),
+             Choice("port_assign_mode", "Port Assign Int Mode", "Config Data Byte 3",
+                    kAssignModes, "Programmable Mode", {0x08, 6, 2}),
+             Choice("port_assign_cfg", "Port Assign Cfg", "Config Data Byte 3", kAssignConfigs,
+                    "HW Interface Pins", {0x08, 5, 1}),
+             // The value 3 reads as "USB Mode".
+             Choice("led_mode", "LED Mode", "Config Data Byte 3", kLeds, "USB Mode",
+                    {0x08, 1, 2}, "USB Mode"),
+             Choice("string_enable", "String Desc Enable", "Config Data Byte 3", kStringSupport,
+                    "Disable String Support", {0x08, 0, 1}),
+         })
+        table[at++] = field;
+    for (int port = 1; port <= kPorts; ++port) {
+        const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
+        table[at++] = Choice(n.nonRemovableKey.view(), n.nonRemovableLabel.view(),
+                             "Non Removable Device", kRemovable, "Removeable",
+                             {0x09, static_cast<std::uint8_t>(port), 1});
+    }
+    table[at++] = Byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "64");
+    table[at++] = Byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 0x0F, "64");
+    for (int port = 1; port <= kPorts; ++port) {
+        const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
+        table[at++] = Choice(n.busKey.view(), n.disableLabel.view(), "Bus Power", kEnable,
+                             "Enable", {0x0B, static_cast<std::uint8_t>(port), 1});
+    }
+    table[at++] = Byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01");
+    table[at++] = Byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 0x0E,
+                       "01");
+    for (int port = 1; port <= kPorts; ++port) {
+        const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
+        table[at++] = Choice(n.selfKey.view(), n.disableLabel.view(), "Self Power", kEnable,
+                             "Enable", {0x0A, static_cast<std::uint8_t>(port), 1});
+    }
+    table[at++] = Byte("power_on_time", "Power-On Time (Hex)", "Other Fields", 0x10, "32");
+    table[at++] = Byte("port_delay", "Port Delay Time (Hex)", "Other Fields", 0xD0, "2F");
+    table[at++] = Length("mfg_length", "Mfg Len", 0x13);
+    table[at++] = Length("prod_length", "Prod Len", 0x14);
+    table[at++] = Length("serial_length", "Serial Len", 0x15);
+    table[at++] = String("mfg_string", "Mfg String", 0x16, 0x13);
+    table[at++] = String("prod_string", "Prod String", 0x54, 0x14);
+    table[at++] = String("serial_string", "Serial String", 0x92, 0x15);
+
+    // A nibble of 3 to 15 reads as UP1.
+    for (int n = 0; n < kInterfaces; ++n)
+        for (int port = 1; port <= kPorts; ++port) {
+            const InterfaceNames& name =
+                kInterfaceNames[static_cast<std::size_t>(n * kPorts + port - 1)];
+            const auto offset =
+                static_cast<std::uint16_t>(kFirstInterface + 4 * n + (port - 1) / 2);
+            const auto lsb = static_cast<std::uint8_t>(4 * ((port - 1) % 2));
+            table[at++] = Choice(name.key.view(), name.label.view(), kGroupInterfaces, kOwners,
+                                 kOwners[static_cast<std::size_t>(kOwnerDefaults[n][port - 1])],
+                                 {offset, lsb, 4}, "UP1");
+        }
+    for (int port = 1; port <= kPorts; ++port) {
+        const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
+        const auto offset = static_cast<std::uint16_t>(kPortAssignment + (port - 1) / 2);
+        const auto lsb = static_cast<std::uint8_t>(4 * ((port - 1) % 2));
+        table[at++] = Choice(n.assignKey.view(), n.assignLabel.view(), kGroupAssignment,
+                             port == 1 ? std::span<const std::string_view>(kAssignedPort1)
+                                       : std::span<const std::string_view>(kAssigned),
+                             "Unassigned", {offset, lsb, 4}, "Owned by UP1");
+    }
+    for (int port = 1; port <= kPorts; ++port) {
+        const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
+        table[at++] = Choice(n.lockoutKey.view(), n.lockoutLabel.view(), kGroupLockout,
+                             kLockout, "Available",
+                             {kLockoutByte, static_cast<std::uint8_t>(port), 1});
+    }
+    if (at != kFieldCount)
+        std::abort(); // the table's size is written above: keep it in step
+    return table;
+}
+
+constexpr std::array<Field, kFieldCount> kFields = MakeFields();
+
+constexpr std::array<layout::UnusedBytes, 10> kUnused{{
+    {0xD3, 0xD4, "reserved, written 0"}, {0xD7, 0xD8, "reserved, written 0"},
+    {0xDB, 0xDC, "reserved, written 0"}, {0xDF, 0xE0, "reserved, written 0"},
+    {0xE3, 0xE4, "reserved, written 0"}, {0xE7, 0xE8, "reserved, written 0"},
+    {0xEB, 0xEC, "reserved, written 0"}, {0xEF, 0xF0, "reserved, written 0"},
+    {0xF3, 0xF4, "reserved, written 0"}, {0xF6, 0xFF, "reserved, written 0"},
+}};
+
+// What a Create checks first, in this order; the first failure refuses it.
+constexpr std::array<layout::CreateCheck, 16> kChecks{{
+    {"vid", layout::Check::HexDigits,
+     "Enter a valid value for the field 'VID' (4 digit HEX number)"},
+    {"pid", layout::Check::HexDigits,
+     "Enter a valid value for the field 'PID' (4 digit HEX number)"},
+    {"did", layout::Check::HexDigits,
+     "Enter a valid value for the field 'DID' (4 digit HEX number)"},
+    {"lang_id", layout::Check::HexDigits,
+     "Enter a valid value for the field 'Lang ID' (4 digit HEX number)"},
+    {"bus_max_power", layout::Check::HexDigits,
+     "Enter a valid value for the field 'Max Power' for Bus-Powered devices (2 digit HEX "
+     "number)"},
+    {"self_max_power", layout::Check::HexDigits,
+     "Enter a valid value for the field 'Max Power' for Self-Powered devices (2 digit HEX "
+     "number)"},
+    {"bus_hub_current", layout::Check::HexDigits,
+     "Enter a valid value for the field 'Hub Controller Current' for Bus-Powered devices (2 "
+     "digit HEX number)"},
+    {"self_hub_current", layout::Check::HexDigits,
+     "Enter a valid value for the field 'Hub Controller Current' for Self-Powered devices (2 "
+     "digit HEX number)"},
+    {"power_on_time", layout::Check::HexDigits,
+     "Enter a valid value for the field 'Power-On Time' (2 digit HEX number)"},
+    {"port_delay", layout::Check::HexDigits,
+     "Enter a valid value for the field 'Port Delay Time' (2 digit HEX number)"},
+    {"mfg_length", layout::Check::CountUpTo31,
+     "Enter a valid value for the field 'Mfg Len' (decimal number in range 0 through 31)"},
+    {"mfg_string", layout::Check::MatchesLength,
+     "The Mfg string length (%d) does not match the value in field 'Mfg Len' (%d). Enter the "
+     "correct string and its length"},
+    {"prod_length", layout::Check::CountUpTo31,
+     "Enter a valid value for the field 'Prod Len' (decimal number in range 0 through 31)"},
+    {"prod_string", layout::Check::MatchesLength,
+     "The Prod string length (%d) does not match the value in field 'Prod Len' (%d). Enter "
+     "the correct string and its length"},
+    {"serial_length", layout::Check::CountUpTo31,
+     "Enter a valid value for the field 'Serial Len' (decimal number in range 0 through 31)"},
+    {"serial_string", layout::Check::MatchesLength,
+     "The Serial string length (%d) does not match the value in field 'Serial Len' (%d). "
+     "Enter the correct string and its length"},
+}};
+
+constexpr std::size_t At(std::string_view key) { return layout::PositionOf(kFields, key); }
+
+constexpr std::size_t kCompound = At("compound_device");
+constexpr std::size_t kPowerSource = At("self_bus_power");
+constexpr std::size_t kSensingAt = At("current_sensing");
+constexpr std::size_t kStringEnable = At("string_enable");
+constexpr std::size_t kSelfPower = 1;      // "Self-Power"
+constexpr std::size_t kOcsNotSupported = 2; // "OCS Not Supported"
+
+constexpr std::array<std::size_t, kPorts> PortRow(std::size_t first)
+{
+    return {first, first + 1, first + 2, first + 3};
+}
+constexpr std::array<std::size_t, kPorts> kNonRemovable = PortRow(At("port1_non_removable"));
+constexpr std::array<std::size_t, kPorts> kBusDisable = PortRow(At("port1_disable_bus"));
+constexpr std::array<std::size_t, kPorts> kSelfDisable = PortRow(At("port1_disable_self"));
+// Typed into only while strings are enabled.
+constexpr std::array<std::size_t, 4> kStringFields{At("lang_id"), At("mfg_string"),
+                                                   At("prod_string"), At("serial_string")};
+
+layout::Correction Told(std::string message) { return {std::move(message), {}}; }
+
+bool AnyNonRemovable(const layout::Values& values)
+{
+    return std::any_of(kNonRemovable.begin(), kNonRemovable.end(),
+                       [&](std::size_t port) { return values.index(port) == 1; });
+}
+
+// Disabled ports are always the highest-numbered of their group: disabling one disables
+// those above it, enabling one enables those below it. Silent.
+std::optional<layout::Correction> PortDisableChain(const std::array<std::size_t, kPorts>& group,
+                                                   std::size_t port, const layout::Values& now)
+{
+    const bool disable = now.index(group[port]) == 1;
+    layout::Correction chain;
+    for (std::size_t other = 0; other < kPorts; ++other)
+        if (disable ? other > port : other < port)
+            chain.changes.setIndex(group[other], disable ? 1 : 0);
+    return chain;
+}
+
+std::optional<layout::Correction> OnUserChange(const layout::Model&, std::size_t field,
+                                               const layout::Values& now)
+{
+    const std::int64_t picked = now.index(field);
+    if (const auto port = std::find(kNonRemovable.begin(), kNonRemovable.end(), field);
+        port != kNonRemovable.end()) {
+        if (picked != 1 || now.index(kCompound) != 0)
+            return std::nullopt;
+        layout::Correction correction = Told(
+            "Non-Removable has been selected, Compound Device field of Config Data Byte 2 "
+            "will be set to Yes");
+        correction.changes.setIndex(kCompound, 1);
+        return correction;
+    }
+    if (field == kCompound) {
+        if (picked != 0 || !AnyNonRemovable(now))
+            return std::nullopt;
+        layout::Correction correction =
+            Told("Compound Device field being changed to 'No'. This will force all the ports "
+                 "to be configured as 'Removable'.");
+        for (std::size_t port : kNonRemovable)
+            correction.changes.setIndex(port, 0);
+        return correction;
+    }
+    if (field == kPowerSource && picked == static_cast<std::int64_t>(kSelfPower) &&
+        now.index(kSensingAt) == static_cast<std::int64_t>(kOcsNotSupported)) {
+        layout::Correction correction = Told(
+            "'Self-Powered' being selected. This will set the Current Sensing field to "
+            "'Individual'.");
+        correction.changes.setIndex(kSensingAt, 1);
+        return correction;
+    }
+    if (field == kSensingAt && picked == static_cast<std::int64_t>(kOcsNotSupported) &&
+        now.index(kPowerSource) == static_cast<std::int64_t>(kSelfPower)) {
+        layout::Correction correction = Told(
+            "'OCS Not Supported' being selected. This will set the device to be configured as "
+            "'Bus-Powered'.");
+        correction.changes.setIndex(kPowerSource, 0);
+        return correction;
+    }
+    for (const auto* group : {&kBusDisable, &kSelfDisable})
+        if (const auto port = std::find(group->begin(), group->end(), field); port != group->end())
+            return PortDisableChain(*group, static_cast<std::size_t>(port - group->begin()), now);
+    return std::nullopt;
+}
+
+// The Lang ID and the strings take typing while strings are enabled. Only the form's
+// opening and the user's own change of "String Desc Enable" move them: a load or a reset
+// to the defaults leaves them as they were.
+void Greying(const layout::Model&, const layout::Values& values,
+             std::optional<std::size_t> changed, std::vector<bool>& enabled)
+{
+    if (changed && *changed != kStringEnable)
+        return;
+    for (std::size_t field : kStringFields)
+        enabled[field] = values.index(kStringEnable) == 1;
+}
+
+} // namespace
+
+bool OnPortPage(const layout::Field& field)
+{
+    return field.group == kGroupInterfaces || field.group == kGroupAssignment ||
+           field.group == kGroupLockout;
+}
+
+constinit const layout::Model kModel{
+    .id = "qh304",
+    .name = "QH304",
+    .description = "four ports shared by two upstream hosts, with port ownership and lockout",
+    .family = "qh304",
+    .fields = kFields,
+    .unused = kUnused,
+    .readHex = layout::ScanHex,
+    .typing = {.capitals = true, .padOnLeave = true},
+    .strings = layout::StringUnits::LowBytes,
+    .start = layout::CreateStart::Erased,
+    .loadSize = static_cast<int>(CE2promData::kSize),
+    .exactLoadSize = true,
+    .onUserChange = OnUserChange,
+    .greying = Greying,
+    .greyingFollowsLoads = false,
+    .checks = kChecks,
+};
+
+} // namespace qh304

@@ -1,0 +1,39 @@
+#include "editors/registry.h"
+
+#include "editors/qh1xx/layout.h"
+#include "editors/qh20x/layout.h"
+#include "editors/qh304/layout.h"
+#include "editors/qh404/layout.h"
+
+#include <array>
+
+namespace editors {
+
+std::span<const layout::Model* const> AllModels()
+{
+    static const auto models = std::to_array<const layout::Model*>({
+        &qh404::kModel,
+        &qh1xx::Qh102(),
+        &qh1xx::Qh103(),
+        &qh1xx::Qh104(),
+        &qh1xx::Qh107(),
+        &qh304::kModel,
+        &qh20x::Models()[0], // QH203 - 36 pin
+        &qh20x::Models()[1],
+        &qh20x::Models()[2],
+        &qh20x::Models()[3],
+        &qh20x::Models()[4], // QH202
+        &qh20x::Models()[5], // QH207 - 64 pin
+    });
+    return models;
+}
+
+const layout::Model* FindModel(std::string_view id)
+{
+    for (const layout::Model* model : AllModels())
+        if (model->id == id)
+            return model;
+    return nullptr;
+}
+
+} // namespace editors

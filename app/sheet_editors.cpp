@@ -1,5 +1,6 @@
 #include "app/sheet_editors.h"
 
+#include "editors/qh20x/qh20x_pages.h"
 #include "layout/model.h"
 
 #include <array>
@@ -14,7 +15,9 @@ struct SheetFamily {
     SheetOpener open;
 };
 
-constexpr std::array<SheetFamily, 0> kSheetFamilies{};
+constexpr std::array<SheetFamily, 1> kSheetFamilies{{
+    {"qh20x", qh20x::OpenSheet},
+}};
 
 } // namespace
 

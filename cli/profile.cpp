@@ -202,7 +202,7 @@ namespace {
 std::string BoxText(const layout::Model& model, const layout::Field& field, const json& text)
 {
     const bool hex = field.kind == layout::Kind::Hex;
-    const std::string limit = "at most " + std::to_string(field.limit) + " characters";
+    const std::string limit = "at most " + std::to_string(layout::LongestText(field)) + " characters";
     const std::string example =
         field.defaultText.empty() ? std::string() : ", such as " + inQuotes(field.defaultText);
     std::string allowed = "text of " + limit + " U+0001 to U+00FF";
@@ -221,7 +221,7 @@ std::string BoxText(const layout::Model& model, const layout::Field& field, cons
         }))
         badValue(field, inQuotes(typed) + " holds a character the form's box does not take",
                  allowed);
-    if (bytes->size() > field.limit)
+    if (bytes->size() > layout::LongestText(field))
         badValue(field, inQuotes(typed) + " is longer than the form's box takes", allowed);
     // A model that checks its texts before a Create says itself what it refuses; the others
     // read "12zz" as 12 and "zz" as 0 without a word, which a profile far more likely

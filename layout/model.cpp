@@ -119,6 +119,13 @@ std::string ShowValue(const Field& field, const Values& values, std::size_t at)
     return std::string(field.items[static_cast<std::size_t>(index)]);
 }
 
+std::size_t LongestText(const Field& field)
+{
+    if (field.kind == Kind::Choice || field.kind == Kind::Text)
+        return field.limit;
+    return std::max<std::size_t>(field.limit, ShowNumber(field.show, field.place.mask()).size());
+}
+
 bool Takes(const Field& field, unsigned char c)
 {
     if (field.kind == Kind::Decimal)

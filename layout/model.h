@@ -129,6 +129,10 @@ std::uint32_t ReadNumber(const Model& model, const Field& field, std::string_vie
 // The text a form shows for a field's value: the selected item or the box's text.
 std::string ShowValue(const Field& field, const Values& values, std::size_t at);
 
+// The longest text a box can hold: what can be typed into it, or what a load shows in it
+// (a length byte of 200 shows three digits in a two-digit box).
+std::size_t LongestText(const Field& field);
+
 // Whether a box takes the character as typed: digits only in a decimal box; a string box
 // only characters that can be stored.
 bool Takes(const Field& field, unsigned char c);

@@ -41,6 +41,8 @@ QPushButton* MakeButton(const QString& caption, QWidget* parent)
     auto* button = new QPushButton(caption, parent);
     button->setAutoDefault(false);
     button->setDefault(false);
+    // Room around the caption, whatever the style leaves.
+    button->setMinimumWidth(button->sizeHint().width() + 16);
     return button;
 }
 

@@ -13,6 +13,8 @@
 #include <QTabWidget>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -133,6 +135,13 @@ QWidget* FieldForm::makeWidget(const layout::Field& field)
     auto* box = new QLineEdit;
     box->setObjectName(key);
     box->setValidator(new FieldValidator(*this, std::string(field.key), box));
+    // Wide enough for what the box takes (and a three-digit length a load may show), no
+    // wider; a string box as wide as most strings.
+    const int digit = box->fontMetrics().horizontalAdvance(QLatin1Char('W'));
+    if (field.kind == layout::Kind::Text)
+        box->setMinimumWidth(digit * 16);
+    else
+        box->setFixedWidth(digit * std::max<int>(field.limit, 3) + 16);
     box->setReadOnly(field.readOnly);
     // Leaving a box is its loss of focus, whatever takes the focus next.
     box->installEventFilter(this);

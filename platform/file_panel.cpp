@@ -82,11 +82,15 @@ FilePanel::FilePanel(QWidget* owner, const FileTexts& texts)
     m_listing->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_listing->setSelectionMode(QAbstractItemView::SingleSelection);
     m_create->setDefault(texts.createIsDefault);
+    m_browse->setObjectName(QStringLiteral("browseButton"));
+    m_load->setObjectName(QStringLiteral("loadButton"));
+    m_create->setObjectName(QStringLiteral("createButton"));
     connect(m_browse, &QPushButton::clicked, this, &FilePanel::browse);
     connect(m_load, &QPushButton::clicked, this, &FilePanel::loadClicked);
     connect(m_create, &QPushButton::clicked, this, &FilePanel::createClicked);
     if (texts.hasExit) {
         m_exit = MakeButton(QStringLiteral("Exit"), owner);
+        m_exit->setObjectName(QStringLiteral("exitButton"));
         connect(m_exit, &QPushButton::clicked, this, &FilePanel::exitClicked);
     }
 }

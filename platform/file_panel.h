@@ -57,6 +57,14 @@ struct FileTexts {
 // The texts of the editors that are one window: the QH404 form and the QH1xx editor.
 extern const FileTexts kOneWindowFileTexts;
 
+// The load messages every two-page editor shows.
+inline constexpr const char* kNoInputFileNamed =
+    "Field 'Input File To Load' does not specify any file name.\nPlease specify a valid file "
+    "to load\n";
+inline constexpr const char* kNotAnImageFile =
+    "Looks like the input file is not a valid E2prom binary file or it may have been "
+    "corrupted\nAborting the load operation of this file\n";
+
 class FilePanel : public QObject {
     Q_OBJECT
 public:

@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <nlohmann/json.hpp>
 
@@ -63,9 +64,12 @@ std::vector<std::string> Warnings(const std::vector<QString>& messages)
     return lines;
 }
 
-// The file as the tool gives it back without a base: the bytes the model never writes erased.
+// The file as the tool gives it back without a base: the bytes the model never writes are
+// erased, unless the model builds from scratch.
 std::string Erased(std::string image, const layout::Model& model)
 {
+    if (model.start != layout::CreateStart::KeepHolder)
+        return image;
     for (const layout::UnusedBytes& range : model.unused)
         for (unsigned offset = range.first; offset <= range.last; ++offset)
             image[offset] = '\xFF';
@@ -83,6 +87,8 @@ protected:
                QString::fromUtf8(model.name.data(), static_cast<int>(model.name.size())));
         if (window->childEditor())
             return window->childEditor();
+        if (window->sheet())
+            return window->sheet();
         return window.get();
     }
 
@@ -158,12 +164,16 @@ protected:
                 else if (line.ends_with("[answered Yes]"))
                     services.answerNext(platform::Answer::Yes);
             }
-            Type(form, QStringLiteral("Binary Input File to Load:"), pathOf("in.bin"));
-            Click(form, QStringLiteral("LOAD from FILE"));
+            // Each family captions its input box and load button its own way.
+            form->findChild<QLineEdit*>(QStringLiteral("inputFileName"))->setText(pathOf("in.bin"));
+            form->findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
             EXPECT_EQ(told, Warnings(takeMessages()));
             const nlohmann::json profile = nlohmann::json::parse(decoded.out);
             const layout::Model& shown = ModelNamed(profile["model"].get<std::string>());
-            EXPECT_EQ(ChoiceText(form, "Device ID").toStdString(), shown.name);
+            if (model.chooseDisplayModel)
+                EXPECT_EQ(ChoiceText(form, "Device ID").toStdString(), shown.name);
+            else
+                EXPECT_EQ(&shown, &model);
             EXPECT_EQ(profile, FormProfile(form, shown));
             EXPECT_EQ(cli("dump in.bin --model " + id).out,
                       Listing(form).join('\n').toStdString() + "\n");
@@ -174,7 +184,11 @@ protected:
             const Result encoded = cli("encode - --base in.bin", decoded.out);
             ASSERT_EQ(encoded.code, 0) << encoded.err;
             EXPECT_EQ(encoded.out, ReadFile("nv.bin"));
-            EXPECT_EQ(LinesOf(encoded.err), Warnings(createMessages));
+            std::vector<std::string> warned;
+            for (const std::string& line : LinesOf(encoded.err))
+                if (line.find(" kept as given; ") == std::string::npos) // the tool's own note
+                    warned.push_back(line);
+            EXPECT_EQ(warned, Warnings(createMessages));
             expectRoundTrip(model, shown);
         }
     }
@@ -185,8 +199,8 @@ protected:
 TEST_F(EditorsAndCliAgree, EveryModelsDefaultsEncodeToTheEditorsCreate)
 {
     for (const layout::Model* model : editors::AllModels()) {
-        if (model->family == "qh20x" || model->family == "qh304")
-            continue; // their editors come next
+        if (model->family == "qh304")
+            continue; // its editor comes next
         const std::string id(model->id);
         SCOPED_TRACE(id);
         Click(open(*model), QStringLiteral("Create EEPROM File"));
@@ -242,6 +256,16 @@ TEST_F(EditorsAndCliAgree, Qh1xxLoadThenCreateOfRandomImages)
             if (round % 5 != 4)
                 bytes[3] = 0x01;
         }, 10);
+}
+
+TEST_F(EditorsAndCliAgree, Qh20xLoadThenCreateOfRandomImages)
+{
+    // Re-mapping on in every other image, so the port maps count half of the time.
+    for (const layout::Model* model : editors::AllModels())
+        if (model->family == "qh20x")
+            loadThenCreateBothWays(*model, [](std::string& bytes, int round) {
+                bytes[0x08] = static_cast<char>(round % 2 ? bytes[0x08] | 0x08 : bytes[0x08] & ~0x08);
+            }, 4);
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// Failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace testing_support {
 
 // A form test: scripted message boxes and dialogs, and a fresh empty current folder so

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -114,8 +115,21 @@ void Type(QWidget* root, const QString& labelPath, const QString& text)
     ASSERT_TRUE(box->isEnabled()) << labelPath.toStdString() << " is disabled";
     box->selectAll();
     box->del();
-    QTest::keyClicks(box, text);
-    emit box->editingFinished();
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(box, c.toLatin1());
+        } else { // a key the test framework has no code for: its text alone
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(box, &press);
+        }
+    }
+    Leave(box);
+}
+
+void Leave(QWidget* field)
+{
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(field, &focusOut);
 }
 
 void Click(QWidget* root, const QString& caption)

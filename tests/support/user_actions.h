@@ -25,6 +25,8 @@ QPushButton* ButtonByCaption(QWidget* root, const QString& caption);
 void Select(QWidget* root, const QString& labelPath, const QString& itemText);
 // Replaces the text by typing, then leaves the field.
 void Type(QWidget* root, const QString& labelPath, const QString& text);
+// Takes the focus away from a field, as moving to another does.
+void Leave(QWidget* field);
 void Click(QWidget* root, const QString& caption);
 // Presses Enter in the given widget.
 void PressEnter(QWidget* widget);

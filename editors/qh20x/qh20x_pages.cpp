@@ -1,0 +1,197 @@
+#include "editors/qh20x/qh20x_pages.h"
+
+#include "editors/qh20x/layout.h"
+#include "platform/field_form.h"
+#include "platform/file_panel.h"
+#include "platform/form_builder.h"
+#include "platform/text.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const platform::FileTexts kFileTexts{
+    .outputLabel = "Output File Name:",
+    .inputLabel = "Input File to Load:",
+    .loadCaption = "Load From File",
+    .hasExit = true,
+    .outputInFolder = true,
+    .emptyOutput = platform::EmptyOutputName::Refused,
+    .writeFailed = "Error creating EE file",
+    .noInputName = platform::kNoInputFileNamed,
+    .nameRefused = platform::kNotAnImageFile, // the box holds no name the manager refuses
+    .unreadable = platform::kNotAnImageFile,
+    .listsBeforeWriting = false,
+};
+
+// The QH202's list names the model first and goes back with its second entry; the others
+// go back with the first.
+constexpr int kBackOnQh202 = 1;
+constexpr int kBack = 0;
+
+QVBoxLayout* column(std::initializer_list<QWidget*> boxes)
+{
+    auto* layout = new QVBoxLayout;
+    for (QWidget* box : boxes)
+        if (box)
+            layout->addWidget(box);
+    layout->addStretch(1);
+    return layout;
+}
+
+// A page is one group box captioned as the page's fields.
+QGridLayout* pageFrame(QWidget* page, const QString& caption)
+{
+    QGridLayout* grid = nullptr;
+    QGroupBox* frame = platform::MakeGroup(caption, grid);
+    auto* outer = new QVBoxLayout(page);
+    outer->addWidget(frame);
+    return grid;
+}
+
+} // namespace
+
+Qh20xMainPage::Qh20xMainPage(const layout::Model& model, platform::FieldForm& form,
+                             platform::Sheet& sheet)
+    : m_model(model), m_form(form), m_sheet(sheet)
+{
+    const qh20x::Variant& variant = qh20x::VariantOf(model);
+    const platform::GroupedFields groups(
+        form, model.fields, [](const layout::Field& field) { return !qh20x::OnAdditionalPage(field); },
+        {{"IDs", {.firstRow = 1}}, {"String Descriptor Fields", {.columns = 2}}});
+
+    m_deviceList = platform::AddLabelledChoice(groups.grid("IDs"), 0, 0,
+                                               QStringLiteral("Device ID"),
+                                               QStringLiteral("deviceId"));
+    const QString entry = platform::ToQString(variant.deviceEntry);
+    const bool qh202 = variant.editor == qh20x::Editor::Qh202;
+    m_deviceList->addItems(qh202 ? QStringList{entry, QStringLiteral("Back")}
+                                 : QStringList{QStringLiteral("Back"), entry});
+    m_deviceList->setCurrentIndex(qh202 ? 0 : 1);
+    connect(m_deviceList, &QComboBox::activated, this, &Qh20xMainPage::OnSelchangeDeviceId);
+
+    QGridLayout* grid = pageFrame(this, QStringLiteral("Tab1 Fields"));
+    grid->addLayout(column({groups.box("IDs")}), 0, 0);
+    grid->addLayout(column({groups.box("Config Data Byte 1")}), 0, 1);
+    grid->addLayout(column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}),
+                    0, 2);
+    grid->addLayout(column({groups.box("Non-Removable Device")}), 1, 0);
+    grid->addLayout(column({groups.box("Self Power")}), 1, 1);
+    grid->addLayout(column({groups.box("Bus Power")}), 1, 2);
+    grid->addLayout(groups.loose(), 2, 0, Qt::AlignTop);
+    if (QGroupBox* strings = groups.box("String Descriptor Fields"))
+        grid->addWidget(strings, 2, 1, 1, 2);
+    grid->setRowStretch(3, 1);
+}
+
+void Qh20xMainPage::OnSelchangeDeviceId(int index)
+{
+    const qh20x::Variant& variant = qh20x::VariantOf(m_model);
+    if (index == (variant.editor == qh20x::Editor::Qh202 ? kBackOnQh202 : kBack)) {
+        m_sheet.leave();
+        return;
+    }
+    // The model picked again: a 36-pin package's LED mode goes back to the one it has.
+    if (variant.ledFixed)
+        if (const std::optional<std::size_t> led = layout::FieldIndex(m_model, qh20x::kLedMode))
+            m_form.choice(qh20x::kLedMode)->setCurrentIndex(m_model.fields[*led].defaultIndex());
+}
+
+Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::FieldForm& form,
+                                         platform::Sheet& sheet)
+    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, kFileTexts))
+{
+    const platform::GroupedFields groups(form, model.fields, qh20x::OnAdditionalPage);
+
+    QGridLayout* info = nullptr;
+    QGroupBox* fileInfo = platform::MakeGroup(QStringLiteral("File Info"), info);
+    info->addWidget(m_files->outputLabel(), 0, 0);
+    info->addWidget(m_files->outputName(), 0, 1, 1, 2);
+    info->addWidget(m_files->inputLabel(), 1, 0);
+    info->addWidget(m_files->inputName(), 1, 1);
+    info->addWidget(m_files->browseButton(), 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_files->createButton());
+    buttons->addWidget(m_files->loadButton());
+    buttons->addWidget(m_files->exitButton());
+    buttons->addStretch(1);
+    info->addLayout(buttons, 2, 0, 1, 3);
+    info->setColumnStretch(1, 1);
+
+    QGridLayout* shown = nullptr;
+    QGroupBox* display = platform::MakeGroup(QStringLiteral("Display EEPROM content"), shown);
+    QListWidget* listing = m_files->listing();
+    const QFontMetrics metrics(listing->font());
+    listing->setMinimumSize(metrics.horizontalAdvance(QString(53, QLatin1Char('0'))) + 24,
+                            metrics.lineSpacing() * 17 + 12);
+    shown->addWidget(listing, 0, 0);
+
+    QGridLayout* grid = pageFrame(this, QStringLiteral("Tab2 Fields"));
+    grid->addLayout(column({groups.box(qh20x::kGroupBoost)}), 0, 0);
+    grid->addLayout(column({groups.box(qh20x::kGroupPortMap)}), 0, 1);
+    grid->addLayout(column({groups.box(qh20x::kGroupPortSwap)}), 0, 2);
+    grid->addWidget(fileInfo, 1, 0, 1, 3);
+    grid->addWidget(display, 2, 0, 1, 3);
+
+    m_files->setInitialNames();
+    connect(m_files, &platform::FilePanel::createClicked, this,
+            &Qh20xAdditionalPage::OnBnClickedCreate);
+    connect(m_files, &platform::FilePanel::loadClicked, this, &Qh20xAdditionalPage::OnBnClickedLoad);
+    connect(m_files, &platform::FilePanel::exitClicked, &sheet, &platform::Sheet::leave);
+}
+
+void Qh20xAdditionalPage::OnBnClickedCreate()
+{
+    m_files->create(m_form, m_sheet.image(), m_sheet.files());
+}
+
+void Qh20xAdditionalPage::OnBnClickedLoad()
+{
+    m_files->load(m_form, m_sheet.image(), m_sheet.files());
+}
+
+namespace qh20x {
+
+namespace {
+
+template <typename MainPage, typename AdditionalPage>
+void addPages(platform::Sheet& sheet, const layout::Model& model, platform::FieldForm& form,
+              const char* mainTab, const char* additionalTab)
+{
+    sheet.addPage(new MainPage(model, form, sheet), QString::fromLatin1(mainTab));
+    sheet.addPage(new AdditionalPage(model, form, sheet), QString::fromLatin1(additionalTab));
+}
+
+} // namespace
+
+platform::Sheet* OpenSheet(const layout::Model& model, QWidget& owner,
+                           std::function<void()> onLeave)
+{
+    auto* sheet = new platform::Sheet(platform::ToQString(model.name), std::move(onLeave), &owner);
+    auto* form = new platform::FieldForm(sheet, model);
+    switch (VariantOf(model).editor) {
+    case Editor::Qh202:
+        addPages<QH_202, QH_202_TAB2>(*sheet, model, *form, "Main - Configuration",
+                                      "Additional - Configuration");
+        break;
+    case Editor::Qh20x:
+        addPages<QH_20X, QH_20X_TAB2>(*sheet, model, *form, "Tab1", "Tab2");
+        break;
+    case Editor::Qh207:
+        addPages<QH_207, QH_207_TAB2>(*sheet, model, *form, "Tab1", "Tab2");
+        break;
+    }
+    form->reset();
+    form->applyGreying();
+    sheet->open();
+    return sheet;
+}
+
+} // namespace qh20x

@@ -1,6 +1,7 @@
 #include "app/sheet_editors.h"
 
 #include "editors/qh20x/qh20x_pages.h"
+#include "editors/qh304/qh304_pages.h"
 #include "layout/model.h"
 
 #include <array>
@@ -15,7 +16,8 @@ struct SheetFamily {
     SheetOpener open;
 };
 
-constexpr std::array<SheetFamily, 1> kSheetFamilies{{
+constexpr std::array<SheetFamily, 2> kSheetFamilies{{
+    {"qh304", qh304::OpenSheet},
     {"qh20x", qh20x::OpenSheet},
 }};
 

@@ -202,7 +202,11 @@ namespace {
 std::string BoxText(const layout::Model& model, const layout::Field& field, const json& text)
 {
     const bool hex = field.kind == layout::Kind::Hex;
-    const std::string limit = "at most " + std::to_string(layout::LongestText(field)) + " characters";
+    const std::size_t longest = layout::LongestText(field);
+    const std::string limit =
+        "at most " + std::to_string(field.limit) + " characters" +
+        (longest > field.limit ? " typed (" + std::to_string(longest) + " as a load shows them)"
+                               : std::string());
     const std::string example =
         field.defaultText.empty() ? std::string() : ", such as " + inQuotes(field.defaultText);
     std::string allowed = "text of " + limit + " U+0001 to U+00FF";
@@ -228,7 +232,8 @@ std::string BoxText(const layout::Model& model, const layout::Field& field, cons
     // means as a slip than as an intention.
     if (hex && model.checks.empty() && !isHexText(*bytes))
         badValue(field, inQuotes(typed) + " is not a hex number", allowed);
-    return layout::AsLeft(model, field, *bytes);
+    // Longer than one can type, the text is one a load shows, and stays as shown.
+    return bytes->size() > field.limit ? *bytes : layout::AsLeft(model, field, *bytes);
 }
 
 } // namespace

@@ -121,8 +121,10 @@ std::string ShowValue(const Field& field, const Values& values, std::size_t at)
 
 std::size_t LongestText(const Field& field)
 {
-    if (field.kind == Kind::Choice || field.kind == Kind::Text)
-        return field.limit;
+    if (field.kind == Kind::Choice)
+        return 0;
+    if (field.kind == Kind::Text) // a length byte may make a load read on past the area
+        return std::max<std::size_t>(field.limit, 255);
     return std::max<std::size_t>(field.limit, ShowNumber(field.show, field.place.mask()).size());
 }
 

@@ -130,7 +130,8 @@ std::uint32_t ReadNumber(const Model& model, const Field& field, std::string_vie
 std::string ShowValue(const Field& field, const Values& values, std::size_t at);
 
 // The longest text a box can hold: what can be typed into it, or what a load shows in it
-// (a length byte of 200 shows three digits in a two-digit box).
+// (a length byte of 200 shows three digits in a two-digit box, and makes a string read
+// on past its area).
 std::size_t LongestText(const Field& field);
 
 // Whether a box takes the character as typed: digits only in a decimal box; a string box

@@ -58,6 +58,14 @@ private:
     std::string m_key;
 };
 
+// Wide enough for what a box takes (and a three-digit length a load may show), no wider;
+// a string box as wide as most strings.
+int boxWidth(const QWidget& box, const layout::Field& field)
+{
+    const int character = box.fontMetrics().horizontalAdvance(QLatin1Char('W'));
+    return character * (field.kind == layout::Kind::Text ? 16 : std::max<int>(field.limit, 3)) + 16;
+}
+
 // A hex value offered with items: the user may pick one or type another. Typed text is
 // neither completed from the items nor added to them.
 QComboBox* makeEditableList(const QString& objectName)
@@ -125,8 +133,10 @@ QWidget* FieldForm::makeWidget(const layout::Field& field)
     if (field.kind == layout::Kind::Choice || !field.items.empty()) {
         QComboBox* list = field.kind == layout::Kind::Choice ? MakeChoiceList(key)
                                                              : makeEditableList(key);
-        if (list->isEditable())
+        if (list->isEditable()) {
             list->setValidator(new FieldValidator(*this, std::string(field.key), list));
+            list->setFixedWidth(boxWidth(*list, field) + list->sizeHint().height()); // and its arrow
+        }
         // activated() comes only from the user, so rules never run on code's changes.
         connect(list, &QComboBox::activated, this, [this, key] { userChanged(key); });
         m_widgets.emplace(std::string(field.key), list);
@@ -135,13 +145,10 @@ QWidget* FieldForm::makeWidget(const layout::Field& field)
     auto* box = new QLineEdit;
     box->setObjectName(key);
     box->setValidator(new FieldValidator(*this, std::string(field.key), box));
-    // Wide enough for what the box takes (and a three-digit length a load may show), no
-    // wider; a string box as wide as most strings.
-    const int digit = box->fontMetrics().horizontalAdvance(QLatin1Char('W'));
     if (field.kind == layout::Kind::Text)
-        box->setMinimumWidth(digit * 16);
+        box->setMinimumWidth(boxWidth(*box, field));
     else
-        box->setFixedWidth(digit * std::max<int>(field.limit, 3) + 16);
+        box->setFixedWidth(boxWidth(*box, field));
     box->setReadOnly(field.readOnly);
     // Leaving a box is its loss of focus, whatever takes the focus next.
     box->installEventFilter(this);

@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -75,12 +77,20 @@ FilePanel::FilePanel(QWidget* owner, const FileTexts& texts)
       m_browse(MakeButton(QStringLiteral("Browse"), owner)),
       m_load(MakeButton(QString::fromLatin1(texts.loadCaption), owner)),
       m_create(MakeButton(QStringLiteral("Create EEPROM File"), owner)),
-      m_listing(new QListWidget(owner))
+      m_listing(new QListWidget(owner)),
+      m_display(nullptr)
 {
     m_listing->setObjectName(QStringLiteral("listing"));
     m_listing->setAccessibleName(QStringLiteral("Display EEPROM content"));
     m_listing->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_listing->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Room for the sixteen lines of 51 characters without scrolling.
+    const QFontMetrics metrics(m_listing->font());
+    m_listing->setMinimumSize(metrics.horizontalAdvance(QString(53, QLatin1Char('0'))) + 24,
+                              metrics.lineSpacing() * 17 + 12);
+    QGridLayout* grid = nullptr;
+    m_display = MakeGroup(QStringLiteral("Display EEPROM content"), grid, owner);
+    grid->addWidget(m_listing, 0, 0);
     m_create->setDefault(texts.createIsDefault);
     m_browse->setObjectName(QStringLiteral("browseButton"));
     m_load->setObjectName(QStringLiteral("loadButton"));

@@ -15,6 +15,7 @@
 
 class CE2promData;
 class CFileManager;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -80,6 +81,8 @@ public:
     QPushButton* createButton() const { return m_create; }
     QPushButton* exitButton() const { return m_exit; } // nullptr without one
     QListWidget* listing() const { return m_listing; }
+    // The listing in its "Display EEPROM content" box, sized for its sixteen lines.
+    QGroupBox* display() const { return m_display; }
 
     // The output name the editor starts with (telling the user when the current folder
     // cannot be had), and the names after a file the load refused.
@@ -129,6 +132,7 @@ private:
     QPushButton* m_create;
     QPushButton* m_exit = nullptr;
     QListWidget* m_listing;
+    QGroupBox* m_display;
 };
 
 } // namespace platform

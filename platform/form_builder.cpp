@@ -20,7 +20,7 @@ GroupedFields::GroupedFields(FieldForm& form, std::span<const layout::Field> fie
     std::map<std::string_view, std::vector<const layout::Field*>> groups;
     std::vector<std::string_view> order;
     for (const layout::Field& field : fields) {
-        if (!wanted(field))
+        if (wanted && !wanted(field))
             continue;
         if (!groups.contains(field.group))
             order.push_back(field.group);

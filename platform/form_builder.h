@@ -26,9 +26,10 @@ struct Arrangement {
 
 class GroupedFields {
 public:
-    // Adds the widget of every field `wanted` takes to the form, in its group's box.
+    // Adds the widget of every field `wanted` takes (all, without one) to the form, in its
+    // group's box.
     GroupedFields(FieldForm& form, std::span<const layout::Field> fields,
-                  const std::function<bool(const layout::Field&)>& wanted,
+                  const std::function<bool(const layout::Field&)>& wanted = {},
                   const std::map<std::string_view, Arrangement>& arrangements = {});
 
     // The box of a caption, nullptr when no field wanted has it.

@@ -146,14 +146,6 @@ void CE2PromQH1XX::buildWindow()
     ids->setRowStretch(areas["Collect Data"].rows, 1);
     ids->setColumnStretch(2, 1);
 
-    // Hex boxes wide enough for the seven characters they take.
-    const int hexWidth = fontMetrics().horizontalAdvance(QStringLiteral("0x00000W")) + 16;
-    const int arrowWidth = 24;
-    for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields())
-        if (entry.field.kind == layout::Kind::Hex)
-            m_form->widget(entry.field.key)
-                ->setFixedWidth(hexWidth + (m_form->choice(entry.field.key) ? arrowWidth : 0));
-
     // The lists of the left column line up across its boxes.
     int labelWidth = 0;
     for (QGroupBox* box : {config1, config2, fixed})
@@ -164,14 +156,6 @@ void CE2PromQH1XX::buildWindow()
         grid->setColumnMinimumWidth(0, labelWidth);
         grid->setColumnStretch(2, 1);
     }
-
-    QGridLayout* shown = nullptr;
-    QGroupBox* display = platform::MakeGroup(QStringLiteral("Display EEPROM content"), shown);
-    shown->addWidget(m_files->listing(), 0, 0);
-    const QFontMetrics metrics(m_files->listing()->font());
-    m_files->listing()->setMinimumWidth(metrics.horizontalAdvance(QString(53, QLatin1Char('0'))) +
-                                        32);
-    m_files->listing()->setMinimumHeight(metrics.lineSpacing() * 17);
 
     auto* powers = new QHBoxLayout;
     powers->addWidget(bus);
@@ -187,7 +171,7 @@ void CE2PromQH1XX::buildWindow()
     auto* right = new QVBoxLayout;
     right->addWidget(disableBus);
     right->addWidget(disableSelf);
-    right->addWidget(display, 1);
+    right->addWidget(m_files->display(), 1);
 
     auto* input = new QHBoxLayout;
     input->addWidget(m_files->inputLabel());

@@ -125,20 +125,13 @@ Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::F
     info->addLayout(buttons, 2, 0, 1, 3);
     info->setColumnStretch(1, 1);
 
-    QGridLayout* shown = nullptr;
-    QGroupBox* display = platform::MakeGroup(QStringLiteral("Display EEPROM content"), shown);
-    QListWidget* listing = m_files->listing();
-    const QFontMetrics metrics(listing->font());
-    listing->setMinimumSize(metrics.horizontalAdvance(QString(53, QLatin1Char('0'))) + 24,
-                            metrics.lineSpacing() * 17 + 12);
-    shown->addWidget(listing, 0, 0);
 
     QGridLayout* grid = pageFrame(this, QStringLiteral("Tab2 Fields"));
     grid->addLayout(column({groups.box(qh20x::kGroupBoost)}), 0, 0);
     grid->addLayout(column({groups.box(qh20x::kGroupPortMap)}), 0, 1);
     grid->addLayout(column({groups.box(qh20x::kGroupPortSwap)}), 0, 2);
     grid->addWidget(fileInfo, 1, 0, 1, 3);
-    grid->addWidget(display, 2, 0, 1, 3);
+    grid->addWidget(m_files->display(), 2, 0, 1, 3);
 
     m_files->setInitialNames();
     connect(m_files, &platform::FilePanel::createClicked, this,

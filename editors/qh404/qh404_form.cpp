@@ -4,6 +4,7 @@
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/field_form.h"
+#include "platform/form_builder.h"
 #include "platform/text.h"
 #include "platform/file_panel.h"
 #include "platform/services.h"
@@ -18,7 +19,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <map>
 
 Qh404Form::Qh404Form(CE2promData& image, CFileManager& files, std::function<bool()> modelShown,
                      QWidget* parent)
@@ -34,7 +34,7 @@ Qh404Form::Qh404Form(CE2promData& image, CFileManager& files, std::function<bool
     grid->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(makeCollectData(), 0, 0);
     grid->addWidget(makeFileArea(), 1, 0);
-    grid->addWidget(makeListing(), 0, 1, 2, 1);
+    grid->addWidget(m_panel->display(), 0, 1, 2, 1);
     grid->setRowStretch(0, 1);
 
     connect(m_panel, &platform::FilePanel::createClicked, this, &Qh404Form::OnBnClickedCreate);
@@ -43,34 +43,19 @@ Qh404Form::Qh404Form(CE2promData& image, CFileManager& files, std::function<bool
 
 QWidget* Qh404Form::makeCollectData()
 {
-    // The fields without a group stand in one grid; each captioned group gets its own box.
-    QGridLayout* plainGrid = new QGridLayout;
-    std::map<std::string_view, QGridLayout*> grids{{std::string_view(), plainGrid}};
-    std::map<std::string_view, QGroupBox*> boxes;
-    std::map<QGridLayout*, int> rows;
-    for (const layout::Field& field : qh404::kModel.fields) {
-        QGridLayout*& grid = grids[field.group];
-        if (!grid)
-            boxes[field.group] = platform::MakeGroup(platform::ToQString(field.group), grid);
-        QWidget* widget = m_fields->add(field, grid, rows[grid]++);
-        if (field.kind == layout::Kind::Hex)
-            widget->setMaximumWidth(widget->fontMetrics().horizontalAdvance(QStringLiteral("0")) *
-                                        10 +
-                                    12);
-    }
-
+    const platform::GroupedFields groups(*m_fields, qh404::kModel.fields);
     auto* collect = new QGroupBox(QStringLiteral("Collect Data"));
     auto* grid = new QGridLayout(collect);
     // The IDs and byte values above the group of the byte they share, the bit groups
     // side by side in the order of their captions.
     auto* idColumn = new QVBoxLayout;
-    idColumn->addLayout(plainGrid);
+    idColumn->addLayout(groups.loose());
     idColumn->addSpacing(8);
-    idColumn->addWidget(boxes.at(qh404::kGroupConfig1));
+    idColumn->addWidget(groups.box(qh404::kGroupConfig1));
     idColumn->addStretch(1);
     grid->addLayout(idColumn, 0, 0);
-    grid->addWidget(boxes.at(qh404::kGroupConfig2), 0, 1, Qt::AlignTop);
-    grid->addWidget(boxes.at(qh404::kGroupConfig3), 0, 2, Qt::AlignTop);
+    grid->addWidget(groups.box(qh404::kGroupConfig2), 0, 1, Qt::AlignTop);
+    grid->addWidget(groups.box(qh404::kGroupConfig3), 0, 2, Qt::AlignTop);
     return collect;
 }
 
@@ -94,19 +79,6 @@ QWidget* Qh404Form::makeFileArea()
     m_panel->browseButton()->setMinimumWidth(buttonWidth);
     m_panel->loadButton()->setMinimumWidth(buttonWidth);
     return area;
-}
-
-QWidget* Qh404Form::makeListing()
-{
-    QGridLayout* grid = nullptr;
-    QGroupBox* box = platform::MakeGroup(QStringLiteral("Display EEPROM content"), grid);
-    QListWidget* listing = m_panel->listing();
-    // Room for the sixteen lines of 51 characters without scrolling.
-    const QFontMetrics metrics(listing->font());
-    listing->setMinimumSize(metrics.horizontalAdvance(QString(53, QLatin1Char('0'))) + 24,
-                            metrics.lineSpacing() * 17 + 12);
-    grid->addWidget(listing, 0, 0);
-    return box;
 }
 
 void Qh404Form::InitForm()

@@ -34,7 +34,6 @@ private:
 
     QWidget* makeCollectData();
     QWidget* makeFileArea();
-    QWidget* makeListing();
 
     CE2promData& m_image;
     CFileManager& m_files;

@@ -76,6 +76,7 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
+    const fs::path& path() const { return m_root; }
     std::string read(const std::string& name) const { return ReadFile(m_root / name); }
     void write(const std::string& name, const std::string& content) const
     {

@@ -5,6 +5,7 @@
 #include "cli/actions.h"
 #include "cli/error.h"
 #include "cli/profile.h"
+#include "editors/registry.h"
 
 #include "tests/cli/cli_support.h"
 
@@ -72,35 +73,78 @@ TEST(Profiles, RefusalsNameTheKeyOrFileAndWhatIsAllowed)
     }
 }
 
-// A model of whole images with a string, its length following it.
-constexpr std::array<layout::Field, 2> kNameField{{
-    {.key = "length", .label = "Length", .kind = layout::Kind::Decimal, .defaultText = "03",
-     .place = {9}, .limit = 2, .show = layout::Show::Decimal2},
-    {.key = "name", .label = "Name", .kind = layout::Kind::Text, .defaultText = "hub",
-     .place = {10, 0, 8, false, 62}, .limit = 31, .countAt = 9},
-}};
-const layout::Model kWhole{.id = "tmx", .name = "TMX", .description = "whole images",
-                           .fields = kNameField, .loadSize = 256, .exactLoadSize = true};
-const layout::Model* const kWholeModels[] = {&kWhole};
-
-TEST(Profiles, TextsAreOneBytePerCharacterInTheFormAndUtf8InTheProfile)
+TEST(Profiles, StringsAreOneBytePerCharacterAndTheirLengthsFollowThem)
 {
-    auto read = [](const std::string& fields) {
-        std::istringstream in(R"({"model": "tmx", "fields": )" + fields + "}");
-        return cli::ReadProfile("-", kWholeModels, in);
+    TempFolder folder;
+    auto encode = [&](const std::string& fields) {
+        folder.write("p.json", R"({"model": "qh207", "fields": {)" + fields + "}}");
+        return folder.run("encode p.json");
     };
-    const cli::Profile profile = read(R"({"name": "Köln"})");
-    EXPECT_EQ(profile.values.text(1), "K\xF6ln");
-    EXPECT_EQ(cli::ProfileOf(kWhole, profile.values)["fields"]["name"], "Köln");
-    EXPECT_THROW(read(R"({"name": "€"})"), cli::Error);
+    const Result following = encode(R"("mfg_string": "Köln")");
+    ASSERT_EQ(following.code, 0) << following.err;
+    EXPECT_EQ(following.out.substr(0x13, 1), "\x04") << "the length the form's refresh shows";
+    EXPECT_EQ(following.out.substr(0x16, 8), std::string("K\0\xF6\0l\0n\0", 8));
+    EXPECT_EQ(following.err, "");
+
+    // A length given is kept, so an image whose lengths disagree with its strings decodes
+    // and encodes back as it was; the disagreement is pointed out.
+    const Result given = encode(R"("mfg_string": "abc", "mfg_length": "05")");
+    ASSERT_EQ(given.code, 0) << given.err;
+    EXPECT_EQ(given.out.substr(0x13, 1), "\x05");
+    EXPECT_EQ(given.err, "hubquill-cli: warning: key \"mfg_length\": \"05\" kept as given; the form "
+                         "shows \"03\" once \"mfg_string\" is typed\n");
+    EXPECT_EQ(folder.run("decode p.json -m qh207").code, 1) << "a profile is not an image";
+    folder.write("image.bin", given.out);
+    EXPECT_EQ(folder.run("decode image.bin -m qh207" + Pipe("encode -")).out, given.out);
+
+    for (const std::string& refused : {std::string(R"("mfg_string": "€")"),
+                                       std::string(R"("mfg_length": "1a")"),
+                                       R"("mfg_string": ")" + std::string(256, 'x') + "\""}) {
+        const Result result = encode(refused);
+        EXPECT_EQ(result.code, 1) << refused;
+        EXPECT_NE(result.err.find("key \"mfg_"), std::string::npos) << result.err;
+    }
+}
+
+// The texts are read as the form holds them once left, and the same checks refuse them.
+TEST(Profiles, TheQh304TakesTextsAsItsFormLeavesThemAndRefusesWhatItRefuses)
+{
+    TempFolder folder;
+    auto encode = [&](const std::string& fields) {
+        folder.write("p.json", R"({"model": "qh304", "fields": {)" + fields + "}}");
+        return folder.run("encode p.json -o out.bin");
+    };
+    const Result taken = encode(R"("vid": "7a7a", "pid": "7", "power_on_time": "")");
+    ASSERT_EQ(taken.code, 0) << taken.err;
+    EXPECT_EQ(folder.read("out.bin").substr(0, 4), std::string("\x7A\x7A\x07\x00", 4));
+    EXPECT_EQ(folder.read("out.bin")[0x10], '\0');
+
+    const std::pair<const char*, const char*> kRefused[] = {
+        {R"("mfg_length": "32")",
+         "Enter a valid value for the field 'Mfg Len' (decimal number in range 0 through 31) "
+         "(key \"mfg_length\"; nothing written)"},
+        {R"("mfg_length": "05", "mfg_string": "abc")",
+         "The Mfg string length (3) does not match the value in field 'Mfg Len' (5). Enter the "
+         "correct string and its length (key \"mfg_string\"; nothing written)"},
+        {R"("prod_length": "02")", "(key \"prod_string\"; nothing written)"},
+        {R"("did": "12G4")", "Enter a valid value for the field 'DID' (4 digit HEX number)"},
+    };
+    for (const auto& [fields, message] : kRefused) {
+        std::filesystem::remove(folder.path() / "out.bin");
+        const Result refused = encode(fields);
+        EXPECT_EQ(refused.code, 1) << fields;
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+        EXPECT_FALSE(std::filesystem::exists(folder.path() / "out.bin"));
+    }
 }
 
 TEST(Load, AWholeImageModelTakesExactly256BytesAndKeepsThemAll)
 {
+    const layout::Model& qh207 = cli::ModelNamed(editors::AllModels(), "qh207");
     const std::vector<std::uint8_t> bytes(257, 0x5A);
-    EXPECT_THROW(cli::LoadedHolder(kWhole, bytes), cli::Error);
-    EXPECT_THROW(cli::LoadedHolder(kWhole, std::span(bytes).first(255)), cli::Error);
-    EXPECT_EQ(cli::LoadedHolder(kWhole, std::span(bytes).first(256)).GetByte(255), 0x5A);
+    EXPECT_THROW(cli::LoadedHolder(qh207, bytes), cli::Error);
+    EXPECT_THROW(cli::LoadedHolder(qh207, std::span(bytes).first(255)), cli::Error);
+    EXPECT_EQ(cli::LoadedHolder(qh207, std::span(bytes).first(256)).GetByte(255), 0x5A);
 }
 
 } // namespace

@@ -1,0 +1,203 @@
+#include "editors/qh304/qh304_pages.h"
+
+#include "editors/qh304/layout.h"
+#include "editors/registry.h"
+#include "platform/field_form.h"
+#include "platform/file_panel.h"
+#include "platform/form_builder.h"
+#include "platform/text.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const platform::FileTexts kFileTexts{
+    .outputLabel = "Output File Name :",
+    .inputLabel = "Input File to Load :",
+    .loadCaption = "LOAD from FILE",
+    .hasExit = true,
+    .emptyOutput = platform::EmptyOutputName::BecomesDefault,
+    .writeFailed = "Error trying to create EEPROM file.",
+    .noInputName = platform::kNoInputFileNamed,
+    .nameRefused = platform::kNotAnImageFile, // the box holds no name the manager refuses
+    .unreadable = platform::kNotAnImageFile,
+    .listsBeforeWriting = true,
+    .badFileResetsNames = true,
+    .createIsDefault = true,
+};
+
+constexpr int kBackToMain = 0; // "QH404"
+
+QVBoxLayout* column(std::initializer_list<QWidget*> boxes)
+{
+    auto* layout = new QVBoxLayout;
+    for (QWidget* box : boxes)
+        layout->addWidget(box);
+    layout->addStretch(1);
+    return layout;
+}
+
+QLabel* heading(const QString& text)
+{
+    auto* label = new QLabel(text);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+CE2PromQH30X::CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet,
+                           CQH30X_Tab2& portPage)
+    : m_form(form), m_sheet(sheet), m_portPage(portPage)
+{
+    const layout::Model& model = form.model();
+    const platform::GroupedFields groups(
+        form, model.fields, [](const layout::Field& field) { return !qh304::OnPortPage(field); },
+        {{"IDs", {.firstRow = 1}}, {"String Descriptor Fields", {.columns = 2}}});
+
+    m_deviceList = platform::AddLabelledChoice(groups.grid("IDs"), 0, 0,
+                                               QStringLiteral("Device ID"),
+                                               QStringLiteral("deviceId"));
+    // The way back (the main window's own model) first, then this one.
+    m_deviceList->addItem(platform::ToQString(editors::AllModels().front()->name));
+    m_deviceList->addItem(platform::ToQString(model.name));
+    m_deviceList->setCurrentIndex(1);
+    connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH30X::OnSelchangeDeviceId);
+
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(column({groups.box("IDs")}), 0, 0);
+    grid->addLayout(column({groups.box("Config Data Byte 1")}), 0, 1);
+    grid->addLayout(column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}),
+                    0, 2);
+    grid->addLayout(column({groups.box("Non Removable Device")}), 1, 0);
+    grid->addLayout(column({groups.box("Bus Power")}), 1, 1);
+    grid->addLayout(column({groups.box("Self Power")}), 1, 2);
+    grid->addLayout(column({groups.box("Other Fields")}), 2, 0);
+    grid->addWidget(groups.box("String Descriptor Fields"), 2, 1, 1, 2, Qt::AlignTop);
+    grid->setRowStretch(3, 1);
+}
+
+void CE2PromQH30X::SetDefaults()
+{
+    m_form.reset();
+    m_portPage.files().setInitialNames();
+    m_portPage.files().clearListing();
+}
+
+void CE2PromQH30X::OnSelchangeDeviceId(int index)
+{
+    if (index == kBackToMain) {
+        m_sheet.leave();
+        return;
+    }
+    SetDefaults();
+}
+
+CQH30X_Tab2::CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet)
+    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, kFileTexts))
+{
+    const layout::Model& model = form.model();
+    const platform::GroupedFields groups(form, model.fields, [](const layout::Field& field) {
+        return qh304::OnPortPage(field) && field.group != qh304::kGroupInterfaces;
+    });
+
+    QGridLayout* info = nullptr;
+    QGroupBox* fileInfo = platform::MakeGroup(QStringLiteral("File Info"), info);
+    info->addWidget(m_files->outputLabel(), 0, 0);
+    info->addWidget(m_files->outputName(), 0, 1, 1, 2);
+    info->addWidget(m_files->inputLabel(), 1, 0);
+    info->addWidget(m_files->inputName(), 1, 1);
+    info->addWidget(m_files->browseButton(), 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_files->createButton());
+    buttons->addWidget(m_files->exitButton());
+    buttons->addWidget(m_files->loadButton());
+    buttons->addStretch(1);
+    info->addLayout(buttons, 2, 0, 1, 3);
+    info->setColumnStretch(1, 1);
+
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(makeInterfaces(), 0, 0, 1, 3);
+    grid->addLayout(column({groups.box(qh304::kGroupAssignment)}), 1, 0);
+    grid->addLayout(column({groups.box(qh304::kGroupLockout)}), 1, 1);
+    grid->addWidget(fileInfo, 2, 0, 1, 2, Qt::AlignTop);
+    grid->addWidget(m_files->display(), 1, 2, 2, 1);
+    grid->setRowStretch(2, 1);
+
+    m_files->setInitialNames();
+    connect(m_files, &platform::FilePanel::createClicked, this, &CQH30X_Tab2::OnBnClickedCreate);
+    connect(m_files, &platform::FilePanel::loadClicked, this, &CQH30X_Tab2::OnBnClickedLoad);
+    connect(m_files, &platform::FilePanel::exitClicked, &sheet, &platform::Sheet::leave);
+}
+
+// Interfaces 0 to 3 in the left half, 4 to 7 in the right, one a row: "Int nA" before the
+// choices of ports 1 and 2, "Int nB" before those of ports 3 and 4, under column headings.
+QWidget* CQH30X_Tab2::makeInterfaces()
+{
+    QGridLayout* grid = nullptr;
+    QGroupBox* box = platform::MakeGroup(platform::ToQString(qh304::kGroupInterfaces), grid);
+    constexpr int kHalf = qh304::kInterfaces / 2;
+    constexpr int kColumnsPerHalf = 7; // "Int nA", 2 choices, "Int nB", 2 choices, a gap
+    const layout::Model& model = m_form.model();
+    for (int half = 0; half < 2; ++half) {
+        const int left = half * kColumnsPerHalf;
+        for (int port = 1; port <= qh304::kPorts; ++port)
+            grid->addWidget(heading(QStringLiteral("Port %1").arg(port)), 0,
+                            left + port + (port > 2 ? 1 : 0));
+        for (int row = 0; row < kHalf; ++row) {
+            const int n = half * kHalf + row;
+            for (int pair = 0; pair < 2; ++pair) {
+                const int column = left + 3 * pair;
+                auto* label = new QLabel(QStringLiteral("Int %1%2").arg(n).arg(pair ? 'B' : 'A'));
+                grid->addWidget(label, row + 1, column);
+                for (int port = 2 * pair + 1; port <= 2 * pair + 2; ++port) {
+                    const std::string key = "int" + std::to_string(n) + "_port" + std::to_string(port);
+                    QWidget* choice = m_form.addBare(*layout::FindField(model.fields, key), grid,
+                                                     row + 1, column + (port - 2 * pair));
+                    if (port == 2 * pair + 1)
+                        label->setBuddy(choice);
+                }
+            }
+        }
+        if (half == 0)
+            grid->setColumnMinimumWidth(kColumnsPerHalf - 1, 16);
+    }
+    return box;
+}
+
+void CQH30X_Tab2::OnBnClickedCreate()
+{
+    m_files->create(m_form, m_sheet.image(), m_sheet.files());
+}
+
+void CQH30X_Tab2::OnBnClickedLoad()
+{
+    m_files->load(m_form, m_sheet.image(), m_sheet.files());
+}
+
+namespace qh304 {
+
+platform::Sheet* OpenSheet(const layout::Model& model, QWidget& owner,
+                           std::function<void()> onLeave)
+{
+    auto* sheet = new platform::Sheet(platform::ToQString(model.name), std::move(onLeave), &owner);
+    auto* form = new platform::FieldForm(sheet, model);
+    auto* portPage = new CQH30X_Tab2(*form, *sheet);
+    sheet->addPage(new CE2PromQH30X(*form, *sheet, *portPage), QStringLiteral("Tab1"));
+    sheet->addPage(portPage, QStringLiteral("Tab2"));
+    form->reset();
+    form->applyGreying();
+    sheet->open();
+    return sheet;
+}
+
+} // namespace qh304

@@ -1,0 +1,68 @@
+#pragma once
+
+// The QH304 editor: a sheet of two pages over one form of the model's fields and the
+// sheet's one image holder. The main page holds the IDs, the configuration, the port and
+// power choices and the strings; the port page the ownership of the ports by the two
+// upstream hosts and every file action.
+
+#include "platform/sheet.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+
+namespace layout {
+struct Model;
+}
+
+namespace platform {
+class FieldForm;
+class FilePanel;
+} // namespace platform
+
+class CQH30X_Tab2;
+
+class CE2PromQH30X : public QWidget {
+    Q_OBJECT
+public:
+    CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet, CQH30X_Tab2& portPage);
+
+    // Both pages back at their defaults, the file names at theirs, the listing empty. The
+    // Lang ID and strings keep their enabled state.
+    void SetDefaults();
+
+private:
+    void OnSelchangeDeviceId(int index);
+
+    platform::FieldForm& m_form;
+    platform::Sheet& m_sheet;
+    CQH30X_Tab2& m_portPage;
+    QComboBox* m_deviceList;
+};
+
+class CQH30X_Tab2 : public QWidget {
+    Q_OBJECT
+public:
+    CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet);
+
+    platform::FilePanel& files() const { return *m_files; }
+
+private:
+    QWidget* makeInterfaces();
+    void OnBnClickedCreate();
+    void OnBnClickedLoad();
+
+    platform::FieldForm& m_form;
+    platform::Sheet& m_sheet;
+    platform::FilePanel* m_files;
+};
+
+namespace qh304 {
+
+// Opens the sheet over `owner`, at the defaults; `onLeave` runs when it is left.
+platform::Sheet* OpenSheet(const layout::Model& model, QWidget& owner,
+                           std::function<void()> onLeave);
+
+} // namespace qh304

@@ -101,7 +101,8 @@ void CHUBQUILLDlg::dispatchModel(int index)
 
 void CHUBQUILLDlg::openModeless(const layout::Model& model)
 {
-    platform::ModelessEditor* editor = m_modelessFactory ? m_modelessFactory(model, *this) : nullptr;
+    platform::ModelessEditor* editor =
+        m_modelessFactory ? m_modelessFactory(model, *this) : nullptr;
     if (!editor) {
         platform::Notice(this, QStringLiteral("Failed to create child dialog E2PromQH1XX"));
         return;

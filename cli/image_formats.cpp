@@ -22,17 +22,6 @@ bool isText(std::span<const std::uint8_t> content)
 
 std::string hexByte(std::uint32_t value) { return layout::Format("%02X", value & 0xFFu); }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // One line of a record file, with its number for the messages.
 struct Line {
     std::size_t number = 0;
@@ -72,8 +61,8 @@ std::vector<std::uint8_t> recordBytes(const Line& line, std::size_t start)
         refuse(line, "odd number of hex digits");
     std::vector<std::uint8_t> bytes;
     for (std::size_t at = 0; at < digits.size(); at += 2) {
-        const int high = hexDigit(digits[at]);
-        const int low = hexDigit(digits[at + 1]);
+        const int high = layout::HexDigit(digits[at]);
+        const int low = layout::HexDigit(digits[at + 1]);
         if (high < 0 || low < 0)
             refuse(line, "a character that is not a hex digit");
         bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));

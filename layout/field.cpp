@@ -12,18 +12,6 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// The value of a hex digit, or -1.
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // `digits` hex digits of `value`, most significant first.
 std::string hexText(std::uint32_t value, int digits, bool upper)
 {
@@ -44,6 +32,17 @@ int hexDigitsOf(std::uint32_t value)
 }
 
 } // namespace
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 std::uint8_t Place::bitsIn(unsigned at) const
 {
@@ -72,11 +71,11 @@ std::uint32_t ScanHex(std::string_view text, std::size_t digits)
     text = text.substr(at, digits);
     at = 0;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
-        hexDigit(text[2]) >= 0)
+        HexDigit(text[2]) >= 0)
         at = 2;
     std::uint32_t value = 0;
-    for (; at < text.size() && hexDigit(text[at]) >= 0; ++at)
-        value = value << 4 | static_cast<std::uint32_t>(hexDigit(text[at]));
+    for (; at < text.size() && HexDigit(text[at]) >= 0; ++at)
+        value = value << 4 | static_cast<std::uint32_t>(HexDigit(text[at]));
     return value;
 }
 
@@ -84,7 +83,7 @@ std::uint32_t DigitHex(std::string_view text, std::size_t digits)
 {
     std::uint32_t value = 0;
     for (std::size_t at = 0; at < digits; ++at) {
-        const int digit = at < text.size() ? hexDigit(text[at]) : -1;
+        const int digit = at < text.size() ? HexDigit(text[at]) : -1;
         value = value << 4 | static_cast<std::uint32_t>(digit < 0 ? 0 : digit);
     }
     return value;

@@ -77,6 +77,9 @@ struct Field {
 // the list shows nothing), every other field the text of its box.
 inline constexpr std::int64_t kNoSelection = -1;
 
+// The value of a hex digit of either case, or -1 for any other character.
+int HexDigit(char c);
+
 // Readers of a hex text, given the text (cut to its box's limit) and the field's digit
 // count. Both keep the low 32 bits.
 //

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -103,6 +104,24 @@ FilePanel::FilePanel(QWidget* owner, const FileTexts& texts)
         m_exit->setObjectName(QStringLiteral("exitButton"));
         connect(m_exit, &QPushButton::clicked, this, &FilePanel::exitClicked);
     }
+}
+
+QGroupBox* FilePanel::infoBox(std::initializer_list<QPushButton*> buttons) const
+{
+    QGridLayout* grid = nullptr;
+    QGroupBox* box = MakeGroup(QStringLiteral("File Info"), grid, m_owner);
+    grid->addWidget(m_outputLabel, 0, 0);
+    grid->addWidget(m_outputName, 0, 1, 1, 2);
+    grid->addWidget(m_inputLabel, 1, 0);
+    grid->addWidget(m_inputName, 1, 1);
+    grid->addWidget(m_browse, 1, 2);
+    auto* row = new QHBoxLayout;
+    for (QPushButton* button : buttons)
+        row->addWidget(button);
+    row->addStretch(1);
+    grid->addLayout(row, 2, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    return box;
 }
 
 void FilePanel::setInitialNames()
@@ -231,7 +250,8 @@ bool FilePanel::load(FieldForm& form, CE2promData& holder, CFileManager& files,
     if (model.chooseDisplayModel) {
         const layout::DisplayChoice choice = model.chooseDisplayModel(model, holder);
         const layout::Model* shown = choice.model;
-        if (!shown && Ask(m_owner, MessageKind::YesNoStop, ToQString(choice.question)) == Answer::Yes)
+        if (!shown &&
+            Ask(m_owner, MessageKind::YesNoStop, ToQString(choice.question)) == Answer::Yes)
             shown = choice.ifYes;
         if (shown && showModel)
             showModel(*shown);

@@ -83,6 +83,9 @@ public:
     QListWidget* listing() const { return m_listing; }
     // The listing in its "Display EEPROM content" box, sized for its sixteen lines.
     QGroupBox* display() const { return m_display; }
+    // A "File Info" box: the output name, the input name with "Browse" beside it, and a row
+    // of the buttons given, in their order.
+    QGroupBox* infoBox(std::initializer_list<QPushButton*> buttons) const;
 
     // The output name the editor starts with (telling the user when the current folder
     // cannot be had), and the names after a file the load refused.

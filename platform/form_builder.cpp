@@ -5,12 +5,23 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
 #include <vector>
 
 namespace platform {
+
+QVBoxLayout* Column(std::initializer_list<QWidget*> boxes)
+{
+    auto* column = new QVBoxLayout;
+    for (QWidget* box : boxes)
+        if (box)
+            column->addWidget(box);
+    column->addStretch(1);
+    return column;
+}
 
 GroupedFields::GroupedFields(FieldForm& form, std::span<const layout::Field> fields,
                              const std::function<bool(const layout::Field&)>& wanted,

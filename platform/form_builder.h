@@ -14,6 +14,8 @@
 
 class QGridLayout;
 class QGroupBox;
+class QVBoxLayout;
+class QWidget;
 
 namespace platform {
 
@@ -23,6 +25,9 @@ struct Arrangement {
     int columns = 1;  // the group's rows are split into this many columns, filled in turn
     int firstRow = 0; // rows above it are left to the window (a control that is not a field)
 };
+
+// Boxes one under the other, at the top of their place (a missing box is left out).
+QVBoxLayout* Column(std::initializer_list<QWidget*> boxes);
 
 class GroupedFields {
 public:

@@ -36,15 +36,6 @@ const platform::FileTexts kFileTexts{
 constexpr int kBackOnQh202 = 1;
 constexpr int kBack = 0;
 
-QVBoxLayout* column(std::initializer_list<QWidget*> boxes)
-{
-    auto* layout = new QVBoxLayout;
-    for (QWidget* box : boxes)
-        if (box)
-            layout->addWidget(box);
-    layout->addStretch(1);
-    return layout;
-}
 
 // A page is one group box captioned as the page's fields.
 QGridLayout* pageFrame(QWidget* page, const QString& caption)
@@ -64,7 +55,8 @@ Qh20xMainPage::Qh20xMainPage(const layout::Model& model, platform::FieldForm& fo
 {
     const qh20x::Variant& variant = qh20x::VariantOf(model);
     const platform::GroupedFields groups(
-        form, model.fields, [](const layout::Field& field) { return !qh20x::OnAdditionalPage(field); },
+        form, model.fields,
+        [](const layout::Field& field) { return !qh20x::OnAdditionalPage(field); },
         {{"IDs", {.firstRow = 1}}, {"String Descriptor Fields", {.columns = 2}}});
 
     m_deviceList = platform::AddLabelledChoice(groups.grid("IDs"), 0, 0,
@@ -78,13 +70,14 @@ Qh20xMainPage::Qh20xMainPage(const layout::Model& model, platform::FieldForm& fo
     connect(m_deviceList, &QComboBox::activated, this, &Qh20xMainPage::OnSelchangeDeviceId);
 
     QGridLayout* grid = pageFrame(this, QStringLiteral("Tab1 Fields"));
-    grid->addLayout(column({groups.box("IDs")}), 0, 0);
-    grid->addLayout(column({groups.box("Config Data Byte 1")}), 0, 1);
-    grid->addLayout(column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}),
-                    0, 2);
-    grid->addLayout(column({groups.box("Non-Removable Device")}), 1, 0);
-    grid->addLayout(column({groups.box("Self Power")}), 1, 1);
-    grid->addLayout(column({groups.box("Bus Power")}), 1, 2);
+    grid->addLayout(platform::Column({groups.box("IDs")}), 0, 0);
+    grid->addLayout(platform::Column({groups.box("Config Data Byte 1")}), 0, 1);
+    grid->addLayout(
+        platform::Column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}), 0,
+        2);
+    grid->addLayout(platform::Column({groups.box("Non-Removable Device")}), 1, 0);
+    grid->addLayout(platform::Column({groups.box("Self Power")}), 1, 1);
+    grid->addLayout(platform::Column({groups.box("Bus Power")}), 1, 2);
     grid->addLayout(groups.loose(), 2, 0, Qt::AlignTop);
     if (QGroupBox* strings = groups.box("String Descriptor Fields"))
         grid->addWidget(strings, 2, 1, 1, 2);
@@ -110,27 +103,15 @@ Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::F
 {
     const platform::GroupedFields groups(form, model.fields, qh20x::OnAdditionalPage);
 
-    QGridLayout* info = nullptr;
-    QGroupBox* fileInfo = platform::MakeGroup(QStringLiteral("File Info"), info);
-    info->addWidget(m_files->outputLabel(), 0, 0);
-    info->addWidget(m_files->outputName(), 0, 1, 1, 2);
-    info->addWidget(m_files->inputLabel(), 1, 0);
-    info->addWidget(m_files->inputName(), 1, 1);
-    info->addWidget(m_files->browseButton(), 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_files->createButton());
-    buttons->addWidget(m_files->loadButton());
-    buttons->addWidget(m_files->exitButton());
-    buttons->addStretch(1);
-    info->addLayout(buttons, 2, 0, 1, 3);
-    info->setColumnStretch(1, 1);
 
 
     QGridLayout* grid = pageFrame(this, QStringLiteral("Tab2 Fields"));
-    grid->addLayout(column({groups.box(qh20x::kGroupBoost)}), 0, 0);
-    grid->addLayout(column({groups.box(qh20x::kGroupPortMap)}), 0, 1);
-    grid->addLayout(column({groups.box(qh20x::kGroupPortSwap)}), 0, 2);
-    grid->addWidget(fileInfo, 1, 0, 1, 3);
+    grid->addLayout(platform::Column({groups.box(qh20x::kGroupBoost)}), 0, 0);
+    grid->addLayout(platform::Column({groups.box(qh20x::kGroupPortMap)}), 0, 1);
+    grid->addLayout(platform::Column({groups.box(qh20x::kGroupPortSwap)}), 0, 2);
+    grid->addWidget(
+        m_files->infoBox({m_files->createButton(), m_files->loadButton(), m_files->exitButton()}),
+        1, 0, 1, 3);
     grid->addWidget(m_files->display(), 2, 0, 1, 3);
 
     m_files->setInitialNames();

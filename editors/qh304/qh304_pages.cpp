@@ -36,14 +36,6 @@ const platform::FileTexts kFileTexts{
 
 constexpr int kBackToMain = 0; // "QH404"
 
-QVBoxLayout* column(std::initializer_list<QWidget*> boxes)
-{
-    auto* layout = new QVBoxLayout;
-    for (QWidget* box : boxes)
-        layout->addWidget(box);
-    layout->addStretch(1);
-    return layout;
-}
 
 QLabel* heading(const QString& text)
 {
@@ -73,14 +65,15 @@ CE2PromQH30X::CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet,
     connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH30X::OnSelchangeDeviceId);
 
     auto* grid = new QGridLayout(this);
-    grid->addLayout(column({groups.box("IDs")}), 0, 0);
-    grid->addLayout(column({groups.box("Config Data Byte 1")}), 0, 1);
-    grid->addLayout(column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}),
-                    0, 2);
-    grid->addLayout(column({groups.box("Non Removable Device")}), 1, 0);
-    grid->addLayout(column({groups.box("Bus Power")}), 1, 1);
-    grid->addLayout(column({groups.box("Self Power")}), 1, 2);
-    grid->addLayout(column({groups.box("Other Fields")}), 2, 0);
+    grid->addLayout(platform::Column({groups.box("IDs")}), 0, 0);
+    grid->addLayout(platform::Column({groups.box("Config Data Byte 1")}), 0, 1);
+    grid->addLayout(
+        platform::Column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}), 0,
+        2);
+    grid->addLayout(platform::Column({groups.box("Non Removable Device")}), 1, 0);
+    grid->addLayout(platform::Column({groups.box("Bus Power")}), 1, 1);
+    grid->addLayout(platform::Column({groups.box("Self Power")}), 1, 2);
+    grid->addLayout(platform::Column({groups.box("Other Fields")}), 2, 0);
     grid->addWidget(groups.box("String Descriptor Fields"), 2, 1, 1, 2, Qt::AlignTop);
     grid->setRowStretch(3, 1);
 }
@@ -109,27 +102,15 @@ CQH30X_Tab2::CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet)
         return qh304::OnPortPage(field) && field.group != qh304::kGroupInterfaces;
     });
 
-    QGridLayout* info = nullptr;
-    QGroupBox* fileInfo = platform::MakeGroup(QStringLiteral("File Info"), info);
-    info->addWidget(m_files->outputLabel(), 0, 0);
-    info->addWidget(m_files->outputName(), 0, 1, 1, 2);
-    info->addWidget(m_files->inputLabel(), 1, 0);
-    info->addWidget(m_files->inputName(), 1, 1);
-    info->addWidget(m_files->browseButton(), 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_files->createButton());
-    buttons->addWidget(m_files->exitButton());
-    buttons->addWidget(m_files->loadButton());
-    buttons->addStretch(1);
-    info->addLayout(buttons, 2, 0, 1, 3);
-    info->setColumnStretch(1, 1);
 
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(makeInterfaces(), 0, 0, 1, 3);
-    grid->addLayout(column({groups.box(qh304::kGroupAssignment)}), 1, 0);
-    grid->addLayout(column({groups.box(qh304::kGroupLockout)}), 1, 1);
-    grid->addWidget(fileInfo, 2, 0, 1, 2, Qt::AlignTop);
+    grid->addLayout(platform::Column({groups.box(qh304::kGroupAssignment)}), 1, 0);
+    grid->addLayout(platform::Column({groups.box(qh304::kGroupLockout)}), 1, 1);
+    grid->addWidget(
+        m_files->infoBox({m_files->createButton(), m_files->exitButton(), m_files->loadButton()}),
+        2, 0, 1, 2, Qt::AlignTop);
     grid->addWidget(m_files->display(), 1, 2, 2, 1);
     grid->setRowStretch(2, 1);
 
@@ -157,7 +138,8 @@ QWidget* CQH30X_Tab2::makeInterfaces()
             const int n = half * kHalf + row;
             for (int pair = 0; pair < 2; ++pair) {
                 const int column = left + 3 * pair;
-                auto* label = new QLabel(QStringLiteral("Int %1%2").arg(n).arg(pair ? 'B' : 'A'));
+                auto* label =
+                    new QLabel(QStringLiteral("Int %1%2").arg(n).arg(pair ? 'B' : 'A'));
                 grid->addWidget(label, row + 1, column);
                 for (int port = 2 * pair + 1; port <= 2 * pair + 2; ++port) {
                     const std::string key = "int" + std::to_string(n) + "_port" + std::to_string(port);

@@ -98,12 +98,6 @@ protected:
         return cli_testing::RunProgram(cli_testing::fs::current_path(), arguments, input);
     }
 
-    std::vector<QString> takeMessages()
-    {
-        std::vector<QString> texts = services.texts();
-        services.forget();
-        return texts;
-    }
 
     // Decode then encode gives back the file the editor created (`shown` made it).
     void expectRoundTrip(const layout::Model& opened, const layout::Model& shown)
@@ -118,10 +112,10 @@ protected:
     // into `wideKey` (the form keeps FF).
     void createBothWays(QWidget* form, const layout::Model& model, const std::string& wideKey)
     {
-        takeMessages();
+        messages();
         cli_testing::WriteFile("form.json", FormProfile(form, model).dump());
         Click(form, QStringLiteral("Create EEPROM File"));
-        const std::vector<std::string> warnings = Warnings(takeMessages());
+        const std::vector<std::string> warnings = Warnings(messages());
         EXPECT_FALSE(warnings.empty()) << "the edits were meant to make the editor correct some";
 
         const Result result = cli("encode form.json");
@@ -151,7 +145,7 @@ protected:
             cli_testing::WriteFile("in.bin", bytes);
 
             QWidget* form = open(model);
-            takeMessages();
+            messages();
             const Result decoded = cli("decode in.bin --model " + id);
             ASSERT_EQ(decoded.code, 0) << decoded.err;
             // The editor asks what the tool told, and is answered as the tool answered.
@@ -168,7 +162,7 @@ protected:
             // Each family captions its input box and load button its own way.
             form->findChild<QLineEdit*>(QStringLiteral("inputFileName"))->setText(pathOf("in.bin"));
             form->findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
-            EXPECT_EQ(told, Warnings(takeMessages()));
+            EXPECT_EQ(told, Warnings(messages()));
             const nlohmann::json profile = nlohmann::json::parse(decoded.out);
             const layout::Model& shown = ModelNamed(profile["model"].get<std::string>());
             if (model.chooseDisplayModel)
@@ -181,7 +175,7 @@ protected:
 
             QFile::remove(pathOf("nv.bin"));
             Click(form, QStringLiteral("Create EEPROM File"));
-            const std::vector<QString> createMessages = takeMessages();
+            const std::vector<QString> createMessages = messages();
             // The editor creates into the holder its load filled; --base says the same.
             const Result encoded = cli("encode - --base in.bin", decoded.out);
             if (encoded.code == 1) { // refused by the model's checks: both say why, neither writes

@@ -4,6 +4,13 @@
 
 namespace testing_support {
 
+std::vector<QString> UiTest::messages()
+{
+    std::vector<QString> texts = services.texts();
+    services.forget();
+    return texts;
+}
+
 std::vector<unsigned char> UiTest::readFile(const QString& name) const
 {
     QFile file(pathOf(name));

@@ -24,6 +24,8 @@ protected:
     ~UiTest() override { QDir::setCurrent(m_previous); }
 
     QString pathOf(const QString& name) const { return m_folder.filePath(name); }
+    // The messages shown since the last call, in order.
+    std::vector<QString> messages();
     std::vector<unsigned char> readFile(const QString& name) const;
     void writeFile(const QString& name, const std::vector<unsigned char>& bytes) const;
 

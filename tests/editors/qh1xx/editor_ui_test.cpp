@@ -53,12 +53,6 @@ protected:
         return readFile("nv.bin");
     }
     QString choice(const QString& label) const { return ChoiceText(form(), label); }
-    std::vector<QString> messages()
-    {
-        std::vector<QString> texts = services.texts();
-        services.forget();
-        return texts;
-    }
     static QString port(const char* group, int number, const char* what = "Disable")
     {
         return QString("%1|Port %2 %3").arg(group).arg(number).arg(what);

@@ -38,12 +38,6 @@ protected:
         Type(sheet, QStringLiteral("Input File to Load:"), pathOf(QStringLiteral("in.bin")));
         Click(sheet, QStringLiteral("Load From File"));
     }
-    std::vector<QString> messages()
-    {
-        std::vector<QString> texts = services.texts();
-        services.forget();
-        return texts;
-    }
     bool enabled(const QString& label) { return FieldByLabel(sheet, label)->isEnabled(); }
     // The sheet gone, and the main window's list back on its first entry.
     void expectLeft()

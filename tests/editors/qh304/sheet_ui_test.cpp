@@ -40,12 +40,6 @@ protected:
         Type(sheet, kInput, pathOf(QStringLiteral("in.bin")));
         Click(sheet, QStringLiteral("LOAD from FILE"));
     }
-    std::vector<QString> messages()
-    {
-        std::vector<QString> texts = services.texts();
-        services.forget();
-        return texts;
-    }
     bool enabled(const QString& label) { return FieldByLabel(sheet, label)->isEnabled(); }
     // A Create refused: its message, the focus on the field on its page (a disabled field
     // takes none), nothing written.

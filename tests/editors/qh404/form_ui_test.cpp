@@ -39,12 +39,6 @@ protected:
     }
     QString choice(const char* label) { return ChoiceText(form(), QString::fromUtf8(label)); }
     QString text(const char* label) { return Text(form(), QString::fromUtf8(label)); }
-    std::vector<QString> messages()
-    {
-        std::vector<QString> texts = services.texts();
-        services.forget();
-        return texts;
-    }
 
     CHUBQUILLDlg window;
 };

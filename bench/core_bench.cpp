@@ -5,6 +5,7 @@
 
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
+#include "editors/registry.h"
 #include "layout/model.h"
 
 #include <benchmark/benchmark.h>
@@ -18,7 +19,7 @@ void EncodeDefaults(benchmark::State& state, const layout::Model* model)
     const layout::Values values = layout::DefaultValues(*model);
     for (auto _ : state) {
         CE2promData image;
-        benchmark::DoNotOptimize(model->encode(values, image));
+        benchmark::DoNotOptimize(layout::Create(*model, values, image));
         benchmark::DoNotOptimize(image.bytes());
     }
 }
@@ -26,9 +27,9 @@ void EncodeDefaults(benchmark::State& state, const layout::Model* model)
 void DecodeDefaults(benchmark::State& state, const layout::Model* model)
 {
     CE2promData image;
-    model->encode(layout::DefaultValues(*model), image);
+    layout::Create(*model, layout::DefaultValues(*model), image);
     for (auto _ : state)
-        benchmark::DoNotOptimize(model->decode(image));
+        benchmark::DoNotOptimize(model->decode(*model, image));
 }
 
 void Listing(benchmark::State& state)
@@ -52,7 +53,7 @@ void WriteImageFile(benchmark::State& state)
 BENCHMARK(WriteImageFile);
 
 const bool registered = [] {
-    for (const layout::Model* model : layout::AllModels()) {
+    for (const layout::Model* model : editors::AllModels()) {
         benchmark::RegisterBenchmark(("Encode/" + std::string(model->id)).c_str(), EncodeDefaults,
                                      model);
         benchmark::RegisterBenchmark(("Decode/" + std::string(model->id)).c_str(), DecodeDefaults,

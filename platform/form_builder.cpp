@@ -26,7 +26,6 @@ QVBoxLayout* Column(std::initializer_list<QWidget*> boxes)
 GroupedFields::GroupedFields(FieldForm& form, std::span<const layout::Field> fields,
                              const std::function<bool(const layout::Field&)>& wanted,
                              const std::map<std::string_view, Arrangement>& arrangements)
-    : m_loose(new QGridLayout)
 {
     std::map<std::string_view, std::vector<const layout::Field*>> groups;
     std::vector<std::string_view> order;
@@ -38,8 +37,10 @@ GroupedFields::GroupedFields(FieldForm& form, std::span<const layout::Field> fie
         groups[field.group].push_back(&field);
     }
     for (std::string_view caption : order) {
-        QGridLayout* grid = m_loose;
-        if (!caption.empty())
+        QGridLayout* grid = nullptr;
+        if (caption.empty())
+            grid = m_loose = new QGridLayout;
+        else
             m_boxes[caption] = MakeGroup(ToQString(caption), grid);
         const auto found = arrangements.find(caption);
         const Arrangement arrangement = found == arrangements.end() ? Arrangement{} : found->second;

@@ -40,12 +40,12 @@ public:
     // The box of a caption, nullptr when no field wanted has it.
     QGroupBox* box(std::string_view caption) const;
     QGridLayout* grid(std::string_view caption) const;
-    // The fields without a caption.
+    // The fields without a caption; nullptr when every field has one.
     QGridLayout* loose() const { return m_loose; }
 
 private:
     std::map<std::string_view, QGroupBox*> m_boxes;
-    QGridLayout* m_loose;
+    QGridLayout* m_loose = nullptr;
 };
 
 } // namespace platform

@@ -31,7 +31,8 @@ void Dialog::keyPressEvent(QKeyEvent* event)
 QPushButton* Dialog::visibleDefaultButton() const
 {
     for (QPushButton* button : findChildren<QPushButton*>())
-        if (button->isDefault() && button->isVisible() && button->isEnabled())
+        if (button->isDefault() && button->isVisible() && button->isEnabled() &&
+            button->window() == this) // not a button of another window it owns
             return button;
     return nullptr;
 }

@@ -145,22 +145,10 @@ TEST_F(Qh304SheetTest, RulesTellThenChange)
     EXPECT_EQ(messages().size(), 1u);
     EXPECT_EQ(ChoiceText(sheet, "Port 3 Non-Removable"), "Removeable");
 
-    Select(sheet, "Current Sensing", "OCS Not Supported");
-    EXPECT_EQ(messages(), std::vector<QString>{"'OCS Not Supported' being selected. This will set "
-                                               "the device to be configured as 'Bus-Powered'."});
-    EXPECT_EQ(ChoiceText(sheet, "Self-/Bus-Power"), "Bus-Power");
-    Select(sheet, "Self-/Bus-Power", "Self-Power");
-    EXPECT_EQ(messages(), std::vector<QString>{"'Self-Powered' being selected. This will set the "
-                                               "Current Sensing field to 'Individual'."});
-    EXPECT_EQ(ChoiceText(sheet, "Current Sensing"), "Individual");
-
     Select(sheet, "Bus Power|Port 2 Disable", "Disable");
     EXPECT_EQ(ChoiceText(sheet, "Bus Power|Port 4 Disable"), "Disable");
     EXPECT_EQ(ChoiceText(sheet, "Bus Power|Port 1 Disable"), "Enable");
     EXPECT_EQ(ChoiceText(sheet, "Self Power|Port 4 Disable"), "Enable");
-    Select(sheet, "Bus Power|Port 3 Disable", "Enable");
-    EXPECT_EQ(ChoiceText(sheet, "Bus Power|Port 2 Disable"), "Enable");
-    EXPECT_EQ(ChoiceText(sheet, "Bus Power|Port 4 Disable"), "Disable");
     EXPECT_TRUE(messages().empty());
 }
 

@@ -26,6 +26,17 @@ namespace {
 
 const QString kDefaultOutputName = QStringLiteral("nv.bin");
 
+// The editor's own message, then what the system said, so the user knows what to fix.
+QString WriteFailure(const char* message, const std::string& reason)
+{
+    QString text = QString::fromLatin1(message);
+    if (reason.empty())
+        return text;
+    QString said = ToQString(reason);
+    said[0] = said[0].toUpper();
+    return text + QStringLiteral("\n\n") + said + QLatin1Char('.');
+}
+
 QLineEdit* makeNameBox(const QString& objectName, QWidget* owner)
 {
     auto* box = new QLineEdit(owner);
@@ -191,7 +202,7 @@ bool FilePanel::create(FieldForm& form, CE2promData& holder, CFileManager& files
     std::uint8_t bytes[CE2promData::kSize];
     const int count = holder.CopyOut(bytes);
     if (files.Write(bytes, count) != count) {
-        Notice(m_owner, QString::fromLatin1(m_texts.writeFailed));
+        Notice(m_owner, WriteFailure(m_texts.writeFailed, files.LastWriteError()));
         return false;
     }
     if (!m_texts.listsBeforeWriting)

@@ -50,20 +50,24 @@ TEST(Commands, EncodeWarnsOfEachCorrectionAndAFailureLeavesTheOutputIntact)
                           "ports will set to Removable\nhubquill-cli: warning: Over-Current "
                           "Timer:Invalid value 0xffffffff, default to 0x0\n");
 
-    // --strict refuses before writing. A write goes to a temporary file named after the
-    // target with a suffix, then renamed; next to a name this long it cannot be created, so
-    // the write fails even for root.
-    const std::string name(250, 'n');
+    // --strict refuses before writing; a failed write says why and keeps the file.
+    const std::string name = "precious.bin";
     folder.write(name, "precious");
     const Result strict = folder.run("encode p.json --strict -o " + name);
     EXPECT_EQ(strict.code, 1);
     EXPECT_EQ(strict.err, "hubquill-cli: Compound device field is set to 'No', all of the ports "
                           "will set to Removable (--strict: nothing written)\n");
     EXPECT_EQ(folder.run("encode p.json --strict").out, "");
+    std::filesystem::permissions(folder.path() / name, std::filesystem::perms::owner_read);
     const Result failed = folder.run("encode - -o " + name, R"({"model": "qh404"})");
     EXPECT_EQ(failed.code, 1);
-    EXPECT_EQ(failed.err, "hubquill-cli: " + name + ": cannot be written (an existing file is left as it was)\n");
+    EXPECT_EQ(failed.err, "hubquill-cli: " + name +
+                              ": cannot be written: permission denied (an existing file is left "
+                              "as it was)\n");
     EXPECT_EQ(folder.read(name), "precious");
+
+    // Standard output is written into, wherever it goes, never replaced.
+    EXPECT_EQ(folder.run("encode - -o /dev/stdout", R"({"model": "qh404"})").out.size(), 256u);
 }
 
 // The answers the editors would be given are checked against them (editors_agree_ui_test.cpp).

@@ -85,6 +85,7 @@ void listModels(const Io& io)
 
 struct EncodeOptions {
     std::string profile;
+    std::vector<std::string> settings; // --set KEY=TEXT
     std::string output;
     std::string format = "bin";
     std::string base; // an image whose load left the holder Create writes into
@@ -95,7 +96,8 @@ void encode(const Io& io, const EncodeOptions& options)
 {
     if (options.profile == "-" && options.base == "-")
         throw Error("only one of PROFILE and --base can be standard input");
-    const Profile profile = ReadProfile(options.profile, io.models, io.in);
+    const Profile profile =
+        ReadProfile(options.profile, io.models, io.in, SettingsOf(options.settings));
     std::vector<std::string> warnings = profile.warnings;
     const CE2promData holder = options.base.empty()
                                    ? CE2promData()
@@ -262,6 +264,9 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
                               "the model does not write stay as loaded (default: erased, 0xFF)");
     encodeCommand->add_flag("--strict", encodeOptions.strict,
                             "A correction or cut value is an error; nothing is written");
+    encodeCommand->add_option("--set", encodeOptions.settings,
+                              "KEY=TEXT: give a field for this run, read as the profile's texts "
+                              "are (repeatable)");
 
     DecodeOptions decodeOptions;
     auto* decodeCommand =

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "cli/actions.h"
+#include "cli/batch.h"
 #include "cli/error.h"
 #include "cli/files.h"
 #include "cli/image_formats.h"
@@ -268,6 +269,9 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
                               "KEY=TEXT: give a field for this run, read as the profile's texts "
                               "are (repeatable)");
 
+    BatchOptions batchOptions;
+    const CLI::App* batchCommand = AddBatchCommand(app, batchOptions);
+
     DecodeOptions decodeOptions;
     auto* decodeCommand =
         app.add_subcommand("decode", "Print the profile the editor shows after loading an image");
@@ -324,6 +328,8 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
             WriteOutput(output, DefaultProfile(ModelNamed(models, modelId)).dump(2) + "\n", out);
         } else if (encodeCommand->parsed()) {
             encode(io, encodeOptions);
+        } else if (batchCommand->parsed()) {
+            Batch(batchOptions, models, in, err, kProgram);
         } else if (decodeCommand->parsed()) {
             decode(io, decodeOptions);
         } else if (dumpCommand->parsed()) {

@@ -69,7 +69,9 @@ std::optional<std::string> UnusedSerialWarning(const layout::Model& model,
                           "these values, so the hub does not report the serials";
     for (std::size_t field = 0; field < model.fields.size(); ++field) {
         const layout::Field& choice = model.fields[field];
-        for (std::size_t item = 0; choice.kind == layout::Kind::Choice && item < choice.items.size(); ++item) {
+        if (choice.kind != layout::Kind::Choice)
+            continue;
+        for (std::size_t item = 0; item < choice.items.size(); ++item) {
             layout::Values changed = values;
             changed.setIndex(field, static_cast<std::int64_t>(item));
             if (layout::Enabled(model, changed)[at.text])
@@ -113,7 +115,10 @@ public:
     {
     }
 
-    std::string fileName(const Serial& serial) const { return serial.text() + ExtensionOf(m_format); }
+    std::string fileName(const Serial& serial) const
+    {
+        return serial.text() + ExtensionOf(m_format);
+    }
 
     // Throws cli::Error, naming the serial, when the model refuses to build the image.
     std::string content(const Serial& serial, std::vector<std::string>& warnings) const
@@ -314,8 +319,9 @@ private:
                     std::size_t size) const
     {
         const std::string path = pathOf(serial).string();
-        const image::WriteOutcome outcome = image::WriteFileSafely(
-            path, bytes, size, m_options.force ? image::IfExists::Replace : image::IfExists::Refuse);
+        const image::IfExists ifExists =
+            m_options.force ? image::IfExists::Replace : image::IfExists::Refuse;
+        const image::WriteOutcome outcome = image::WriteFileSafely(path, bytes, size, ifExists);
         if (!outcome)
             throw Error(path + ": cannot be written: " + outcome.reason + "; " +
                         stoppedAt(index) + ", and " + serial.text() +

@@ -47,9 +47,9 @@ void Progress::draw()
     m_drawn = Clock::now();
     const double seconds = std::chrono::duration<double>(m_drawn - m_start).count();
     const double rate = seconds > 0 ? static_cast<double>(m_count) / seconds : 0;
-    std::string line = m_program + ": " + std::to_string(m_count) + "/" + std::to_string(m_total) +
-                       " images (" + m_serial + "), " + std::to_string(static_cast<long long>(rate)) +
-                       " per second";
+    std::string line = m_program + ": " + std::to_string(m_count) + "/" +
+                       std::to_string(m_total) + " images (" + m_serial + "), " +
+                       std::to_string(static_cast<long long>(rate)) + " per second";
     if (rate > 0)
         line += ", " + Duration(static_cast<double>(m_total - m_count) / rate) + " left";
     const std::size_t width = line.size();

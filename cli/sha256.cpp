@@ -30,8 +30,10 @@ void Compress(std::array<std::uint32_t, 8>& state, Block block)
         w[i] = std::uint32_t{block[4 * i]} << 24 | std::uint32_t{block[4 * i + 1]} << 16 |
                std::uint32_t{block[4 * i + 2]} << 8 | std::uint32_t{block[4 * i + 3]};
     for (std::size_t i = 16; i < 64; ++i) {
-        const std::uint32_t s0 = std::rotr(w[i - 15], 7) ^ std::rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        const std::uint32_t s1 = std::rotr(w[i - 2], 17) ^ std::rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        const std::uint32_t s0 =
+            std::rotr(w[i - 15], 7) ^ std::rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        const std::uint32_t s1 =
+            std::rotr(w[i - 2], 17) ^ std::rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
         w[i] = w[i - 16] + s0 + w[i - 7] + s1;
     }
     auto [a, b, c, d, e, f, g, h] = state;

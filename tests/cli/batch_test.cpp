@@ -87,7 +87,8 @@ TEST(Batch, CountsUpItsSerialsWithTheirLengthsAndListsEachImage)
     ASSERT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.err, "") << "quiet off a terminal";
 
-    nlohmann::json expected = cli::DefaultProfile(cli::ModelNamed(editors::AllModels(), "qh204-48"))["fields"];
+    const layout::Model& model = cli::ModelNamed(editors::AllModels(), "qh204-48");
+    nlohmann::json expected = cli::DefaultProfile(model)["fields"];
     expected.update(nlohmann::json{{"vid", "1234"},         {"mfg_string", "Acme"},
                                    {"mfg_length", "04"},    {"product_string", "Hub 7"},
                                    {"product_length", "05"}, {"serial_length", "06"},
@@ -113,7 +114,7 @@ TEST(Batch, CountsUpItsSerialsWithTheirLengthsAndListsEachImage)
     folder.write("q.json", Profile("qh304", R"("string_enable": "Enable String Support")"));
     ASSERT_EQ(folder.run("batch q.json --serial A1-98 --count 2 --format srec --out-dir out").code, 0);
     for (const char* serial : {"A1-98", "A1-99"}) {
-        const nlohmann::json fields = Decoded(folder.path() / "out" / (serial + std::string(".srec")), "qh304");
+        const auto fields = Decoded(folder.path() / "out" / (serial + std::string(".srec")), "qh304");
         EXPECT_EQ(fields["serial_string"], serial);
         EXPECT_EQ(fields["serial_length"], "5");
     }
@@ -200,7 +201,9 @@ TEST(Batch, AStateFileNeverIssuesASerialTwiceThroughStationsAtOnceAndAKill)
         "--count 100000 --out-dir c 2>/dev/null & n=0; while [ $(ls c | wc -l) -lt 20 ] && "
         "[ $n -lt 3000 ]; do sleep 0.01; n=$((n+1)); done; kill -9 $!; wait; }";
     std::system(script.c_str());
-    const std::size_t killedAfter = FileNames(folder.path() / "c").size();
+    const std::vector<std::string> left = FileNames(folder.path() / "c");
+    const auto killedAfter = static_cast<std::size_t>(std::count_if(
+        left.begin(), left.end(), [](const std::string& name) { return name.front() != '.'; }));
     ASSERT_LT(killedAfter, 100000u) << "the batch ended before it was killed";
 
     const Result again = folder.run("batch p.json --state s.json --manifest m.csv --count 5 --out-dir c");
@@ -211,8 +214,8 @@ TEST(Batch, AStateFileNeverIssuesASerialTwiceThroughStationsAtOnceAndAKill)
         expected.insert(SerialNumber(number, 6));
     EXPECT_EQ(serials, expected) << "one of each serial, none left out";
     EXPECT_GE(serials.size(), 400 + killedAfter + 4) << "the second run starts where the first stopped";
-    EXPECT_EQ(folder.read("s.json"),
-              "{\"next_serial\":\"" + SerialNumber(static_cast<int>(serials.size()) + 1, 6) + "\"}\n");
+    const std::string next = SerialNumber(static_cast<int>(serials.size()) + 1, 6);
+    EXPECT_EQ(folder.read("s.json"), "{\"next_serial\":\"" + next + "\"}\n");
     EXPECT_EQ(ManifestOf(folder.read("m.csv")).size(), serials.size());
 
     // Killed after its last image but before its state: the image is taken as issued.
@@ -221,7 +224,7 @@ TEST(Batch, AStateFileNeverIssuesASerialTwiceThroughStationsAtOnceAndAKill)
     const Result takenUp = folder.run("batch p.json --state s.json --manifest m.csv --count 1 --out-dir c");
     EXPECT_EQ(takenUp.err, "hubquill-cli: note: c/" + last +
                                ".bin was written by a batch that was stopped; it is taken as issued\n");
-    EXPECT_EQ(folder.read("s.json"), "{\"next_serial\":\"" + SerialNumber(static_cast<int>(serials.size()) + 1, 6) + "\"}\n");
+    EXPECT_EQ(folder.read("s.json"), "{\"next_serial\":\"" + next + "\"}\n");
     EXPECT_EQ(ManifestOf(folder.read("m.csv")).size(), serials.size());
 }
 

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "cli/actions.h"
+#include "cli/batch.h"
 #include "cli/error.h"
 #include "cli/files.h"
 #include "cli/image_formats.h"
@@ -85,6 +86,7 @@ void listModels(const Io& io)
 
 struct EncodeOptions {
     std::string profile;
+    std::vector<std::string> settings; // --set KEY=TEXT
     std::string output;
     std::string format = "bin";
     std::string base; // an image whose load left the holder Create writes into
@@ -95,7 +97,8 @@ void encode(const Io& io, const EncodeOptions& options)
 {
     if (options.profile == "-" && options.base == "-")
         throw Error("only one of PROFILE and --base can be standard input");
-    const Profile profile = ReadProfile(options.profile, io.models, io.in);
+    const Profile profile =
+        ReadProfile(options.profile, io.models, io.in, SettingsOf(options.settings));
     std::vector<std::string> warnings = profile.warnings;
     const CE2promData holder = options.base.empty()
                                    ? CE2promData()
@@ -262,6 +265,12 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
                               "the model does not write stay as loaded (default: erased, 0xFF)");
     encodeCommand->add_flag("--strict", encodeOptions.strict,
                             "A correction or cut value is an error; nothing is written");
+    encodeCommand->add_option("--set", encodeOptions.settings,
+                              "KEY=TEXT: give a field for this run, read as the profile's texts "
+                              "are (repeatable)");
+
+    BatchOptions batchOptions;
+    const CLI::App* batchCommand = AddBatchCommand(app, batchOptions);
 
     DecodeOptions decodeOptions;
     auto* decodeCommand =
@@ -319,6 +328,8 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
             WriteOutput(output, DefaultProfile(ModelNamed(models, modelId)).dump(2) + "\n", out);
         } else if (encodeCommand->parsed()) {
             encode(io, encodeOptions);
+        } else if (batchCommand->parsed()) {
+            Batch(batchOptions, models, in, err, kProgram);
         } else if (decodeCommand->parsed()) {
             decode(io, decodeOptions);
         } else if (dumpCommand->parsed()) {

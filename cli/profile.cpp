@@ -96,10 +96,21 @@ unsigned widthOf(const layout::Field& field) { return field.place.bits; }
 struct Layer {
     std::string model;
     std::string modelFrom; // the file that named the model
-    std::map<std::string, json, std::less<>> fields;
+    FieldTexts fields;
 };
 
 std::string shown(const std::string& name) { return name == "-" ? "standard input" : name; }
+
+void requireKey(const layout::Model& model, std::string_view key, const std::string& where)
+{
+    if (layout::FindField(model.fields, key))
+        return;
+    std::vector<std::string> keys;
+    for (const layout::Field& field : model.fields)
+        keys.push_back(std::string(field.key));
+    throw Error(where + ": unknown key " + inQuotes(key) + " for " + std::string(model.id) +
+                "; allowed: " + joined(keys));
+}
 
 Layer readLayer(const std::string& name, const std::vector<std::uint8_t>* given,
                 std::istream& in, Models models, std::vector<fs::path>& chain)
@@ -157,13 +168,7 @@ Layer readLayer(const std::string& name, const std::vector<std::uint8_t>* given,
         if (!fields.is_object())
             throw Error(shown(name) + ": \"fields\" must be an object of key: text");
         for (const auto& [key, value] : fields.items()) {
-            if (!layout::FindField(model.fields, key)) {
-                std::vector<std::string> keys;
-                for (const layout::Field& field : model.fields)
-                    keys.push_back(std::string(field.key));
-                throw Error(shown(name) + ": unknown key " + inQuotes(key) + " for " +
-                            std::string(model.id) + "; allowed: " + joined(keys));
-            }
+            requireKey(model, key, shown(name));
             layer.fields[key] = value;
         }
     }
@@ -296,28 +301,61 @@ void FollowLeftBoxes(const layout::Model& model, const std::vector<bool>& given,
 
 } // namespace
 
-Profile ReadProfile(const std::string& name, Models models, std::istream& in)
+void ReadTexts(const layout::Model& model, const FieldTexts& texts, layout::Values& values,
+               std::vector<std::string>& warnings)
 {
-    return ReadProfile(name, ReadInput(name, in), models, in);
+    std::vector<bool> given(model.fields.size(), false);
+    for (const auto& [key, text] : texts) {
+        const std::size_t at = *layout::FieldIndex(model, key);
+        ReadField(model, at, text, values, warnings);
+        given[at] = true;
+    }
+    FollowLeftBoxes(model, given, values, warnings);
+}
+
+void RequireUtf8(std::string_view text, const std::string& what)
+{
+    try {
+        json(std::string(text)).dump();
+    } catch (const json::type_error&) {
+        throw Error(what + ": not valid UTF-8 text");
+    }
+}
+
+std::vector<Setting> SettingsOf(const std::vector<std::string>& arguments)
+{
+    std::vector<Setting> settings;
+    for (const std::string& argument : arguments) {
+        RequireUtf8(argument, "--set");
+        const std::size_t equals = argument.find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw Error("--set " + inQuotes(argument) + ": give KEY=TEXT");
+        settings.push_back({argument.substr(0, equals), argument.substr(equals + 1)});
+    }
+    return settings;
+}
+
+Profile ReadProfile(const std::string& name, Models models, std::istream& in,
+                    std::span<const Setting> settings)
+{
+    return ReadProfile(name, ReadInput(name, in), models, in, settings);
 }
 
 Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> content,
-                    Models models, std::istream& in)
+                    Models models, std::istream& in, std::span<const Setting> settings)
 {
     std::vector<fs::path> chain;
     const std::vector<std::uint8_t> top(content.begin(), content.end());
-    const Layer layer = readLayer(name, &top, in, models, chain);
+    Layer layer = readLayer(name, &top, in, models, chain);
     Profile profile;
     profile.model = &ModelNamed(models, layer.model);
     const layout::Model& model = *profile.model;
-    profile.values = layout::DefaultValues(model);
-    std::vector<bool> given(model.fields.size(), false);
-    for (const auto& [key, text] : layer.fields) {
-        const std::size_t at = *layout::FieldIndex(model, key);
-        ReadField(model, at, text, profile.values, profile.warnings);
-        given[at] = true;
+    for (const Setting& setting : settings) {
+        requireKey(model, setting.key, "--set");
+        layer.fields[setting.key] = setting.text;
     }
-    FollowLeftBoxes(model, given, profile.values, profile.warnings);
+    profile.values = layout::DefaultValues(model);
+    ReadTexts(model, layer.fields, profile.values, profile.warnings);
     return profile;
 }
 

@@ -189,18 +189,6 @@ const layout::Model& ModelNamed(Models models, std::string_view id)
                 (ids.empty() ? std::string("none (no model is built in)") : joined(ids)));
 }
 
-std::string DisplayName(const layout::Model& model, const layout::Field& field)
-{
-    const auto sameLabel = std::count_if(model.fields.begin(), model.fields.end(),
-                                         [&](const layout::Field& other) {
-                                             return other.label == field.label;
-                                         });
-    std::string name(field.label);
-    if (sameLabel > 1 && !field.group.empty())
-        name = std::string(field.group) + ": " + name;
-    return name;
-}
-
 namespace {
 
 // The text a profile gives a box, as the form would hold it once typed in and left.

@@ -10,6 +10,7 @@
 // profile (relative to this one) whose fields this one overrides. Generic over
 // layout::Model: a family joins through its description alone.
 
+#include "layout/describe.h"
 #include "layout/model.h"
 
 #include <nlohmann/json.hpp>
@@ -28,9 +29,7 @@ using Models = std::span<const layout::Model* const>;
 // The model with that id; throws cli::Error listing the ids there are.
 const layout::Model& ModelNamed(Models models, std::string_view id);
 
-// A field's name for people: its label, with its group when another field of the model
-// has the same label.
-std::string DisplayName(const layout::Model& model, const layout::Field& field);
+using layout::DisplayName;
 
 struct Profile {
     const layout::Model* model = nullptr;

@@ -47,6 +47,12 @@ _hubquill_cli_positional_line()
         grep -E '^  [A-Z]' | sed -n "$3p"
 }
 
+# Every profile key of every model, each followed by "=", for --set KEY=TEXT.
+_hubquill_cli_keys()
+{
+    "$1" keys 2>/dev/null | sed -n 's/^| `\([a-z0-9_]*\)` |.*/\1=/p' | sort -u
+}
+
 _hubquill_cli()
 {
     local program=${COMP_WORDS[0]} cur=${COMP_WORDS[COMP_CWORD]}
@@ -72,6 +78,11 @@ _hubquill_cli()
     fi
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$(_hubquill_cli_options "$program" "$command")" -- "$cur")
+        return
+    fi
+    if [[ $prev == --set && $cur != *=* ]]; then
+        compopt -o nospace 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -W "$(_hubquill_cli_keys "$program")" -- "$cur")
         return
     fi
     if [[ $prev == -* ]]; then

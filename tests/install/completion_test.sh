@@ -25,6 +25,7 @@ offers --strict hubquill-cli decode --st
 offers qh203-36 hubquill-cli decode -m qh20
 offers srec hubquill-cli encode --format ""
 offers qh107 hubquill-cli describe qh1
+offers serial_string= hubquill-cli encode p.json --set seria
 # -m takes qh404, so "in.bin" is A and B comes next: a file name.
 offers "$(dirname "$0")/completion_test.sh" hubquill-cli diff -m qh404 in.bin "$(dirname "$0")/completion_t"
 exit $failures

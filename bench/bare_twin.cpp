@@ -10,20 +10,26 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 namespace bench {
 
 namespace {
 
-// Census lines: depth, kind, text and items, separated by tabs; items by the unit separator.
+// Census lines: depth, kind, place in its parent (x y width height), text and items,
+// separated by tabs; items by the unit separator.
 const QChar kField = u'\t';
 const QChar kItem = QChar(0x1F);
 
-QString Line(int depth, const char* kind, const QString& text, const QStringList& items = {})
+QString Line(int depth, const char* kind, const QWidget& widget, const QString& text = {},
+             const QStringList& items = {})
 {
-    return QString::number(depth) + kField + QString::fromLatin1(kind) + kField + text + kField +
-           items.join(kItem) + u'\n';
+    const QRect place = widget.geometry();
+    return QString::number(depth) + kField + QString::fromLatin1(kind) + kField +
+           QStringLiteral("%1 %2 %3 %4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height()) +
+           kField + text + kField + items.join(kItem) + u'\n';
 }
 
 QStringList ItemsOf(const QComboBox& list)
@@ -49,26 +55,26 @@ void Visit(const QWidget& parent, int depth, QString& census);
 void Describe(const QWidget& widget, int depth, QString& census)
 {
     if (const auto* list = qobject_cast<const QComboBox*>(&widget)) {
-        census += Line(depth, list->isEditable() ? "edit-list" : "list", {}, ItemsOf(*list));
+        census += Line(depth, list->isEditable() ? "edit-list" : "list", widget, {}, ItemsOf(*list));
     } else if (const auto* box = qobject_cast<const QLineEdit*>(&widget)) {
-        census += Line(depth, "edit", box->text());
+        census += Line(depth, "edit", widget, box->text());
     } else if (const auto* listing = qobject_cast<const QListWidget*>(&widget)) {
-        census += Line(depth, "listing", {}, ItemsOf(*listing));
+        census += Line(depth, "listing", widget, {}, ItemsOf(*listing));
     } else if (const auto* button = qobject_cast<const QPushButton*>(&widget)) {
-        census += Line(depth, "button", button->text());
+        census += Line(depth, "button", widget, button->text());
     } else if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
-        census += Line(depth, "label", label->text());
+        census += Line(depth, "label", widget, label->text());
     } else if (const auto* group = qobject_cast<const QGroupBox*>(&widget)) {
-        census += Line(depth, "group", group->title());
+        census += Line(depth, "group", widget, group->title());
         Visit(widget, depth + 1, census);
     } else if (const auto* tabs = qobject_cast<const QTabWidget*>(&widget)) {
-        census += Line(depth, "tabs", {});
+        census += Line(depth, "tabs", widget);
         for (int page = 0; page < tabs->count(); ++page) {
-            census += Line(depth + 1, "page", tabs->tabText(page));
+            census += Line(depth + 1, "page", *tabs->widget(page), tabs->tabText(page));
             Visit(*tabs->widget(page), depth + 2, census);
         }
     } else {
-        census += Line(depth, "box", {});
+        census += Line(depth, "box", widget);
         Visit(widget, depth + 1, census);
     }
 }
@@ -80,27 +86,49 @@ void Visit(const QWidget& parent, int depth, QString& census)
             Describe(*static_cast<const QWidget*>(child), depth, census);
 }
 
-// Builds the twin line by line: each container lays what it holds out in a plain grid,
-// two label-and-widget pairs a row.
+// Builds the twin line by line, then gives each container one plain grid in which its
+// widgets keep their order: the n-th distinct left edge is column n, the n-th distinct top
+// edge row n.
 class TwinBuilder {
 public:
-    explicit TwinBuilder(QDialog& dialog) { m_grids[0] = new QGridLayout(&dialog); }
+    explicit TwinBuilder(QDialog& dialog) { m_parents[0] = &dialog; }
 
-    void add(int depth, const QString& kind, const QString& text, const QStringList& items)
+    void layOut()
+    {
+        for (auto& [container, children] : m_children) {
+            std::vector<int> lefts;
+            std::vector<int> tops;
+            for (const auto& [widget, place] : children) {
+                lefts.push_back(place.x());
+                tops.push_back(place.y());
+            }
+            auto* grid = new QGridLayout(container);
+            for (const auto& [widget, place] : children)
+                grid->addWidget(widget, Rank(tops, place.y()), Rank(lefts, place.x()));
+        }
+    }
+
+    void add(int depth, const QString& kind, const QRect& place, const QString& text,
+             const QStringList& items)
     {
         if (kind == QLatin1String("page")) {
             auto* page = new QWidget;
             m_tabs[depth]->addTab(page, text);
-            m_grids[depth + 1] = new QGridLayout(page);
+            m_parents[depth + 1] = page;
             return;
         }
-        QWidget* widget = make(depth, kind, text, items);
-        QGridLayout* grid = m_grids[depth];
-        const int at = m_placed[grid]++;
-        grid->addWidget(widget, at / 4, at % 4);
+        m_children[m_parents[depth]].emplace_back(make(depth, kind, text, items), place);
     }
 
 private:
+    // How many distinct values below `value` there are.
+    static int Rank(std::vector<int> values, int value)
+    {
+        std::sort(values.begin(), values.end());
+        values.erase(std::unique(values.begin(), values.end()), values.end());
+        return static_cast<int>(std::lower_bound(values.begin(), values.end(), value) - values.begin());
+    }
+
     QWidget* make(int depth, const QString& kind, const QString& text, const QStringList& items)
     {
         if (kind == QLatin1String("list") || kind == QLatin1String("edit-list")) {
@@ -123,20 +151,20 @@ private:
         if (kind == QLatin1String("tabs"))
             return m_tabs[depth + 1] = new QTabWidget;
         QWidget* container = kind == QLatin1String("group") ? new QGroupBox(text) : new QWidget;
-        m_grids[depth + 1] = new QGridLayout(container);
+        m_parents[depth + 1] = container;
         return container;
     }
 
-    std::map<int, QGridLayout*> m_grids; // by the depth of what they hold
-    std::map<int, QTabWidget*> m_tabs;   // by the depth of their pages
-    std::map<QGridLayout*, int> m_placed;
+    std::map<int, QWidget*> m_parents;  // by the depth of what they hold
+    std::map<int, QTabWidget*> m_tabs;  // by the depth of their pages
+    std::map<QWidget*, std::vector<std::pair<QWidget*, QRect>>> m_children;
 };
 
 } // namespace
 
 QString Census(const QWidget& window)
 {
-    const QSize size = window.sizeHint();
+    const QSize size = window.size();
     QString census = QStringLiteral("size %1 %2\n").arg(size.width()).arg(size.height());
     Visit(window, 0, census);
     return census;
@@ -149,10 +177,15 @@ QDialog* BuildBareTwin(const QString& census, QWidget* parent)
     const QStringList lines = census.split(u'\n', Qt::SkipEmptyParts);
     for (const QString& line : lines.mid(1)) {
         const QStringList cells = line.split(kField);
-        if (cells.size() == 4)
-            builder.add(cells[0].toInt(), cells[1], cells[2],
-                        cells[3].isEmpty() ? QStringList() : cells[3].split(kItem));
+        if (cells.size() != 5)
+            continue;
+        const QStringList place = cells[2].split(u' ');
+        builder.add(cells[0].toInt(), cells[1],
+                    QRect(place.value(0).toInt(), place.value(1).toInt(), place.value(2).toInt(),
+                          place.value(3).toInt()),
+                    cells[3], cells[4].isEmpty() ? QStringList() : cells[4].split(kItem));
     }
+    builder.layOut();
     const QStringList size = lines.value(0).split(u' ');
     dialog->resize(size.value(1).toInt(), size.value(2).toInt());
     return dialog;

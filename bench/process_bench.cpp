@@ -109,7 +109,7 @@ double FilesPerSecond(const Writer& writeOne, int count)
 void AddBatchRows(Table& table, const std::string& cli, const TempFolder& folder)
 {
     const std::string figure = "production batch of 1000 images (hubquill-cli batch)";
-    if (Run({cli, "batch", "--help"}).exitCode != 0) {
+    if (Run({cli, "--help"}).output.find(" batch ") == std::string::npos) {
         table.skip(figure, "this hubquill-cli has no batch command");
         return;
     }

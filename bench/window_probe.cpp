@@ -3,11 +3,12 @@
 //   hubquill_window_probe census main|MODEL      the widgets of the main window or an editor
 //   hubquill_window_probe start main             HUBQUILL's start, up to the first paint
 //   hubquill_window_probe start-bare CENSUS      the same for the bare twin of a census
-//   hubquill_window_probe open MODEL CYCLES      opens and closes a model's editor
-//   hubquill_window_probe open-bare CENSUS CYCLES
+//   hubquill_window_probe open MODEL CENSUS PAIRS  opens a model's editor and its twin in turn
+//   hubquill_window_probe cycle MODEL CYCLES       opens and closes a model's editor
+//   hubquill_window_probe cycle-bare CENSUS CYCLES the same with its twin
 // A start prints the moments (monotonic nanoseconds) it reached each phase and exits at once
 // after the first paint, so the parent's peak-memory figure is the start's. An open prints
-// the median time to both pages painted and how much the heap grew over the cycles.
+// the median times to both pages painted; a cycle how much the heap grew.
 
 #include "app/hubquill_app.h"
 #include "app/main_window.h"
@@ -158,37 +159,93 @@ int Start(int argc, char** argv, const char* census)
 
 std::size_t HeapInUse() { return mallinfo2().uordblks; }
 
-// Opens and closes an editor (or its twin) `cycles` times over the main window; the time
-// of each open runs to both pages painted. The heap is compared after the first ten
-// cycles, once caches have filled, and after the last.
-int Open(const char* what, bool bare, int cycles)
-{
+// A model's editor opened from the main window, or the bare twin of a census.
+class Opener {
+public:
+    Opener(CHUBQUILLDlg& window, const char* what, bool bare)
+        : m_window(window), m_model(bare ? 0 : ModelIndex(what)),
+          m_census(bare ? ReadCensus(what) : QString())
+    {
+    }
+
+    // Opens it, waits for both pages painted, and answers the milliseconds that took.
+    double open()
+    {
+        const std::int64_t start = bench::NowNs();
+        m_editor = m_census.isEmpty() ? OpenEditor(m_window, m_model) : showTwin();
+        UntilEveryPagePainted(*m_editor);
+        return static_cast<double>(bench::NowNs() - start) / 1e6;
+    }
+    int widgets() const { return bench::WidgetCount(*m_editor); }
+    void close() { CloseEditor(m_window, *m_editor); }
+
+private:
+    QDialog* showTwin()
+    {
+        QDialog* twin = bench::BuildBareTwin(m_census, &m_window);
+        twin->setAttribute(Qt::WA_DeleteOnClose);
+        twin->show();
+        return twin;
+    }
+
+    CHUBQUILLDlg& m_window;
+    int m_model;
+    QString m_census;
+    QDialog* m_editor = nullptr;
+};
+
+struct MainWindowShown {
     SilentServices silent;
-    platform::setServices(&silent);
     CHUBQUILLDlg window;
-    window.show();
-    UntilPainted(window);
-    const QString census = bare ? ReadCensus(what) : QString();
-    const int model = bare ? 0 : ModelIndex(what);
-    std::vector<double> opens;
+    MainWindowShown()
+    {
+        platform::setServices(&silent);
+        window.show();
+        UntilPainted(window);
+    }
+};
+
+// Opens an editor and its twin in turn, `pairs` times after a few to warm up, so both
+// meet the machine in the same state.
+int OpenInTurn(const char* model, const char* census, int pairs)
+{
+    MainWindowShown shown;
+    Opener real(shown.window, model, false);
+    Opener twin(shown.window, census, true);
+    std::vector<double> realMs;
+    std::vector<double> twinMs;
+    constexpr int kWarmUp = 3;
+    for (int pair = 0; pair < kWarmUp + pairs; ++pair) {
+        const double realOpen = real.open();
+        const double twinOpen = twin.open();
+        if (pair >= kWarmUp) {
+            realMs.push_back(realOpen);
+            twinMs.push_back(twinOpen);
+        }
+        if (pair + 1 == kWarmUp + pairs)
+            std::printf("widgets %d\ntwin-widgets %d\n", real.widgets(), twin.widgets());
+        real.close();
+        twin.close();
+    }
+    std::printf("open-ms %.3f\ntwin-ms %.3f\n", bench::Median(realMs), bench::Median(twinMs));
+    return 0;
+}
+
+// Opens and closes an editor (or its twin) `cycles` times; the heap is compared after the
+// first ten, once caches have filled, and after the last.
+int Cycle(const char* what, bool bare, int cycles)
+{
+    MainWindowShown shown;
+    Opener opener(shown.window, what, bare);
     std::size_t settledHeap = 0;
-    int widgets = 0;
     for (int cycle = 0; cycle < cycles; ++cycle) {
         if (cycle == 10)
             settledHeap = HeapInUse();
-        const std::int64_t start = bench::NowNs();
-        QDialog* editor = bare ? bench::BuildBareTwin(census, &window) : OpenEditor(window, model);
-        if (bare) {
-            editor->setAttribute(Qt::WA_DeleteOnClose);
-            editor->show();
-        }
-        UntilEveryPagePainted(*editor);
-        opens.push_back(static_cast<double>(bench::NowNs() - start) / 1e6);
-        widgets = bench::WidgetCount(*editor);
-        CloseEditor(window, *editor);
+        opener.open();
+        opener.close();
     }
-    std::printf("open-ms %.3f\ngrowth-bytes %lld\nwidgets %d\n", bench::Median(opens),
-                static_cast<long long>(HeapInUse()) - static_cast<long long>(settledHeap), widgets);
+    std::printf("growth-bytes %lld\n",
+                static_cast<long long>(HeapInUse()) - static_cast<long long>(settledHeap));
     return 0;
 }
 
@@ -198,11 +255,11 @@ int TakeCensus(int argc, char** argv, const char* what)
     SilentServices silent;
     platform::setServices(&silent);
     CHUBQUILLDlg window;
-    const QWidget* shown = &window;
-    if (std::string_view(what) != "main") {
-        window.show();
+    window.show();
+    QWidget* shown = &window;
+    if (std::string_view(what) != "main")
         shown = OpenEditor(window, ModelIndex(what));
-    }
+    UntilEveryPagePainted(*shown); // every page laid out
     std::printf("%s", bench::Census(*shown).toUtf8().constData());
     std::fflush(stdout);
     std::_Exit(0);
@@ -211,7 +268,7 @@ int TakeCensus(int argc, char** argv, const char* what)
 int Usage()
 {
     std::fputs("usage: hubquill_window_probe census main|MODEL | start main | start-bare CENSUS |"
-               " open MODEL CYCLES | open-bare CENSUS CYCLES\n",
+               " open MODEL CENSUS PAIRS | cycle MODEL CYCLES | cycle-bare CENSUS CYCLES\n",
                stderr);
     return 1;
 }
@@ -227,9 +284,13 @@ int main(int argc, char** argv)
         return TakeCensus(argc, argv, argv[2]);
     if (mode == "start" || mode == "start-bare")
         return Start(argc, argv, mode == "start-bare" ? argv[2] : nullptr);
-    if ((mode == "open" || mode == "open-bare") && argc >= 4) {
+    if (mode == "open" && argc >= 5) {
         QApplication app(argc, argv);
-        return Open(argv[2], mode == "open-bare", std::atoi(argv[3]));
+        return OpenInTurn(argv[2], argv[3], std::atoi(argv[4]));
+    }
+    if ((mode == "cycle" || mode == "cycle-bare") && argc >= 4) {
+        QApplication app(argc, argv);
+        return Cycle(argv[2], mode == "cycle-bare", std::atoi(argv[3]));
     }
     return Usage();
 }

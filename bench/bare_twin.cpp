@@ -18,8 +18,8 @@ namespace bench {
 
 namespace {
 
-// Census lines: depth, kind, place in its parent (x y width height), text and items,
-// separated by tabs; items by the unit separator.
+// Census lines: depth, kind, place in its parent and state (x y width height enabled),
+// text and items, separated by tabs; items by the unit separator.
 const QChar kField = u'\t';
 const QChar kItem = QChar(0x1F);
 
@@ -28,7 +28,12 @@ QString Line(int depth, const char* kind, const QWidget& widget, const QString& 
 {
     const QRect place = widget.geometry();
     return QString::number(depth) + kField + QString::fromLatin1(kind) + kField +
-           QStringLiteral("%1 %2 %3 %4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height()) +
+           QStringLiteral("%1 %2 %3 %4 %5")
+               .arg(place.x())
+               .arg(place.y())
+               .arg(place.width())
+               .arg(place.height())
+               .arg(widget.isEnabled() ? 1 : 0) +
            kField + text + kField + items.join(kItem) + u'\n';
 }
 
@@ -57,9 +62,9 @@ void Describe(const QWidget& widget, int depth, QString& census)
     if (const auto* list = qobject_cast<const QComboBox*>(&widget)) {
         census += Line(depth, list->isEditable() ? "edit-list" : "list", widget, {}, ItemsOf(*list));
     } else if (const auto* box = qobject_cast<const QLineEdit*>(&widget)) {
-        census += Line(depth, "edit", widget, box->text());
+        census += Line(depth, box->isReadOnly() ? "read-only-edit" : "edit", widget, box->text());
     } else if (const auto* listing = qobject_cast<const QListWidget*>(&widget)) {
-        census += Line(depth, "listing", widget, {}, ItemsOf(*listing));
+        census += Line(depth, "listing", widget, listing->font().toString(), ItemsOf(*listing));
     } else if (const auto* button = qobject_cast<const QPushButton*>(&widget)) {
         census += Line(depth, "button", widget, button->text());
     } else if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
@@ -88,7 +93,7 @@ void Visit(const QWidget& parent, int depth, QString& census)
 
 // Builds the twin line by line, then gives each container one plain grid in which its
 // widgets keep their order: the n-th distinct left edge is column n, the n-th distinct top
-// edge row n.
+// edge row n, and a widget spans the columns and rows whose edges it covers.
 class TwinBuilder {
 public:
     explicit TwinBuilder(QDialog& dialog) { m_parents[0] = &dialog; }
@@ -103,13 +108,18 @@ public:
                 tops.push_back(place.y());
             }
             auto* grid = new QGridLayout(container);
-            for (const auto& [widget, place] : children)
-                grid->addWidget(widget, Rank(tops, place.y()), Rank(lefts, place.x()));
+            for (const auto& [widget, place] : children) {
+                const int row = Rank(tops, place.y());
+                const int column = Rank(lefts, place.x());
+                grid->addWidget(widget, row, column,
+                                std::max(1, Rank(tops, place.bottom() + 1) - row),
+                                std::max(1, Rank(lefts, place.right() + 1) - column));
+            }
         }
     }
 
-    void add(int depth, const QString& kind, const QRect& place, const QString& text,
-             const QStringList& items)
+    void add(int depth, const QString& kind, const QRect& place, bool enabled,
+             const QString& text, const QStringList& items)
     {
         if (kind == QLatin1String("page")) {
             auto* page = new QWidget;
@@ -117,7 +127,9 @@ public:
             m_parents[depth + 1] = page;
             return;
         }
-        m_children[m_parents[depth]].emplace_back(make(depth, kind, text, items), place);
+        QWidget* widget = make(depth, kind, text, items);
+        widget->setEnabled(enabled); // greyed widgets are painted, and cached, their own way
+        m_children[m_parents[depth]].emplace_back(widget, place);
     }
 
 private:
@@ -137,10 +149,16 @@ private:
             list->addItems(items);
             return list;
         }
-        if (kind == QLatin1String("edit"))
-            return new QLineEdit(text);
+        if (kind == QLatin1String("edit") || kind == QLatin1String("read-only-edit")) {
+            auto* box = new QLineEdit(text);
+            box->setReadOnly(kind == QLatin1String("read-only-edit"));
+            return box;
+        }
         if (kind == QLatin1String("listing")) {
             auto* listing = new QListWidget;
+            QFont font;
+            font.fromString(text);
+            listing->setFont(font);
             listing->addItems(items);
             return listing;
         }
@@ -183,7 +201,7 @@ QDialog* BuildBareTwin(const QString& census, QWidget* parent)
         builder.add(cells[0].toInt(), cells[1],
                     QRect(place.value(0).toInt(), place.value(1).toInt(), place.value(2).toInt(),
                           place.value(3).toInt()),
-                    cells[3], cells[4].isEmpty() ? QStringList() : cells[4].split(kItem));
+                    place.value(4) != QLatin1String("0"), cells[3], cells[4].isEmpty() ? QStringList() : cells[4].split(kItem));
     }
     builder.layOut();
     const QStringList size = lines.value(0).split(u' ');

@@ -2,7 +2,8 @@
 
 // A window's bare twin: a plain QDialog holding the same widgets as one of HUBQUILL's
 // windows (the same group boxes, labels, drop-down lists with their items, line edits,
-// buttons, lists and tab pages) in the same order, each container with one plain grid,
+// buttons, lists and tab pages, greyed or read-only where the window's are, the listing in
+// its font) in the same order, each container with one plain grid,
 // built by straightforward code with none of the program's form machinery. It is the floor
 // a window's start and opening are measured against.
 //

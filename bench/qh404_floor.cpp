@@ -30,13 +30,10 @@ std::uint32_t Number(const layout::Values& values, std::size_t field)
     return layout::ScanHex(std::string_view(values.text(field)).substr(0, 7), 7);
 }
 
-std::string Hex(std::uint32_t value, int digits, bool upper)
+std::string Word(const CE2promData::Bytes& bytes, std::size_t at)
 {
-    const char* alphabet = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int at = digits - 1; at >= 0; --at, value >>= 4)
-        text[static_cast<std::size_t>(at)] = alphabet[value & 0xFu];
-    return text;
+    return layout::ShowNumber(layout::Show::HexUpper4,
+                              static_cast<std::uint32_t>(bytes[at] << 8 | bytes[at + 1]));
 }
 
 void PutWord(CE2promData& image, std::uint32_t at, std::uint32_t value)
@@ -113,9 +110,9 @@ layout::DecodeResult Decode(const CE2promData& image)
     const auto& bytes = image.bytes();
     layout::DecodeResult result{layout::Values(kFields), {}};
     layout::Values& values = result.values;
-    values.setText(kVid, Hex(static_cast<std::uint32_t>(bytes[0] << 8 | bytes[1]), 4, true));
-    values.setText(kPid, Hex(static_cast<std::uint32_t>(bytes[2] << 8 | bytes[3]), 4, true));
-    values.setText(kDid, Hex(static_cast<std::uint32_t>(bytes[4] << 8 | bytes[5]), 4, true));
+    values.setText(kVid, Word(bytes, 0));
+    values.setText(kPid, Word(bytes, 2));
+    values.setText(kDid, Word(bytes, 4));
 
     const std::uint8_t config3 = bytes[kConfig3];
     const std::uint8_t config2 = bytes[kConfig2];
@@ -128,10 +125,8 @@ layout::DecodeResult Decode(const CE2promData& image)
     for (std::size_t item = 0; item < kTimerCodes.size(); ++item)
         if (nibble == kTimerCodes[item])
             values.setIndex(kTimer, static_cast<std::int64_t>(item));
-    for (std::size_t at = 0; at < 3; ++at) {
-        const std::uint8_t byte = bytes[9 + at];
-        values.setText(kMaxPower + at, Hex(byte, byte > 0xF ? 2 : 1, false));
-    }
+    for (std::size_t at = 0; at < 3; ++at)
+        values.setText(kMaxPower + at, layout::ShowNumber(layout::Show::HexLower, bytes[9 + at]));
     for (int bit = 7; bit >= 0; --bit) // kSelfBusPower (bit 7) to kCompound (bit 0)
         values.setIndex(kSelfBusPower + static_cast<std::size_t>(7 - bit), config3 >> bit & 1);
     for (int port = 0; port < 4; ++port) {

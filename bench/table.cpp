@@ -65,8 +65,9 @@ void Table::print(const std::string& machine) const
             lines.push_back({row.figure, "-", "not measured: " + row.notMeasured, "-", "-", row.target});
             continue;
         }
+        const bool noFloor = row.floorMeasured.value <= 0 || row.measured.value <= 0;
         lines.push_back({row.figure, Shown(row.measured), row.floor, Shown(row.floorMeasured),
-                         Number(Ratio(row)), row.target});
+                         noFloor ? "-" : Number(Ratio(row)), row.target});
     }
     std::array<std::size_t, 6> widths{};
     for (const Cells& cells : lines)

@@ -36,7 +36,8 @@ private:
     std::vector<Row> m_rows;
 };
 
-// The ratio of a row: how many times the floor's cost HUBQUILL's is.
+// The ratio of a row: how many times the floor's cost HUBQUILL's is (shown as "-" where
+// either is zero or less, as a heap that did not grow).
 double Ratio(const Row& row);
 
 // One line about the machine: processor, cores, memory, system, load.

@@ -61,7 +61,7 @@ public:
 private:
     void start(int number)
     {
-        m_display = ":" + std::to_string(number);
+        m_display = std::string(":").append(std::to_string(number));
         std::vector<std::string> args{"/usr/bin/Xvfb", m_display, "-screen", "0", "1280x1024x24",
                                       "-nolisten", "tcp"};
         std::vector<char*> argp;

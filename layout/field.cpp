@@ -23,6 +23,15 @@ std::string hexText(std::uint32_t value, int digits, bool upper)
     return text;
 }
 
+// The decimal digits of `value`, at least `digits` of them ("%02u").
+std::string decimalText(std::uint32_t value, std::size_t digits)
+{
+    std::string text = std::to_string(value);
+    if (text.size() < digits)
+        text.insert(0, digits - text.size(), '0');
+    return text;
+}
+
 // The digits a value needs: "%x" shows 0 as "0".
 int hexDigitsOf(std::uint32_t value)
 {
@@ -113,7 +122,7 @@ std::string ShowNumber(Show show, std::uint32_t value)
     case Show::HexLower2: return hexText(value, std::max(2, hexDigitsOf(value)), false);
     case Show::HexLower: return hexText(value, hexDigitsOf(value), false);
     case Show::HexUpper: return hexText(value, hexDigitsOf(value), true);
-    case Show::Decimal2: return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+    case Show::Decimal2: return decimalText(value, 2);
     case Show::Decimal: return std::to_string(value);
     }
     return {};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <type_traits>
 
 namespace layout {
 
@@ -19,6 +20,15 @@ std::string hexText(std::uint32_t value, int digits, bool upper)
     std::string text(static_cast<std::size_t>(digits), '0');
     for (int at = digits - 1; at >= 0; --at, value >>= 4)
         text[static_cast<std::size_t>(at)] = alphabet[value & 0xFu];
+    return text;
+}
+
+// The decimal digits of `value`, at least `digits` of them ("%02u").
+std::string decimalText(std::uint32_t value, std::size_t digits)
+{
+    std::string text = std::to_string(value);
+    if (text.size() < digits)
+        text.insert(0, digits - text.size(), '0');
     return text;
 }
 
@@ -112,17 +122,17 @@ std::string ShowNumber(Show show, std::uint32_t value)
     case Show::HexLower2: return hexText(value, std::max(2, hexDigitsOf(value)), false);
     case Show::HexLower: return hexText(value, hexDigitsOf(value), false);
     case Show::HexUpper: return hexText(value, hexDigitsOf(value), true);
-    case Show::Decimal2: return Format("%02u", value);
+    case Show::Decimal2: return decimalText(value, 2);
     case Show::Decimal: return std::to_string(value);
     }
     return {};
 }
 
+static_assert(std::is_same_v<ImageBytes, CE2promData::Bytes>);
+
 std::uint32_t GetBits(const CE2promData& image, const Place& place)
 {
-    if (place.bits == 16)
-        return image.GetWord(place.offset, place.bigEndian);
-    return (static_cast<std::uint32_t>(image.GetByte(place.offset)) >> place.lsb) & place.mask();
+    return GetBits(image.bytes(), place);
 }
 
 void PutBits(CE2promData& image, const Place& place, std::uint32_t value)
@@ -137,27 +147,19 @@ void PutBits(CE2promData& image, const Place& place, std::uint32_t value)
                   place.offset);
 }
 
-std::uint32_t CodeOfIndex(const Field& field, std::int64_t index)
+// A code that is not simply an item's index: the item listing it, else the fallback.
+int ItemOfMappedCode(const Field& field, std::uint32_t code)
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
-        index = 0; // a list without a selection stores its first item
-    if (field.codes.empty())
-        return static_cast<std::uint32_t>(index);
-    return static_cast<std::size_t>(index) < field.codes.size()
-               ? field.codes[static_cast<std::size_t>(index)]
-               : 0u;
+    for (std::size_t i = 0; i < field.codes.size(); ++i)
+        if (field.codes[i] == code)
+            return static_cast<int>(i);
+    return field.fallback.empty() ? -1 : field.indexOf(field.fallback);
 }
 
 std::optional<int> IndexOfCode(const Field& field, std::uint32_t code)
 {
-    if (field.codes.empty() && code < field.items.size())
-        return static_cast<int>(code);
-    for (std::size_t i = 0; i < field.codes.size(); ++i)
-        if (field.codes[i] == code)
-            return static_cast<int>(i);
-    if (!field.fallback.empty() && field.indexOf(field.fallback) >= 0)
-        return field.indexOf(field.fallback);
-    return std::nullopt;
+    const int item = ItemOfCode(field, code);
+    return item < 0 ? std::nullopt : std::optional<int>(item);
 }
 
 std::string Format(const char* pattern, ...)

@@ -4,6 +4,7 @@
 // table of Fields; the encoder, the decoder, the forms, the command-line profiles and the
 // documentation all read that table, so an offset is written in exactly one place.
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -101,10 +102,66 @@ std::string ShowNumber(Show show, std::uint32_t value);
 std::uint32_t GetBits(const CE2promData& image, const Place& place);
 void PutBits(CE2promData& image, const Place& place, std::uint32_t value);
 
+// The same on the bytes of an image, which the codec reads and writes in one piece. As the
+// image holder does, a byte past the end reads as the erased 0xFF and takes no value.
+using ImageBytes = std::array<std::uint8_t, 256>;
+
+inline std::uint8_t ByteAt(const ImageBytes& bytes, unsigned at)
+{
+    return at < bytes.size() ? bytes[at] : std::uint8_t{0xFF};
+}
+
+inline std::uint32_t GetBits(const ImageBytes& bytes, const Place& place)
+{
+    if (place.bits == 16) {
+        const std::uint32_t first = ByteAt(bytes, place.offset);
+        const std::uint32_t second = ByteAt(bytes, place.offset + 1u);
+        return place.bigEndian ? first << 8 | second : second << 8 | first;
+    }
+    return (std::uint32_t{ByteAt(bytes, place.offset)} >> place.lsb) & place.mask();
+}
+
+inline void PutBits(ImageBytes& bytes, const Place& place, std::uint32_t value)
+{
+    if (place.bits == 16) {
+        if (place.offset + 1u >= bytes.size())
+            return;
+        const auto high = static_cast<std::uint8_t>(value >> 8);
+        const auto low = static_cast<std::uint8_t>(value);
+        bytes[place.offset] = place.bigEndian ? high : low;
+        bytes[place.offset + 1u] = place.bigEndian ? low : high;
+        return;
+    }
+    if (place.offset >= bytes.size())
+        return;
+    const std::uint32_t mask = place.mask() << place.lsb;
+    std::uint8_t& byte = bytes[place.offset];
+    byte = static_cast<std::uint8_t>((byte & ~mask) | ((value << place.lsb) & mask));
+}
+
 // The stored code of a choice index, and the index of a stored code: the fallback item,
 // or nullopt, when no item has that code.
-std::uint32_t CodeOfIndex(const Field& field, std::int64_t index);
+inline std::uint32_t CodeOfIndex(const Field& field, std::int64_t index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
+        index = 0; // a list without a selection stores its first item
+    if (field.codes.empty())
+        return static_cast<std::uint32_t>(index);
+    return static_cast<std::size_t>(index) < field.codes.size()
+               ? field.codes[static_cast<std::size_t>(index)]
+               : 0u;
+}
+
 std::optional<int> IndexOfCode(const Field& field, std::uint32_t code);
+// The same as an index, -1 for nullopt: the codec's loop reads it without the stall that
+// reading an optional straight after building it costs.
+int ItemOfMappedCode(const Field& field, std::uint32_t code);
+inline int ItemOfCode(const Field& field, std::uint32_t code)
+{
+    if (field.codes.empty() && code < field.items.size())
+        return static_cast<int>(code);
+    return ItemOfMappedCode(field, code);
+}
 
 // The position of the field with `key` in a table; a key that is not there stops the
 // compilation where a table's positions are worked out at compile time.

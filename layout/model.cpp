@@ -5,66 +5,82 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
 
 namespace layout {
 
 namespace {
 
 void putField(const Model& model, const Field& field, const Values& values, std::size_t at,
-              CE2promData& image)
+              ImageBytes& bytes)
 {
     switch (field.kind) {
     case Kind::Choice:
-        PutBits(image, field.place, CodeOfIndex(field, values.index(at)));
+        PutBits(bytes, field.place, CodeOfIndex(field, values.index(at)));
         return;
     case Kind::Hex:
     case Kind::Decimal:
-        PutBits(image, field.place, ReadNumber(model, field, values.text(at)));
+        PutBits(bytes, field.place, ReadNumber(model, field, values.text(at)));
         return;
     case Kind::Text:
-        PutString(image, field.place, values.text(at));
+        PutString(bytes, field.place, values.text(at));
         return;
     }
 }
 
-void zeroBytes(CE2promData& image, unsigned first, unsigned last)
+// Bytes first to last, as far as the image reaches.
+void zeroBytes(ImageBytes& bytes, unsigned first, unsigned last)
 {
-    for (unsigned at = first; at <= last; ++at)
-        image.SetByte(0, at);
+    const unsigned end = std::min<unsigned>(last + 1u, bytes.size());
+    if (first < end)
+        std::memset(bytes.data() + first, 0, end - first);
+}
+
+// The bytes of a place; most places are one byte, which is written at once.
+inline void zeroPlace(ImageBytes& bytes, const Place& place)
+{
+    if (!place.isArea() && place.bits != 16 && place.offset < bytes.size())
+        bytes[place.offset] = 0;
+    else
+        zeroBytes(bytes, place.firstByte(), place.lastByte());
 }
 
 } // namespace
 
+// Both work on the bytes in one piece: the holder's calls check every offset.
 EncodeResult EncodeFields(const Model& model, const Values& values, CE2promData& image)
 {
+    ImageBytes bytes = image.bytes();
     // The bits of a written byte that no field owns are written 0, and so are the unused
     // bytes of a model that does not build on the holder's.
     for (const Field& field : model.fields)
-        zeroBytes(image, field.place.firstByte(), field.place.lastByte());
+        zeroPlace(bytes, field.place);
     if (model.start != CreateStart::KeepHolder)
         for (const UnusedBytes& range : model.unused)
-            zeroBytes(image, range.first, range.last);
+            zeroBytes(bytes, range.first, range.last);
     for (std::size_t at = 0; at < model.fields.size(); ++at)
-        putField(model, model.fields[at], values, at, image);
+        putField(model, model.fields[at], values, at, bytes);
+    image.CopyIn(bytes.data(), static_cast<int>(bytes.size()));
     return {};
 }
 
 DecodeResult DecodeFields(const Model& model, const CE2promData& image)
 {
+    const ImageBytes& bytes = image.bytes();
     DecodeResult result{Values(model.fields.size()), {}};
     for (std::size_t at = 0; at < model.fields.size(); ++at) {
         const Field& field = model.fields[at];
         switch (field.kind) {
         case Kind::Choice:
-            if (const std::optional<int> index = IndexOfCode(field, GetBits(image, field.place)))
-                result.values.setIndex(at, *index);
+            if (const int item = ItemOfCode(field, GetBits(bytes, field.place)); item >= 0)
+                result.values.setIndex(at, item);
             break;
         case Kind::Hex:
         case Kind::Decimal:
-            result.values.setText(at, ShowNumber(field.show, GetBits(image, field.place)));
+            result.values.setText(at, ShowNumber(field.show, GetBits(bytes, field.place)));
             break;
         case Kind::Text:
-            result.values.setText(at, GetString(image, field.place, image.GetByte(field.countAt),
+            result.values.setText(at, GetString(bytes, field.place, ByteAt(bytes, field.countAt),
                                                 model.strings));
             break;
         }
@@ -174,10 +190,11 @@ EncodeResult Create(const Model& model, const Values& values, CE2promData& holde
     switch (model.start) {
     case CreateStart::KeepHolder:
         break;
-    case CreateStart::Zeros:
-        for (std::uint32_t at = 0; at < CE2promData::kSize; ++at)
-            holder.SetByte(0, at);
+    case CreateStart::Zeros: {
+        constexpr ImageBytes kZeros{};
+        holder.CopyIn(kZeros.data(), static_cast<int>(kZeros.size()));
         break;
+    }
     case CreateStart::Erased:
         holder.Clear();
         break;

@@ -10,8 +10,6 @@
 #include <string>
 #include <string_view>
 
-class CE2promData;
-
 namespace layout {
 
 // The characters an area holds at most, and the longest text a string box takes.
@@ -31,11 +29,11 @@ enum class StringUnits : std::uint8_t {
 inline bool IsStringCharacter(unsigned char c) { return c != 0; }
 
 // Zeroes the area, then stores the characters of `text` that fit from its start.
-void PutString(CE2promData& image, const Place& area, std::string_view text);
+void PutString(ImageBytes& bytes, const Place& area, std::string_view text);
 
 // Reads at most `count` characters from the start of the area, stopping at a zero
 // character; a count above the area's size reads on into the bytes after it.
-std::string GetString(const CE2promData& image, const Place& area, unsigned count,
+std::string GetString(const ImageBytes& bytes, const Place& area, unsigned count,
                       StringUnits units);
 
 } // namespace layout

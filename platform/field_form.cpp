@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <QStyleOptionComboBox>
+#include <QtMath>
 #include <QTabWidget>
 #include <QValidator>
 
@@ -96,12 +98,76 @@ QGroupBox* MakeGroup(const QString& caption, QGridLayout*& grid, QWidget* parent
     return group;
 }
 
+namespace {
+
+// A drop-down list as wide as its widest item whatever it shows, following its items as
+// they come and go: what QComboBox::AdjustToContents gives, without the pop-up list (nine
+// widgets) that choosing that policy builds at once for every list.
+class ChoiceList final : public QComboBox {
+public:
+    ChoiceList()
+    {
+        const QAbstractItemModel* items = model();
+        connect(items, &QAbstractItemModel::rowsInserted, this, &ChoiceList::itemsChanged);
+        connect(items, &QAbstractItemModel::rowsRemoved, this, &ChoiceList::itemsChanged);
+        connect(items, &QAbstractItemModel::dataChanged, this, &ChoiceList::itemsChanged);
+        connect(items, &QAbstractItemModel::modelReset, this, &ChoiceList::itemsChanged);
+    }
+
+    QSize sizeHint() const override
+    {
+        if (!m_hint.isValid())
+            m_hint = hintForItems();
+        return m_hint;
+    }
+    // Taken once, when first asked, as QComboBox takes it: a list measured before its items
+    // came keeps the width of an empty list, and windows keep the widths they always had.
+    QSize minimumSizeHint() const override
+    {
+        if (!m_minimum.isValid())
+            m_minimum = hintForItems();
+        return m_minimum;
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            m_hint = m_minimum = QSize();
+        QComboBox::changeEvent(event);
+    }
+
+private:
+    void itemsChanged()
+    {
+        m_hint = QSize();
+        updateGeometry();
+    }
+
+    // The widest item's text (an empty list as wide as seven x), one line high, in the
+    // style's frame and arrow.
+    QSize hintForItems() const
+    {
+        const QFontMetrics& metrics = fontMetrics();
+        int width = count() == 0 ? 7 * metrics.horizontalAdvance(QLatin1Char('x')) : 0;
+        for (int i = 0; i < count(); ++i)
+            width = std::max(width, metrics.boundingRect(itemText(i)).width());
+        const int height = std::max(qCeil(QFontMetricsF(metrics).height()), 14) + 2;
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        return style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(width, height), this);
+    }
+
+    mutable QSize m_hint;
+    mutable QSize m_minimum;
+};
+
+} // namespace
+
 QComboBox* MakeChoiceList(const QString& objectName)
 {
-    auto* list = new QComboBox;
+    auto* list = new ChoiceList;
     list->setObjectName(objectName);
-    list->setEditable(false);
-    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return list;
 }
 

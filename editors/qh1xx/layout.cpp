@@ -297,16 +297,18 @@ void CompoundRule(const layout::Model& model, const Positions& at, CE2promData& 
 {
     if (layout::GetBits(image, model.fields[at.compound].place) != 0)
         return;
-    layout::Correction removable{
-        "Compound device field is set to 'No', all of the ports will set to Removable", {}};
     bool anyFixed = false;
     for (std::size_t port : at.nonRemovable) {
         anyFixed = anyFixed || layout::GetBits(image, model.fields[port].place) != 0;
         layout::PutBits(image, model.fields[port].place, 0);
-        removable.changes.setIndex(port, 0);
     }
-    if (anyFixed)
-        result.corrections.push_back(std::move(removable));
+    if (!anyFixed)
+        return;
+    layout::Correction removable{
+        "Compound device field is set to 'No', all of the ports will set to Removable", {}};
+    for (std::size_t port : at.nonRemovable)
+        removable.changes.setIndex(port, 0);
+    result.corrections.push_back(std::move(removable));
 }
 
 // Bits without a field on this model (absent ports, the QH102's missing options, reserved

@@ -307,6 +307,7 @@ struct Positions {
     std::optional<std::size_t> led;
     std::optional<std::size_t> strings;
     std::vector<std::size_t> stringFields; // the Lang ID and the three strings
+    std::vector<std::size_t> maps;         // the port map, port by port
 };
 
 std::vector<Field> FieldsOf(const Member& member)
@@ -342,6 +343,8 @@ Positions PositionsIn(const layout::Model& model)
         at.ports.push_back(entry.port);
         if (entry.field.kind == Kind::Text || entry.field.key == "lang_id")
             at.stringFields.push_back(field);
+        if (entry.role == Role::Map)
+            at.maps.push_back(field);
     }
     return at;
 }
@@ -419,19 +422,19 @@ layout::EncodeResult Encode(const layout::Model& model, const layout::Values& va
     const Positions& at = PositionsOf(model);
     if (RemapOn(at, values))
         return result;
+    bool anyMapped = false;
+    for (std::size_t field : at.maps) {
+        anyMapped = anyMapped || layout::GetBits(image, model.fields[field].place) != 0;
+        layout::PutBits(image, model.fields[field].place, 0);
+    }
+    if (!anyMapped)
+        return result;
     layout::Correction disabled{
         "\"Port Re-Mapping Enable\" is \"Standard\": the port map is written as \"Port Disabled\"",
         {}};
-    bool anyMapped = false;
-    for (std::size_t field = 0; field < model.fields.size(); ++field) {
-        if (at.roles[field] != Role::Map)
-            continue;
-        anyMapped = anyMapped || layout::GetBits(image, model.fields[field].place) != 0;
-        layout::PutBits(image, model.fields[field].place, 0);
+    for (std::size_t field : at.maps)
         disabled.changes.setIndex(field, 0);
-    }
-    if (anyMapped)
-        result.corrections.push_back(std::move(disabled));
+    result.corrections.push_back(std::move(disabled));
     return result;
 }
 
@@ -440,9 +443,8 @@ layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image
     layout::DecodeResult result = layout::DecodeFields(model, image);
     const Positions& at = PositionsOf(model);
     if (!RemapOn(at, result.values))
-        for (std::size_t field = 0; field < model.fields.size(); ++field)
-            if (at.roles[field] == Role::Map)
-                result.values.setIndex(field, 0);
+        for (std::size_t field : at.maps)
+            result.values.setIndex(field, 0);
     return result;
 }
 
@@ -454,9 +456,8 @@ std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::
     const Positions& at = PositionsOf(model);
     layout::Correction correction;
     if (field == at.remap && !RemapOn(at, now)) {
-        for (std::size_t map = 0; map < model.fields.size(); ++map)
-            if (at.roles[map] == Role::Map)
-                correction.changes.setIndex(map, 0);
+        for (std::size_t map : at.maps)
+            correction.changes.setIndex(map, 0);
         return correction;
     }
     if (const std::optional<std::size_t> length = layout::LengthFieldOf(model, field)) {

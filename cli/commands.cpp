@@ -62,12 +62,10 @@ std::vector<std::uint8_t> imageBytes(const std::string& name, const Io& io)
     const std::vector<std::uint8_t> content = ReadInput(name, io.in);
     if (content.empty())
         throw Error((name == "-" ? std::string("standard input") : name) + ": empty file");
-    if (LooksLikeProfile(content))
-        throw Error(name + ": this is a profile, not an image");
     try {
         return ImageBytesOf(content);
     } catch (const Error& error) {
-        throw Error((name == "-" ? std::string("standard input") : name) + ", " + error.what());
+        throw Error((name == "-" ? std::string("standard input") : name) + ": " + error.what());
     }
 }
 

@@ -18,13 +18,17 @@ constexpr const char* kBlanks = " \t\r\n\v\f";
 
 bool isBlank(char c) { return std::string_view(kBlanks).find(c) != std::string_view::npos; }
 
-bool isTextCharacter(char c)
+// Whether a byte can stand in a text file: anything but control characters other than
+// blanks, DEL, and the bytes UTF-8 never uses.
+bool isTextByte(char c)
 {
     const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 0x20 && byte < 0x7F) || isBlank(c);
+    if (byte < 0x20)
+        return isBlank(c);
+    return byte != 0x7F && byte != 0xC0 && byte != 0xC1 && byte < 0xF5;
 }
 
-bool allText(std::string_view text) { return std::all_of(text.begin(), text.end(), isTextCharacter); }
+bool allText(std::string_view text) { return std::all_of(text.begin(), text.end(), isTextByte); }
 
 std::string hexByte(std::uint32_t value) { return layout::Format("%02X", value & 0xFFu); }
 
@@ -168,19 +172,16 @@ unsigned sumOf(std::span<const std::uint8_t> bytes)
     return sum;
 }
 
-const char* lookOf(Claim claim)
+// A reader's refusal, saying first what the file looked like.
+std::vector<std::uint8_t> withLook(const char* look,
+                                   std::vector<std::uint8_t> (*read)(std::span<const std::uint8_t>),
+                                   std::span<const std::uint8_t> content)
 {
-    switch (claim) {
-    case Claim::IntelHex:
-        return "Intel HEX";
-    case Claim::SRecord:
-        return "an S-record file";
-    case Claim::Profile:
-        return "a profile (JSON)";
-    case Claim::Nothing:
-        break;
+    try {
+        return read(content);
+    } catch (const Error& error) {
+        throw Error(std::string("looks like ") + look + ", but " + error.what());
     }
-    return "raw binary";
 }
 
 std::string intelHex(std::span<const std::uint8_t> image)
@@ -252,6 +253,10 @@ std::string_view NameOf(Format format)
 Claim ClaimOf(std::span<const std::uint8_t> content)
 {
     std::string_view line = recordText(content);
+    // A raw image may start like a line of text; one of the image's size is taken for what
+    // it is unless it is text throughout.
+    if (content.size() == CE2promData::kSize && !allText(line))
+        return Claim::Nothing;
     const std::size_t start = line.find_first_not_of(kBlanks);
     if (start == std::string_view::npos)
         return Claim::Nothing;
@@ -378,20 +383,11 @@ std::vector<std::uint8_t> ImageBytesOf(std::span<const std::uint8_t> content)
     const Claim claim = ClaimOf(content);
     if (claim == Claim::Nothing)
         return {content.begin(), content.end()};
-    try {
-        if (claim == Claim::IntelHex)
-            return ReadIntelHex(content);
-        if (claim == Claim::SRecord)
-            return ReadSRecord(content);
-        throw Error("not an image");
-    } catch (const Error& error) {
-        // An image may begin like a line of text; one of the image's size with bytes that
-        // no text holds is such an image.
-        if (content.size() == CE2promData::kSize && !allText(recordText(content)))
-            return {content.begin(), content.end()};
-        throw Error(std::string("looks like ") + lookOf(claim) +
-                    (claim == Claim::Profile ? ", not an image" : std::string(", but ") + error.what()));
-    }
+    if (claim == Claim::IntelHex)
+        return withLook("Intel HEX", ReadIntelHex, content);
+    if (claim == Claim::SRecord)
+        return withLook("an S-record file", ReadSRecord, content);
+    throw Error("looks like a profile (JSON), not an image");
 }
 
 std::string Encoded(std::span<const std::uint8_t> image, Format format)

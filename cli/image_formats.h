@@ -22,14 +22,14 @@ std::string_view NameOf(Format format);
 // What a file's content says it is, from its first line of text once a byte-order mark,
 // blank lines and spaces are set aside: a line starting with ':' and a hex digit claims
 // Intel HEX, one starting with 'S' or 's' and a digit S-record, one starting with '{' a
-// profile. A file whose first line is not text claims nothing: it is raw binary.
+// profile. A file that does not start with a line of text claims nothing, and nor does a
+// file of exactly one image's size with bytes no text holds: either is raw binary.
 enum class Claim { Nothing, IntelHex, SRecord, Profile };
 Claim ClaimOf(std::span<const std::uint8_t> content);
 
-// The image bytes a file holds, from address 0 up. A file a text format claims is read in
-// that format; only if it fails to, and is exactly one image long with bytes that no text
-// holds, is it a raw image after all. Throws cli::Error saying what the file looked like
-// and where it went wrong.
+// The image bytes a file holds, from address 0 up: raw binary when it claims nothing, or
+// read in the text format it claims. Throws cli::Error saying what the file looked like and
+// where it went wrong.
 std::vector<std::uint8_t> ImageBytesOf(std::span<const std::uint8_t> content);
 
 // The two text readers on their own. They take what editors and transfer programs add to a

@@ -44,15 +44,6 @@ Profile ReadProfile(const std::string& name, Models models, std::istream& in);
 Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> content,
                     Models models, std::istream& in);
 
-// Whether a file's content is a profile (a JSON object) rather than an image.
-bool LooksLikeProfile(std::span<const std::uint8_t> content);
-
-// The value of the field at `at` read from its profile text (a JSON string; null: no
-// selection of a choice): an item, or the text the form's box holds once the text is typed
-// in and left. Throws cli::Error naming the key and the values allowed.
-void ReadField(const layout::Model& model, std::size_t at, const nlohmann::json& text,
-               layout::Values& values, std::vector<std::string>& warnings);
-
 // The profile of a model's form as it opens: every field with its default text.
 nlohmann::ordered_json DefaultProfile(const layout::Model& model);
 

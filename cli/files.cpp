@@ -71,8 +71,12 @@ std::vector<std::uint8_t> readFile(const std::string& name)
 {
     const OpenFile file{::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     struct stat status {};
-    if (file.descriptor < 0 || ::fstat(file.descriptor, &status) != 0)
-        throw Error(name + ": " + reasonOf(errno));
+    if (file.descriptor < 0 || ::fstat(file.descriptor, &status) != 0) {
+        const int error = errno;
+        if (error == ENOENT && ::lstat(name.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
+            throw Error(name + ": a link to a file that does not exist");
+        throw Error(name + ": " + reasonOf(error));
+    }
     if (S_ISDIR(status.st_mode))
         throw Error(name + ": is a folder, not a file");
     if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode))

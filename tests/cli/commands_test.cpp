@@ -119,8 +119,6 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
         {"dump nothing.bin", 1, "", "nothing.bin: no such file"},
         {"dump empty.bin", 1, "", "empty.bin: empty file"},
         {"dump p.json", 1, "", "p.json: looks like a profile (JSON), not an image"},
-        {"decode . -m qh404", 1, "", ".: is a folder, not a file"},
-        {"decode short.bin -m qh404", 1, "", "the file holds 15 bytes; a QH404 image file holds at least 16"},
         {"encode p.json --base short.bin", 1, "", "the file holds 15 bytes; a QH404 image file holds at least 16"},
         {"encode - --base -", 1, "", "only one of PROFILE and --base can be standard input"},
         {"defaults qh404 -o -", 0, "{\n  \"model\": \"qh404\",", ""},

@@ -23,6 +23,9 @@
 #include <memory>
 #include <random>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace testing_support;
 using cli_testing::LinesOf;
 using cli_testing::Pipe;
@@ -278,6 +281,159 @@ TEST_F(EditorsAndCliAgree, Qh304LoadThenCreateOfRandomImages)
             for (int length : {19, 20, 21})
                 bytes[static_cast<std::size_t>(length)] = static_cast<char>(bytes[length] & 0x1F);
     }, 8);
+}
+
+// Files a production line meets that are no image, or none the model takes, through every
+// editor's load and through decode. A refused load shows the editor's message and leaves
+// the form, the listing and the image holder as they were; a taken file (its bytes those
+// of the image loaded before) changes nothing either.
+class BadFilesThroughEditorsAndCli : public EditorsAndCliAgree {
+protected:
+    struct BadFile {
+        const char* what;
+        std::string name;
+        long size = 256; // the start of the image, padded with FF past 256 bytes
+        std::function<void(const std::string& name)> make = {}; // where it is no plain file
+        std::string cliError = {}; // decode's message for a file it cannot read
+    };
+
+    // One editor of each kind, a distinct image loaded into it.
+    static std::vector<const layout::Model*> EditorModels()
+    {
+        std::vector<const layout::Model*> models;
+        for (const char* id : {"qh404", "qh107", "qh304", "qh202", "qh203-48", "qh207"})
+            models.push_back(&ModelNamed(id));
+        return models;
+    }
+
+    void loadBase(const layout::Model& model)
+    {
+        const std::string profile = R"({"model": ")" + std::string(model.id) + R"(", "fields": {"vid": "1234"}})";
+        m_base = cli("encode -", profile).out;
+        ASSERT_EQ(m_base.size(), 256u);
+        cli_testing::WriteFile("base.bin", m_base);
+        m_form = open(model);
+        load("base.bin");
+        ASSERT_EQ(messages(), std::vector<QString>{});
+        m_shown = FormProfile(m_form, model);
+        m_listing = Listing(m_form);
+        Click(m_form, QStringLiteral("Create EEPROM File"));
+        messages();
+        m_created = ReadFile("nv.bin");
+    }
+
+    void load(const std::string& name)
+    {
+        m_form->findChild<QLineEdit*>(QStringLiteral("inputFileName"))->setText(QString::fromStdString(name));
+        m_form->findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
+    }
+
+    void make(const BadFile& file) const
+    {
+        if (file.make) {
+            file.make(file.name);
+            return;
+        }
+        std::string bytes = m_base.substr(0, static_cast<std::size_t>(std::min(file.size, 256L)));
+        bytes.resize(static_cast<std::size_t>(file.size), '\xFF');
+        cli_testing::WriteFile(file.name, bytes);
+    }
+
+    void expectRefusedOrTaken(const layout::Model& model, const BadFile& file)
+    {
+        SCOPED_TRACE(std::string(model.id) + ", " + file.what);
+        make(file);
+        const bool isFile = !file.make && file.cliError.empty();
+        const bool taken = isFile && (model.exactLoadSize ? file.size == 256 : file.size >= 16);
+        load(file.name);
+        const QString refusal = model.exactLoadSize
+            ? QStringLiteral("Looks like the input file is not a valid E2prom binary file or it may "
+                             "have been corrupted\nAborting the load operation of this file\n")
+            : QStringLiteral("Failed to read input file");
+        EXPECT_EQ(messages(), taken ? std::vector<QString>{} : std::vector<QString>{refusal});
+        EXPECT_EQ(FormProfile(m_form, model), m_shown);
+        EXPECT_EQ(Listing(m_form), m_listing);
+
+        const Result decoded = cli("decode -m " + std::string(model.id) + " -- '" + file.name + "'");
+        const bool fits = file.size > 0 && file.size <= (1L << 20);
+        EXPECT_EQ(decoded.code, taken && fits ? 0 : 1) << decoded.err;
+        std::string error = file.cliError;
+        if (isFile && file.size == 0)
+            error = file.name + ": empty file";
+        else if (isFile && !fits)
+            error = file.name + ": larger than 1 MiB, not a profile or image file";
+        else if (isFile && !taken)
+            error = "the file holds " + std::to_string(file.size) + (file.size == 1 ? " byte" : " bytes") +
+                    "; a " + std::string(model.name) + " image file holds " +
+                    (model.exactLoadSize ? "exactly 256" : "at least 16");
+        EXPECT_EQ(decoded.err, error.empty() ? "" : "hubquill-cli: " + error + "\n");
+    }
+
+    // The holder too is as it was: Create builds what it built before.
+    void expectCreateAsBefore()
+    {
+        Click(m_form, QStringLiteral("Create EEPROM File"));
+        messages();
+        EXPECT_EQ(ReadFile("nv.bin"), m_created);
+    }
+
+    std::string m_base;
+    QWidget* m_form = nullptr;
+    nlohmann::json m_shown;
+    QStringList m_listing;
+    std::string m_created;
+};
+
+TEST_F(BadFilesThroughEditorsAndCli, ChangeNothingAndAreToldAtOnce)
+{
+    const std::string longest(255, 'n');
+    const BadFile kFiles[] = {
+        {"missing", "missing.bin", 0, [](const std::string&) {}, "missing.bin: no such file"},
+        {"empty", "empty.bin", 0},
+        {"1 byte", "one.bin", 1},
+        {"15 bytes", "fifteen.bin", 15},
+        {"16 bytes", "sixteen.bin", 16},
+        {"255 bytes", "short.bin", 255},
+        {"257 bytes", "long.bin", 257},
+        {"10 MB", "huge.bin", 10'000'000},
+        {"a folder", "folder.bin", 0, [](const std::string& name) { std::filesystem::create_directory(name); },
+         "folder.bin: is a folder, not a file"},
+        {"a FIFO", "fifo.bin", 0, [](const std::string& name) { ::mkfifo(name.c_str(), 0600); },
+         "fifo.bin: empty file"},
+        {"a dangling link", "link.bin", 0,
+         [](const std::string& name) { std::filesystem::create_symlink("nowhere.bin", name); },
+         "link.bin: a link to a file that does not exist"},
+        {"a space in the name", "an image.bin"},
+        {"UTF-8 in the name", "bild-\xC3\xBC\xE2\x82\xAC.bin"},
+        {"a leading dash", "-image.bin"},
+        {"255 characters", longest},
+        // The name box takes 255 characters; the tool says why it cannot open the file.
+        {"256 characters", std::string(256, 'm'), 0, [](const std::string&) {},
+         std::string(256, 'm') + ": name too long"},
+    };
+    for (const layout::Model* model : EditorModels()) {
+        loadBase(*model);
+        for (const BadFile& file : kFiles) {
+            expectRefusedOrTaken(*model, file);
+            std::error_code none; // a name too long is no file to remove
+            std::filesystem::remove(file.name, none);
+        }
+        expectCreateAsBefore();
+    }
+}
+
+TEST_F(BadFilesThroughEditorsAndCli, UnreadableFilesAreRefusedLikeMissingOnes)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "run as root, which reads a file without read permission";
+    for (const layout::Model* model : EditorModels()) {
+        loadBase(*model);
+        expectRefusedOrTaken(*model, {"no read permission", "secret.bin", 0, [&](const std::string& name) {
+                                          cli_testing::WriteFile(name, m_base);
+                                          ::chmod(name.c_str(), 0);
+                                      }, "secret.bin: permission denied"});
+        expectCreateAsBefore();
+    }
 }
 
 } // namespace

@@ -2,11 +2,6 @@
 // is allowed. That a profile's texts are read as the forms read them is checked against
 // the editors themselves (editors_agree_ui_test.cpp).
 
-#include "cli/actions.h"
-#include "cli/error.h"
-#include "cli/profile.h"
-#include "editors/registry.h"
-
 #include "tests/cli/cli_support.h"
 
 #include <gtest/gtest.h>
@@ -141,15 +136,6 @@ TEST(Profiles, TheQh304TakesTextsAsItsFormLeavesThemAndRefusesWhatItRefuses)
         EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
         EXPECT_FALSE(std::filesystem::exists(folder.path() / "out.bin"));
     }
-}
-
-TEST(Load, AWholeImageModelTakesExactly256BytesAndKeepsThemAll)
-{
-    const layout::Model& qh207 = cli::ModelNamed(editors::AllModels(), "qh207");
-    const std::vector<std::uint8_t> bytes(257, 0x5A);
-    EXPECT_THROW(cli::LoadedHolder(qh207, bytes), cli::Error);
-    EXPECT_THROW(cli::LoadedHolder(qh207, std::span(bytes).first(255)), cli::Error);
-    EXPECT_EQ(cli::LoadedHolder(qh207, std::span(bytes).first(256)).GetByte(255), 0x5A);
 }
 
 } // namespace

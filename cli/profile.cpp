@@ -108,8 +108,8 @@ struct Layer {
 
 std::string shown(const std::string& name) { return name == "-" ? "standard input" : name; }
 
-// The parser's own words for a syntax error: where it is and what it found.
-std::string parseErrorText(const json::parse_error& error)
+// The parser's own words for what it could not read: where it is and what it found.
+std::string parseErrorText(const json::exception& error)
 {
     std::string_view text = error.what();
     for (std::string_view prefix : {std::string_view("] "), std::string_view("parse error at ")})
@@ -136,7 +136,7 @@ json parseDocument(const std::string& name, std::span<const std::uint8_t> conten
     json document;
     try {
         document = json::parse(content.begin(), content.end(), noteKeys);
-    } catch (const json::parse_error& error) {
+    } catch (const json::exception& error) { // a syntax error, or a number past any range
         throw Error(shown(name) + ": not valid JSON: " + parseErrorText(error));
     }
     if (twice)

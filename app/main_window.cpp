@@ -31,6 +31,8 @@ CHUBQUILLDlg::CHUBQUILLDlg(QWidget* parent)
 {
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     buildWindow();
+    platform::SetReadingOrder(*this);
+    m_form->filePanel().takeDrops(*this);
     m_form->filePanel().setInitialNames();
     for (const layout::Model* model : editors::AllModels())
         m_modelList->addItem(platform::ToQString(model->name));

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "cli/actions.h"
+#include "cli/batch.h"
 #include "cli/error.h"
 #include "cli/files.h"
 #include "cli/image_formats.h"
@@ -116,6 +117,7 @@ void listModels(const Io& io)
 
 struct EncodeOptions {
     std::string profile;
+    std::vector<std::string> settings; // --set KEY=TEXT
     std::string output;
     std::string format = "bin";
     std::string base; // an image whose load left the holder Create writes into
@@ -147,7 +149,8 @@ void encode(const Io& io, const EncodeOptions& options)
 {
     if (options.profile == "-" && options.base == "-")
         throw Error("only one of PROFILE and --base can be standard input");
-    const Profile profile = ReadProfile(options.profile, io.models, io.in);
+    const Profile profile =
+        ReadProfile(options.profile, io.models, io.in, SettingsOf(options.settings));
     std::vector<std::string> warnings = profile.warnings;
     const std::vector<std::uint8_t> base =
         options.base.empty() ? std::vector<std::uint8_t>() : imageBytes(options.base, io);
@@ -387,6 +390,12 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
                               "the model does not write stay as loaded (default: erased, 0xFF)");
     encodeCommand->add_flag("--strict", encodeOptions.strict,
                             "A correction or cut value is an error; nothing is written");
+    encodeCommand->add_option("--set", encodeOptions.settings,
+                              "KEY=TEXT: give a field for this run, read as the profile's texts "
+                              "are (repeatable)");
+
+    BatchOptions batchOptions;
+    const CLI::App* batchCommand = AddBatchCommand(app, batchOptions);
 
     DecodeOptions decodeOptions;
     auto* decodeCommand =
@@ -448,6 +457,8 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
             WriteOutput(output, DefaultProfile(ModelNamed(models, modelId)).dump(2) + "\n", out);
         } else if (encodeCommand->parsed()) {
             encode(io, encodeOptions);
+        } else if (batchCommand->parsed()) {
+            Batch(batchOptions, models, in, err, kProgram);
         } else if (decodeCommand->parsed()) {
             decode(io, decodeOptions);
         } else if (dumpCommand->parsed()) {

@@ -2,6 +2,7 @@
 
 #include "cli/error.h"
 #include "image/file_manager.h"
+#include "image/safe_write.h"
 
 #include <cerrno>
 #include <cstring>
@@ -116,13 +117,14 @@ void WriteOutput(const std::string& name, std::string_view content, std::ostream
             throw Error("writing to standard output failed");
         return;
     }
-    CFileManager file;
-    if (!file.SetFileName(name))
+    if (name.size() > CFileManager::kMaxNameLength)
         throw Error(name + ": file names are limited to " +
                     std::to_string(CFileManager::kMaxNameLength) + " characters");
-    if (file.Write(reinterpret_cast<const std::uint8_t*>(content.data()),
-                   static_cast<int>(content.size())) != static_cast<int>(content.size()))
-        throw Error(name + ": cannot be written (an existing file is left as it was)");
+    const image::WriteOutcome outcome = image::WriteFileSafely(
+        name, reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+    if (!outcome)
+        throw Error(name + ": cannot be written: " + outcome.reason +
+                    " (an existing file is left as it was)");
 }
 
 } // namespace cli

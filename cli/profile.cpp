@@ -108,6 +108,17 @@ struct Layer {
 
 std::string shown(const std::string& name) { return name == "-" ? "standard input" : name; }
 
+void requireKey(const layout::Model& model, std::string_view key, const std::string& where)
+{
+    if (layout::FindField(model.fields, key))
+        return;
+    std::vector<std::string> keys;
+    for (const layout::Field& field : model.fields)
+        keys.push_back(std::string(field.key));
+    throw Error(where + ": unknown key " + inQuotes(key) + " for " + std::string(model.id) +
+                "; allowed: " + joined(keys));
+}
+
 // The parser's own words for what it could not read: where it is and what it found.
 std::string parseErrorText(const json::exception& error)
 {
@@ -220,13 +231,7 @@ Layer readLayer(const std::string& name, std::span<const std::uint8_t> content,
         if (!fields.is_object())
             throw Error(shown(name) + ": \"fields\" must be an object of key: text");
         for (const auto& [key, value] : fields.items()) {
-            if (!layout::FindField(model.fields, key)) {
-                std::vector<std::string> keys;
-                for (const layout::Field& field : model.fields)
-                    keys.push_back(std::string(field.key));
-                throw Error(shown(name) + ": unknown key " + inQuotes(key) + " for " +
-                            std::string(model.id) + "; allowed: " + joined(keys));
-            }
+            requireKey(model, key, shown(name));
             layer.fields[key] = {value, shown(name)};
         }
     }
@@ -245,18 +250,6 @@ const layout::Model& ModelNamed(Models models, std::string_view id)
     }
     throw Error("unknown model " + inQuotes(id) + "; allowed: " +
                 (ids.empty() ? std::string("none (no model is built in)") : joined(ids)));
-}
-
-std::string DisplayName(const layout::Model& model, const layout::Field& field)
-{
-    const auto sameLabel = std::count_if(model.fields.begin(), model.fields.end(),
-                                         [&](const layout::Field& other) {
-                                             return other.label == field.label;
-                                         });
-    std::string name(field.label);
-    if (sameLabel > 1 && !field.group.empty())
-        name = std::string(field.group) + ": " + name;
-    return name;
 }
 
 namespace {
@@ -360,33 +353,79 @@ void FollowLeftBoxes(const layout::Model& model, const std::vector<bool>& given,
     }
 }
 
-} // namespace
+using GivenTexts = std::map<std::string, Given, std::less<>>;
 
-Profile ReadProfile(const std::string& name, Models models, std::istream& in)
+// Reads texts over `values`, each as ReadField reads it, a refusal naming where the text
+// came from; then the fields the form fills once a text is typed and left follow it.
+void readGivenTexts(const layout::Model& model, const GivenTexts& texts, layout::Values& values,
+                    std::vector<std::string>& warnings)
 {
-    return ReadProfile(name, ReadInput(name, in), models, in);
-}
-
-Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> content,
-                    Models models, std::istream& in)
-{
-    std::vector<fs::path> chain;
-    const Layer layer = readLayer(name, content, in, models, chain);
-    Profile profile;
-    profile.model = &ModelNamed(models, layer.model);
-    const layout::Model& model = *profile.model;
-    profile.values = layout::DefaultValues(model);
     std::vector<bool> given(model.fields.size(), false);
-    for (const auto& [key, value] : layer.fields) {
+    for (const auto& [key, value] : texts) {
         const std::size_t at = *layout::FieldIndex(model, key);
         try {
-            ReadField(model, at, value.text, profile.values, profile.warnings);
+            ReadField(model, at, value.text, values, warnings);
         } catch (const Error& error) {
-            throw Error(value.from + ": " + error.what());
+            throw Error(value.from.empty() ? error.what() : value.from + ": " + error.what());
         }
         given[at] = true;
     }
-    FollowLeftBoxes(model, given, profile.values, profile.warnings);
+    FollowLeftBoxes(model, given, values, warnings);
+}
+
+} // namespace
+
+void ReadTexts(const layout::Model& model, const FieldTexts& texts, layout::Values& values,
+               std::vector<std::string>& warnings)
+{
+    GivenTexts given;
+    for (const auto& [key, text] : texts)
+        given[key] = {text, {}};
+    readGivenTexts(model, given, values, warnings);
+}
+
+void RequireUtf8(std::string_view text, const std::string& what)
+{
+    try {
+        json(std::string(text)).dump();
+    } catch (const json::type_error&) {
+        throw Error(what + ": not valid UTF-8 text");
+    }
+}
+
+std::vector<Setting> SettingsOf(const std::vector<std::string>& arguments)
+{
+    std::vector<Setting> settings;
+    for (const std::string& argument : arguments) {
+        RequireUtf8(argument, "--set");
+        const std::size_t equals = argument.find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw Error("--set " + inQuotes(argument) + ": give KEY=TEXT");
+        settings.push_back({argument.substr(0, equals), argument.substr(equals + 1)});
+    }
+    return settings;
+}
+
+Profile ReadProfile(const std::string& name, Models models, std::istream& in,
+                    std::span<const Setting> settings)
+{
+    return ReadProfile(name, ReadInput(name, in), models, in, settings);
+}
+
+Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> content,
+                    Models models, std::istream& in, std::span<const Setting> settings)
+{
+    std::vector<fs::path> chain;
+    Layer layer = readLayer(name, content, in, models, chain);
+    Profile profile;
+    profile.model = &ModelNamed(models, layer.model);
+    const layout::Model& model = *profile.model;
+    for (const Setting& setting : settings) {
+        requireKey(model, setting.key, "--set");
+        layer.fields[setting.key] = {setting.text, "--set"};
+    }
+    profile.values = layout::DefaultValues(model);
+    readGivenTexts(model, layer.fields, profile.values, profile.warnings);
     return profile;
 }
 

@@ -10,11 +10,13 @@
 // profile (relative to this one) whose fields this one overrides. Generic over
 // layout::Model: a family joins through its description alone.
 
+#include "layout/describe.h"
 #include "layout/model.h"
 
 #include <nlohmann/json.hpp>
 
 #include <iosfwd>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,9 +29,7 @@ using Models = std::span<const layout::Model* const>;
 // The model with that id; throws cli::Error listing the ids there are.
 const layout::Model& ModelNamed(Models models, std::string_view id);
 
-// A field's name for people: its label, with its group when another field of the model
-// has the same label.
-std::string DisplayName(const layout::Model& model, const layout::Field& field);
+using layout::DisplayName;
 
 struct Profile {
     const layout::Model* model = nullptr;
@@ -37,12 +37,37 @@ struct Profile {
     std::vector<std::string> warnings; // values the image cannot hold as given, and the like
 };
 
-// Reads a profile file ("-": `in`), following its bases. Throws cli::Error naming the file
-// and, for a bad value, the key and the values allowed.
-Profile ReadProfile(const std::string& name, Models models, std::istream& in);
+// A field given on the command line for one run (--set KEY=TEXT), over the profile's own.
+struct Setting {
+    std::string key;
+    std::string text;
+};
+
+// Throws cli::Error, naming `what`, when a text given on the command line is no UTF-8.
+void RequireUtf8(std::string_view text, const std::string& what);
+
+// Each "KEY=TEXT" as a Setting (the text may hold "=" too). Throws cli::Error for one
+// without a key.
+std::vector<Setting> SettingsOf(const std::vector<std::string>& arguments);
+
+// Reads a profile file ("-": `in`), following its bases, with `settings` over its fields as
+// if the profile gave them. Throws cli::Error naming the file and, for a bad value, the key
+// and the values allowed.
+Profile ReadProfile(const std::string& name, Models models, std::istream& in,
+                    std::span<const Setting> settings = {});
 // The same for a profile whose content has been read already (bases are read from files).
 Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> content,
-                    Models models, std::istream& in);
+                    Models models, std::istream& in, std::span<const Setting> settings = {});
+
+// Field texts by key, as a profile's "fields" gives them.
+using FieldTexts = std::map<std::string, nlohmann::json, std::less<>>;
+
+// Reads texts over `values` as a profile's are read: each as the form holds it once typed in
+// and left, then the fields the form fills once a text is typed and left (a string's
+// length) follow it, unless `texts` gives them too. Throws cli::Error naming the key and the
+// values allowed.
+void ReadTexts(const layout::Model& model, const FieldTexts& texts, layout::Values& values,
+               std::vector<std::string>& warnings);
 
 // The profile of a model's form as it opens: every field with its default text.
 nlohmann::ordered_json DefaultProfile(const layout::Model& model);

@@ -9,31 +9,6 @@ namespace {
 
 std::string inQuotes(std::string_view text) { return nlohmann::json(std::string(text)).dump(); }
 
-std::string codeText(const layout::Field& field, std::size_t index)
-{
-    const std::uint32_t code = layout::CodeOfIndex(field, static_cast<std::int64_t>(index));
-    return field.place.bits == 1 ? std::to_string(code) : layout::Format("0x%X", code);
-}
-
-// What a box takes, and what of it reaches the image.
-std::string boxRule(const layout::Model& model, const layout::Field& field)
-{
-    const std::string limit = " of at most " + std::to_string(field.limit) + " characters";
-    switch (field.kind) {
-    case layout::Kind::Hex:
-        return std::string(model.readHex == layout::DigitHex ? "hex digits by position"
-                                                              : "hex text") +
-               limit + " (" + std::to_string(field.place.bits) + " bits stored)";
-    case layout::Kind::Decimal:
-        return "decimal digits" + limit + " (8 bits stored)";
-    case layout::Kind::Text:
-        return "text" + limit + ", one byte per character";
-    case layout::Kind::Choice:
-        break;
-    }
-    return {};
-}
-
 // A hex field may offer texts to pick from (a product-ID list); any hex text is taken.
 std::string offered(const layout::Field& field, bool markdown)
 {
@@ -57,23 +32,6 @@ std::string tableCell(std::string text)
 
 } // namespace
 
-std::string PlaceText(const layout::Field& field)
-{
-    const layout::Place& place = field.place;
-    if (place.isArea())
-        return layout::Format("0x%02X-0x%02X, length in 0x%02X", place.firstByte(),
-                              place.lastByte(), field.countAt);
-    if (place.bits == 16)
-        return layout::Format("0x%02X-0x%02X ", place.offset, place.offset + 1) +
-               (place.bigEndian ? "high byte first" : "low byte first");
-    if (place.bits == 8 && place.lsb == 0)
-        return layout::Format("0x%02X", place.offset);
-    if (place.bits == 1)
-        return layout::Format("0x%02X bit %u", place.offset, place.lsb);
-    return layout::Format("0x%02X bits %u-%u", place.offset, place.lsb + place.bits - 1u,
-                          place.lsb);
-}
-
 std::string ByteMap(const layout::Model& model)
 {
     // (offset, highest bit first, text of the place, rest of the line)
@@ -82,9 +40,9 @@ std::string ByteMap(const layout::Model& model)
         std::string line = DisplayName(model, field) + " [" + std::string(field.key) + "]: ";
         if (field.kind == layout::Kind::Choice) {
             for (std::size_t i = 0; i < field.items.size(); ++i)
-                line += (i ? ", " : "") + codeText(field, i) + " " + inQuotes(field.items[i]);
+                line += (i ? ", " : "") + layout::CodeText(field, i) + " " + inQuotes(field.items[i]);
         } else {
-            line += boxRule(model, field) + offered(field, false);
+            line += layout::BoxRule(model, field) + offered(field, false);
         }
         line += "; default " + inQuotes(field.defaultText);
         rows.emplace_back(field.place.offset, -(field.place.lsb + field.place.bits),
@@ -122,7 +80,7 @@ std::string KeysSection(const layout::Model& model)
             for (std::size_t i = 0; i < field.items.size(); ++i)
                 allowed += (i ? ", `" : "`") + inQuotes(field.items[i]) + "`";
         else
-            allowed = boxRule(model, field) + offered(field, true);
+            allowed = layout::BoxRule(model, field) + offered(field, true);
         text += "| `" + std::string(field.key) + "` | " + tableCell(std::string(field.label)) +
                 " | " + (field.group.empty() ? "" : "`" + inQuotes(field.group) + "`") + " | " +
                 tableCell(allowed) + " | `" + tableCell(inQuotes(field.defaultText)) + "` |\n";

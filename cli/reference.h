@@ -5,13 +5,13 @@
 // docs/profiles.md).
 
 #include "cli/profile.h"
+#include "layout/describe.h"
 
 #include <string>
 
 namespace cli {
 
-// Where a field lives: "0x06 bit 7", "0x08 bits 3-0", "0x00-0x01 high byte first".
-std::string PlaceText(const layout::Field& field);
+using layout::PlaceText;
 
 // The byte map of a model: one line per field in offset order, with its items and their
 // stored values, and the unused byte ranges.

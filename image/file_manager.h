@@ -21,10 +21,13 @@ public:
     // regular file (a folder, a FIFO or a device answers at once and never blocks).
     long GetFileSize() const;
 
-    // Replaces the named file with exactly count bytes. The bytes go to a temporary file
-    // in the same folder that is renamed over the target only once it is complete, so a
-    // failure leaves any existing file exactly as it was. Answers count, or 0 on failure.
+    // Puts exactly count bytes under the name, as image::WriteFileSafely does: a plain file
+    // is replaced whole and durably, a device or FIFO is written into, and a failure leaves
+    // what was there exactly as it was. Answers count, or 0 on failure.
     int Write(const std::uint8_t* bytes, int count) const;
+
+    // Why the last Write failed ("disk full", "permission denied", ...); empty after success.
+    const std::string& LastWriteError() const { return m_lastWriteError; }
 
     // Reads exactly count bytes from the start of the named regular file. Answers count,
     // or 0 when the file is missing, not a regular file or shorter than count.
@@ -32,4 +35,5 @@ public:
 
 private:
     std::string m_name;
+    mutable std::string m_lastWriteError;
 };

@@ -21,8 +21,14 @@ private:
     QPushButton* visibleDefaultButton() const;
 };
 
+// The Tab key goes through the window's controls in reading order: a box or page read
+// whole before the next, a grid row by row from left to right, other layouts in their order;
+// the first control has the focus when the window opens.
+void SetReadingOrder(QWidget& window);
+
 // A push button that never becomes the default button by accident (setDefault makes it one
-// on purpose).
+// on purpose). Alt and the first letter of its caption press it; its accessible name is the
+// caption itself.
 QPushButton* MakeButton(const QString& caption, QWidget* parent = nullptr);
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/field_form.h"
 
+#include "layout/describe.h"
 #include "platform/services.h"
 #include "platform/text.h"
 
@@ -139,6 +140,7 @@ QWidget* FieldForm::makeWidget(const layout::Field& field)
         }
         // activated() comes only from the user, so rules never run on code's changes.
         connect(list, &QComboBox::activated, this, [this, key] { userChanged(key); });
+        list->installEventFilter(this); // its focus, for the listing
         m_widgets.emplace(std::string(field.key), list);
         return list;
     }
@@ -173,6 +175,9 @@ QWidget* FieldForm::addBare(const layout::Field& field, QGridLayout* grid, int r
 
 bool FieldForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::FocusIn)
+        if (const std::optional<std::size_t> at = fieldOf(qobject_cast<QWidget*>(watched)))
+            emit fieldFocused(*at);
     if (event->type() == QEvent::FocusOut)
         if (auto* box = qobject_cast<QLineEdit*>(watched); box && !box->isReadOnly())
             userChanged(box->objectName());
@@ -183,6 +188,14 @@ QWidget* FieldForm::widget(std::string_view key) const
 {
     const auto found = m_widgets.find(key);
     return found == m_widgets.end() ? nullptr : found->second;
+}
+
+std::optional<std::size_t> FieldForm::fieldOf(const QWidget* widget) const
+{
+    for (; widget; widget = widget->parentWidget())
+        if (const QWidget* own = this->widget(widget->objectName().toStdString()); own == widget)
+            return layout::FieldIndex(*m_model, widget->objectName().toStdString());
+    return std::nullopt;
 }
 
 QComboBox* FieldForm::choice(std::string_view key) const
@@ -221,6 +234,7 @@ void FieldForm::reset()
                                              static_cast<qsizetype>(field.defaultText.size())));
         }
         w->setEnabled(true);
+        w->setToolTip(ToQString(layout::FieldTip(*m_model, field)));
     }
 }
 
@@ -230,8 +244,10 @@ void FieldForm::retire(std::string_view key)
         list->clear();
     else if (QLineEdit* box = text(key))
         box->clear();
-    if (QWidget* w = widget(key))
+    if (QWidget* w = widget(key)) {
         w->setEnabled(false);
+        w->setToolTip(QString());
+    }
 }
 
 void FieldForm::selectOrAdd(std::string_view key, const QString& text)

@@ -91,9 +91,14 @@ public:
     // Puts the focus on a field, its page shown and its whole text selected.
     void focus(std::size_t field);
 
+    // The field of the model that `widget` is, or is part of.
+    std::optional<std::size_t> fieldOf(const QWidget* widget) const;
+
 signals:
     // The user picked an item or left a box; its rules have run.
     void changedByUser(std::size_t field);
+    // A field of the model took the focus.
+    void fieldFocused(std::size_t field);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

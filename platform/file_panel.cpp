@@ -4,18 +4,21 @@
 #include "image/file_manager.h"
 #include "platform/dialog.h"
 #include "platform/field_form.h"
+#include "platform/hex_listing.h"
 #include "platform/services.h"
 #include "platform/text.h"
 
 #include <QDir>
-#include <QFontDatabase>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include <filesystem>
 #include <vector>
@@ -25,6 +28,17 @@ namespace platform {
 namespace {
 
 const QString kDefaultOutputName = QStringLiteral("nv.bin");
+
+// The editor's own message, then what the system said, so the user knows what to fix.
+QString WriteFailure(const char* message, const std::string& reason)
+{
+    QString text = QString::fromLatin1(message);
+    if (reason.empty())
+        return text;
+    QString said = ToQString(reason);
+    said[0] = said[0].toUpper();
+    return text + QStringLiteral("\n\n") + said + QLatin1Char('.');
+}
 
 QLineEdit* makeNameBox(const QString& objectName, QWidget* owner)
 {
@@ -53,6 +67,39 @@ std::optional<QString> currentFolder()
     return QDir::toNativeSeparators(QString::fromStdString(folder.string()));
 }
 
+// Takes the files dragged over a window and every box in it, before a box would take the
+// dropped name as text. Other drags (text) go on as they would.
+class FileDrops final : public QObject {
+public:
+    FileDrops(QWidget& window, std::function<void(const QList<QUrl>&)> dropped)
+        : QObject(&window), m_dropped(std::move(dropped))
+    {
+        window.setAcceptDrops(true);
+        window.installEventFilter(this);
+        for (QWidget* child : window.findChildren<QWidget*>())
+            if (child->acceptDrops())
+                child->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return QObject::eventFilter(watched, event);
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasUrls())
+            return QObject::eventFilter(watched, event);
+        drop->acceptProposedAction();
+        if (type == QEvent::Drop)
+            m_dropped(drop->mimeData()->urls());
+        return true;
+    }
+
+private:
+    std::function<void(const QList<QUrl>&)> m_dropped;
+};
+
 } // namespace
 
 // A failed write is told, and so is a Create with no output name ever given: a file that
@@ -67,9 +114,10 @@ const FileTexts kOneWindowFileTexts{
     .unreadable = "Failed to read input file",
 };
 
-FilePanel::FilePanel(QWidget* owner, const FileTexts& texts)
+FilePanel::FilePanel(QWidget* owner, FieldForm& form, const FileTexts& texts)
     : QObject(owner),
       m_owner(owner),
+      m_form(form),
       m_texts(texts),
       m_outputName(makeNameBox(QStringLiteral("outputFileName"), owner)),
       m_inputName(makeNameBox(QStringLiteral("inputFileName"), owner)),
@@ -78,17 +126,9 @@ FilePanel::FilePanel(QWidget* owner, const FileTexts& texts)
       m_browse(MakeButton(QStringLiteral("Browse"), owner)),
       m_load(MakeButton(QString::fromLatin1(texts.loadCaption), owner)),
       m_create(MakeButton(QStringLiteral("Create EEPROM File"), owner)),
-      m_listing(new QListWidget(owner)),
+      m_listing(new HexListing(form, owner)),
       m_display(nullptr)
 {
-    m_listing->setObjectName(QStringLiteral("listing"));
-    m_listing->setAccessibleName(QStringLiteral("Display EEPROM content"));
-    m_listing->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_listing->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Room for the sixteen lines of 51 characters without scrolling.
-    const QFontMetrics metrics(m_listing->font());
-    m_listing->setMinimumSize(metrics.horizontalAdvance(QString(53, QLatin1Char('0'))) + 24,
-                              metrics.lineSpacing() * 17 + 12);
     QGridLayout* grid = nullptr;
     m_display = MakeGroup(QStringLiteral("Display EEPROM content"), grid, owner);
     grid->addWidget(m_listing, 0, 0);
@@ -99,6 +139,10 @@ FilePanel::FilePanel(QWidget* owner, const FileTexts& texts)
     connect(m_browse, &QPushButton::clicked, this, &FilePanel::browse);
     connect(m_load, &QPushButton::clicked, this, &FilePanel::loadClicked);
     connect(m_create, &QPushButton::clicked, this, &FilePanel::createClicked);
+    connect(&form, &FieldForm::changedByUser, this, [this] {
+        if (m_loaded)
+            markChanges();
+    });
     if (texts.hasExit) {
         m_exit = MakeButton(QStringLiteral("Exit"), owner);
         m_exit->setObjectName(QStringLiteral("exitButton"));
@@ -140,12 +184,49 @@ void FilePanel::setInitialNames()
 
 void FilePanel::listImage(const CE2promData& image)
 {
-    m_listing->clear();
-    for (const std::string& line : ListingLines(image))
-        m_listing->addItem(QString::fromStdString(line));
+    m_loaded.reset();
+    m_listing->showImage(image);
 }
 
-void FilePanel::clearListing() { m_listing->clear(); }
+void FilePanel::clearListing()
+{
+    m_loaded.reset();
+    m_listing->clearImage();
+}
+
+void FilePanel::markChanges()
+{
+    m_listing->setMarks(layout::ChangesOnCreate(m_form.model(), m_form.read(), *m_loaded, m_notes));
+}
+
+void FilePanel::takeDrops(QWidget& window)
+{
+    new FileDrops(window, [this](const QList<QUrl>& urls) { dropped(urls); });
+}
+
+void FilePanel::dropped(const QList<QUrl>& urls)
+{
+    if (urls.size() != 1) {
+        Notice(m_owner, QStringLiteral("%1 files were dropped. Drop one image file to load it.")
+                            .arg(urls.size()));
+        return;
+    }
+    const QString path = urls.front().toLocalFile();
+    if (path.isEmpty()) {
+        Notice(m_owner, QStringLiteral("Only a file on this computer can be loaded: %1")
+                            .arg(urls.front().toString()));
+        return;
+    }
+    if (QFileInfo(path).isDir()) {
+        Notice(m_owner, QStringLiteral("%1 is a folder. Drop one image file to load it.")
+                            .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // As Browse names a file, then the editor's own Load with its checks and messages.
+    m_inputName->setText(QDir::toNativeSeparators(path));
+    m_outputName->setText(QDir::toNativeSeparators(path));
+    emit loadClicked();
+}
 
 void FilePanel::browse()
 {
@@ -173,8 +254,9 @@ bool FilePanel::takeOutputName(CFileManager& files)
     return false;
 }
 
-bool FilePanel::create(FieldForm& form, CE2promData& holder, CFileManager& files)
+bool FilePanel::create(CE2promData& holder, CFileManager& files)
 {
+    FieldForm& form = m_form;
     const layout::Model& model = form.model();
     const layout::Values values = form.read();
     if (const std::optional<layout::Refusal> refusal = layout::RefuseCreate(model, values)) {
@@ -191,7 +273,7 @@ bool FilePanel::create(FieldForm& form, CE2promData& holder, CFileManager& files
     std::uint8_t bytes[CE2promData::kSize];
     const int count = holder.CopyOut(bytes);
     if (files.Write(bytes, count) != count) {
-        Notice(m_owner, QString::fromLatin1(m_texts.writeFailed));
+        Notice(m_owner, WriteFailure(m_texts.writeFailed, files.LastWriteError()));
         return false;
     }
     if (!m_texts.listsBeforeWriting)
@@ -233,9 +315,9 @@ std::optional<CE2promData> FilePanel::readImage(CFileManager& files, const layou
     return image;
 }
 
-bool FilePanel::load(FieldForm& form, CE2promData& holder, CFileManager& files,
-                     const ShowModel& showModel)
+bool FilePanel::load(CE2promData& holder, CFileManager& files, const ShowModel& showModel)
 {
+    FieldForm& form = m_form;
     const layout::Model& model = form.model();
     const std::optional<CE2promData> loaded = readImage(files, model, holder);
     if (!loaded)
@@ -257,9 +339,13 @@ bool FilePanel::load(FieldForm& form, CE2promData& holder, CFileManager& files,
             showModel(*shown);
     }
     const layout::Model& shown = form.model();
-    form.showDecoded(shown.decode(shown, holder));
+    const layout::DecodeResult decoded = shown.decode(shown, holder);
+    form.showDecoded(decoded);
     if (shown.greyingFollowsLoads)
         form.applyGreying();
+    m_loaded = holder;
+    m_notes = decoded.notes;
+    markChanges();
     return true;
 }
 

@@ -5,26 +5,29 @@
 // path and one Load path that every editor runs, parameterised by its family's captions,
 // messages and load rule. Each editor places the widgets where its window wants them.
 
+#include "image/e2prom_data.h"
 #include "layout/model.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
-class CE2promData;
 class CFileManager;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
+class QUrl;
 class QWidget;
 
 namespace platform {
 
 class FieldForm;
+class HexListing;
 
 // What Create does with an empty output name.
 enum class EmptyOutputName {
@@ -69,7 +72,8 @@ inline constexpr const char* kNotAnImageFile =
 class FilePanel : public QObject {
     Q_OBJECT
 public:
-    FilePanel(QWidget* owner, const FileTexts& texts);
+    // The panel creates and loads the images of `form`.
+    FilePanel(QWidget* owner, FieldForm& form, const FileTexts& texts);
 
     QLineEdit* outputName() const { return m_outputName; }
     QLineEdit* inputName() const { return m_inputName; }
@@ -80,7 +84,7 @@ public:
     QPushButton* loadButton() const { return m_load; }
     QPushButton* createButton() const { return m_create; }
     QPushButton* exitButton() const { return m_exit; } // nullptr without one
-    QListWidget* listing() const { return m_listing; }
+    HexListing* listing() const { return m_listing; }
     // The listing in its "Display EEPROM content" box, sized for its sixteen lines.
     QGroupBox* display() const { return m_display; }
     // A "File Info" box: the output name, the input name with "Browse" beside it, and a row
@@ -95,11 +99,15 @@ public:
     void listImage(const CE2promData& image);
     void clearListing();
 
+    // A file dropped anywhere on `window` is loaded as if browsed to and loaded; several
+    // files, a folder or a link that is not a file are refused with a message.
+    void takeDrops(QWidget& window);
+
     // "Create EEPROM File": the model's checks (the first refusal told, its field focused),
     // the output name, the image built from the form as the model starts it (the rules'
     // corrections told and shown), the listing, and the write. Answers whether the file
     // was written.
-    bool create(FieldForm& form, CE2promData& holder, CFileManager& files);
+    bool create(CE2promData& holder, CFileManager& files);
 
     // Called when a load picks the model whose form shows the image (a family editor
     // serving several models); the editor switches its form to it.
@@ -108,9 +116,9 @@ public:
     // The load: the input name, the model's size rule, its model question, the bytes into
     // the holder, the listing, the form picked and the decode shown. On any refusal the
     // user is told and the holder, the listing and the form stay as they were. Answers
-    // whether the image was loaded.
-    bool load(FieldForm& form, CE2promData& holder, CFileManager& files,
-              const ShowModel& showModel = {});
+    // whether the image was loaded. The listing then marks the bytes the next Create would
+    // write differently, and keeps them marked as the user edits the form.
+    bool load(CE2promData& holder, CFileManager& files, const ShowModel& showModel = {});
 
 signals:
     void loadClicked();
@@ -123,8 +131,11 @@ private:
     std::optional<CE2promData> readImage(CFileManager& files, const layout::Model& model,
                                          const CE2promData& holder);
     void refuseFile();
+    void dropped(const QList<QUrl>& urls);
+    void markChanges();
 
     QWidget* m_owner;
+    FieldForm& m_form;
     const FileTexts& m_texts;
     QLineEdit* m_outputName;
     QLineEdit* m_inputName;
@@ -134,8 +145,11 @@ private:
     QPushButton* m_load;
     QPushButton* m_create;
     QPushButton* m_exit = nullptr;
-    QListWidget* m_listing;
+    HexListing* m_listing;
     QGroupBox* m_display;
+    // While the listing shows a loaded image: the holder it lists and the decode's notes.
+    std::optional<CE2promData> m_loaded;
+    std::vector<layout::DecodeNote> m_notes;
 };
 
 } // namespace platform

@@ -32,6 +32,7 @@ int Sheet::currentPage() const { return m_tabs->currentIndex(); }
 
 void Sheet::open()
 {
+    SetReadingOrder(*this);
     setWindowModality(Qt::ApplicationModal);
     show();
 }

@@ -86,7 +86,7 @@ bool CE2PromQH1XX::Create()
 void CE2PromQH1XX::buildWindow()
 {
     m_form = new platform::FieldForm(this, *m_model);
-    m_files = new platform::FilePanel(this, platform::kOneWindowFileTexts);
+    m_files = new platform::FilePanel(this, *m_form, platform::kOneWindowFileTexts);
 
     auto* top = new QGridLayout;
     m_deviceList = platform::AddLabelledChoice(top, 0, 0, QStringLiteral("Device ID"),
@@ -193,6 +193,8 @@ void CE2PromQH1XX::buildWindow()
     connect(m_form, &platform::FieldForm::changedByUser, this, &CE2PromQH1XX::OnFieldChanged);
     connect(m_files, &platform::FilePanel::createClicked, this, &CE2PromQH1XX::OnBnClickedCreate);
     connect(m_files, &platform::FilePanel::loadClicked, this, &CE2PromQH1XX::OnBnClickedLoad);
+    platform::SetReadingOrder(*this);
+    m_files->takeDrops(*this);
 }
 
 void CE2PromQH1XX::InitForm(const layout::Model& model)
@@ -240,12 +242,12 @@ void CE2PromQH1XX::OnFieldChanged(std::size_t field)
 
 void CE2PromQH1XX::OnBnClickedCreate()
 {
-    m_files->create(*m_form, *m_pE2promData, *m_pFileManager);
+    m_files->create(*m_pE2promData, *m_pFileManager);
 }
 
 void CE2PromQH1XX::OnBnClickedLoad()
 {
-    m_files->load(*m_form, *m_pE2promData, *m_pFileManager, [this](const layout::Model& model) {
+    m_files->load(*m_pE2promData, *m_pFileManager, [this](const layout::Model& model) {
         ResetChoiceLists();
         InitForm(model);
     });

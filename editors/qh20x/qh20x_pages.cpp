@@ -99,7 +99,7 @@ void Qh20xMainPage::OnSelchangeDeviceId(int index)
 
 Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::FieldForm& form,
                                          platform::Sheet& sheet)
-    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, kFileTexts))
+    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, form, kFileTexts))
 {
     const platform::GroupedFields groups(form, model.fields, qh20x::OnAdditionalPage);
 
@@ -123,12 +123,12 @@ Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::F
 
 void Qh20xAdditionalPage::OnBnClickedCreate()
 {
-    m_files->create(m_form, m_sheet.image(), m_sheet.files());
+    m_files->create(m_sheet.image(), m_sheet.files());
 }
 
 void Qh20xAdditionalPage::OnBnClickedLoad()
 {
-    m_files->load(m_form, m_sheet.image(), m_sheet.files());
+    m_files->load(m_sheet.image(), m_sheet.files());
 }
 
 namespace qh20x {
@@ -139,8 +139,10 @@ template <typename MainPage, typename AdditionalPage>
 void addPages(platform::Sheet& sheet, const layout::Model& model, platform::FieldForm& form,
               const char* mainTab, const char* additionalTab)
 {
+    auto* additional = new AdditionalPage(model, form, sheet);
     sheet.addPage(new MainPage(model, form, sheet), QString::fromLatin1(mainTab));
-    sheet.addPage(new AdditionalPage(model, form, sheet), QString::fromLatin1(additionalTab));
+    sheet.addPage(additional, QString::fromLatin1(additionalTab));
+    additional->files().takeDrops(sheet);
 }
 
 } // namespace

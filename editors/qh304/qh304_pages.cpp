@@ -95,7 +95,7 @@ void CE2PromQH30X::OnSelchangeDeviceId(int index)
 }
 
 CQH30X_Tab2::CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet)
-    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, kFileTexts))
+    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, form, kFileTexts))
 {
     const layout::Model& model = form.model();
     const platform::GroupedFields groups(form, model.fields, [](const layout::Field& field) {
@@ -158,12 +158,12 @@ QWidget* CQH30X_Tab2::makeInterfaces()
 
 void CQH30X_Tab2::OnBnClickedCreate()
 {
-    m_files->create(m_form, m_sheet.image(), m_sheet.files());
+    m_files->create(m_sheet.image(), m_sheet.files());
 }
 
 void CQH30X_Tab2::OnBnClickedLoad()
 {
-    m_files->load(m_form, m_sheet.image(), m_sheet.files());
+    m_files->load(m_sheet.image(), m_sheet.files());
 }
 
 namespace qh304 {
@@ -176,6 +176,7 @@ platform::Sheet* OpenSheet(const layout::Model& model, QWidget& owner,
     auto* portPage = new CQH30X_Tab2(*form, *sheet);
     sheet->addPage(new CE2PromQH30X(*form, *sheet, *portPage), QStringLiteral("Tab1"));
     sheet->addPage(portPage, QStringLiteral("Tab2"));
+    portPage->files().takeDrops(*sheet);
     form->reset();
     form->applyGreying();
     sheet->open();

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,15 +28,16 @@ Qh404Form::Qh404Form(CE2promData& image, CFileManager& files, std::function<bool
       m_files(files),
       m_modelShown(std::move(modelShown)),
       m_fields(new platform::FieldForm(this, qh404::kModel)),
-      m_panel(new platform::FilePanel(this, platform::kOneWindowFileTexts))
+      m_panel(new platform::FilePanel(this, *m_fields, platform::kOneWindowFileTexts))
 {
     // The form and the file names on the left, the listing beside them.
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(makeCollectData(), 0, 0);
-    grid->addWidget(makeFileArea(), 1, 0);
-    grid->addWidget(m_panel->display(), 0, 1, 2, 1);
-    grid->setRowStretch(0, 1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(makeCollectData(), 1);
+    left->addWidget(makeFileArea());
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addLayout(left, 1);
+    row->addWidget(m_panel->display());
 
     connect(m_panel, &platform::FilePanel::createClicked, this, &Qh404Form::OnBnClickedCreate);
     connect(m_panel, &platform::FilePanel::loadClicked, this, &Qh404Form::OnBnClickedLoad);
@@ -94,7 +96,7 @@ void Qh404Form::OnBnClickedCreate()
         m_files.SetFileName(m_panel->outputName()->text().toStdString());
         return;
     }
-    m_panel->create(*m_fields, m_image, m_files);
+    m_panel->create(m_image, m_files);
 }
 
-void Qh404Form::OnBnClickedLoad() { m_panel->load(*m_fields, m_image, m_files); }
+void Qh404Form::OnBnClickedLoad() { m_panel->load(m_image, m_files); }

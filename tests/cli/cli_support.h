@@ -63,9 +63,9 @@ inline Result RunProgram(const fs::path& folder, const std::string& arguments,
 
 class TempFolder {
 public:
-    TempFolder()
+    explicit TempFolder(const fs::path& base = fs::temp_directory_path())
     {
-        std::string pattern = (fs::temp_directory_path() / "hubquill-cli-XXXXXX").string();
+        std::string pattern = (base / "hubquill-cli-XXXXXX").string();
         m_root = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
     }
     ~TempFolder()

@@ -50,20 +50,24 @@ TEST(Commands, EncodeWarnsOfEachCorrectionAndAFailureLeavesTheOutputIntact)
                           "Sense=0x1, set to default=0\nhubquill-cli: warning: Compound device field "
                           "is set to 'No', all of the ports will set to Removable\n");
 
-    // --strict refuses before writing. A write goes to a temporary file named after the
-    // target with a suffix, then renamed; next to a name this long it cannot be created, so
-    // the write fails even for root.
-    const std::string name(250, 'n');
+    // --strict refuses before writing; a failed write says why and keeps the file.
+    const std::string name = "precious.bin";
     folder.write(name, "precious");
     const Result strict = folder.run("encode p.json --strict -o " + name);
     EXPECT_EQ(strict.code, 1);
     EXPECT_EQ(strict.err, "hubquill-cli: Conflict values of port power=0x0 and Current Sense=0x1, "
                           "set to default=0 (--strict: nothing written)\n");
     EXPECT_EQ(folder.run("encode p.json --strict").out, "");
+    std::filesystem::permissions(folder.path() / name, std::filesystem::perms::owner_read);
     const Result failed = folder.run("encode - -o " + name, R"({"model": "qh404"})");
     EXPECT_EQ(failed.code, 1);
-    EXPECT_EQ(failed.err, "hubquill-cli: " + name + ": cannot be written (an existing file is left as it was)\n");
+    EXPECT_EQ(failed.err, "hubquill-cli: " + name +
+                              ": cannot be written: permission denied (an existing file is left "
+                              "as it was)\n");
     EXPECT_EQ(folder.read(name), "precious");
+
+    // Standard output is written into, wherever it goes, never replaced.
+    EXPECT_EQ(folder.run("encode - -o /dev/stdout", R"({"model": "qh404"})").out.size(), 256u);
 }
 
 // The answers the editors would be given are checked against them (editors_agree_ui_test.cpp).
@@ -128,7 +132,7 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
         {"diff p.json nothing.bin", 2, "", "nothing.bin: no such file"},
         {"diff p.json", 2, "", "B is required"},
         {"frobnicate", 2, "", "unknown command \"frobnicate\"; commands: models, defaults, encode, "
-                              "decode, dump, diff, describe, keys"},
+                              "batch, decode, dump, diff, describe, keys"},
         {"encode p.json -o ''", 2, "", "--output: an empty name names no file; give - for standard output"},
         {"", 2, "", ""}, {"encode", 2, "", ""}, {"decode a.bin", 2, "", ""}, {"defaults qh999", 2, "", ""},
         {"encode p.json --format hex", 2, "", ""}, {"models extra", 2, "", ""},
@@ -144,8 +148,9 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
             lines.pop_back();
         }
         EXPECT_EQ(lines.size(), row.code == 0 && row.err.empty() ? 0u : 1u) << row.arguments;
-        if (!row.err.empty() && !lines.empty())
+        if (!row.err.empty() && !lines.empty()) {
             EXPECT_EQ(lines[0], "hubquill-cli: " + row.err);
+        }
     }
     const Result help = folder.run("--help");
     EXPECT_EQ(help.code, 0);

@@ -106,6 +106,21 @@ TEST(Profiles, StringsAreOneBytePerCharacterAndTheirLengthsFollowThem)
     }
 }
 
+// --set gives a field as a profile extending the given one would.
+TEST(Profiles, SettingsAreReadAsAnExtendingProfileIsRead)
+{
+    TempFolder folder;
+    folder.write("base.json", R"({"model": "qh207", "fields": {"vid": "1111", "mfg_string": "Old"}})");
+    folder.write("over.json", R"({"extends": "base.json", "fields": {"vid": "2", "mfg_string": "A=B"}})");
+    const Result set = folder.run("encode base.json --set vid=2 --set mfg_string=A=B");
+    ASSERT_EQ(set.code, 0) << set.err;
+    EXPECT_EQ(set.out, folder.run("encode over.json").out);
+    EXPECT_EQ(set.out.substr(0, 2), std::string("\x00\x20", 2)) << "0x2000: read by digit position";
+    EXPECT_EQ(set.out[0x13], '\x03') << "the length follows the string";
+    for (const char* refused : {"--set vid", "--set =1", "--set 'vid=zz'", "--set nokey=1"})
+        EXPECT_EQ(folder.run("encode base.json " + std::string(refused)).code, 1) << refused;
+}
+
 // The texts are read as the form holds them once left, and the same checks refuse them.
 TEST(Profiles, TheQh304TakesTextsAsItsFormLeavesThemAndRefusesWhatItRefuses)
 {

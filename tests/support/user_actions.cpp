@@ -89,7 +89,7 @@ QPushButton* ButtonByCaption(QWidget* root, const QString& caption)
 {
     QList<QPushButton*> found;
     for (QPushButton* button : root->findChildren<QPushButton*>())
-        if (button->text() == caption)
+        if (button->accessibleName() == caption)
             found.append(button);
     EXPECT_EQ(found.size(), 1) << "buttons captioned " << caption.toStdString();
     return found.size() == 1 ? found.front() : nullptr;

@@ -18,6 +18,7 @@ namespace testing_support {
 QWidget* FieldByLabel(QWidget* root, const QString& labelPath);
 QComboBox* ChoiceByLabel(QWidget* root, const QString& labelPath);
 QLineEdit* TextByLabel(QWidget* root, const QString& labelPath);
+// A button by the caption a screen reader reads (its text without the mnemonic's '&').
 QPushButton* ButtonByCaption(QWidget* root, const QString& caption);
 
 // Picks an item as the user does (the list reports a user's choice); fails the test when

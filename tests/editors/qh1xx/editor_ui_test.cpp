@@ -147,7 +147,7 @@ TEST_F(Qh1xxEditorTest, CreateReportsWhatItCannotWrite)
     Click(form(), "Create EEPROM File");
     EXPECT_EQ(messages(),
               (std::vector<QString>{"No output file specified.\nPlease specify a valid file\n",
-                                    "Error trying to create EEPROM file."}));
+                                    "Error trying to create EEPROM file.\n\nIs a folder."}));
 }
 
 TEST_F(Qh1xxEditorTest, HexTextsTheEditablePidListAndEnter)

@@ -218,7 +218,7 @@ TEST_F(Qh20xSheetTest, CreateTellsWhatItCouldNotDo)
     Type(sheet, "VID (Hex)", "1111");
     Type(sheet, "Output File Name:", pathOf("no/such/folder/nv.bin"));
     Click(sheet, "Create EEPROM File");
-    EXPECT_EQ(messages(), std::vector<QString>{"Error creating EE file"});
+    EXPECT_EQ(messages(), std::vector<QString>{"Error creating EE file\n\nNo such folder."});
     EXPECT_EQ(Listing(sheet), listed) << "the listing shows what was last written";
     Type(sheet, "Output File Name:", "");
     Click(sheet, "Create EEPROM File");

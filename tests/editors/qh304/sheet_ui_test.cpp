@@ -201,7 +201,7 @@ TEST_F(Qh304SheetTest, CreateOutputNames)
 {
     Type(sheet, kOutput, pathOf("no/such/folder/out.bin"));
     Click(sheet, "Create EEPROM File");
-    EXPECT_EQ(messages(), std::vector<QString>{"Error trying to create EEPROM file."});
+    EXPECT_EQ(messages(), std::vector<QString>{"Error trying to create EEPROM file.\n\nNo such folder."});
     EXPECT_EQ(Listing(sheet).size(), 16) << "the image built is shown all the same";
     Type(sheet, kOutput, "");
     create();

@@ -230,7 +230,7 @@ TEST_F(Qh404FormTest, HexBoxesAndOutputNames)
     Type(form(), "Output File Name", "folder");
     Type(form(), "VID (hex)", "2");
     create();
-    EXPECT_EQ(messages(), std::vector<QString>{"Error trying to create EEPROM file."});
+    EXPECT_EQ(messages(), std::vector<QString>{"Error trying to create EEPROM file.\n\nIs a folder."});
     EXPECT_EQ(Listing(form()).value(0).left(9), "00: 00 02");
 
     // Browse fills both names; Create then writes over the chosen file.

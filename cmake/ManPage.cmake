@@ -1,0 +1,76 @@
+# Writes the manual page of hubquill-cli from the program's own help, so the page always
+# says what the program does:
+#   cmake -DCLI=path/to/hubquill-cli -DOUTPUT=hubquill-cli.1 -P ManPage.cmake
+# NAME and DESCRIPTION come from the first line of its help, OPTIONS from its options,
+# one COMMANDS entry per subcommand from that command's help, MODELS from `models`.
+
+function(run_cli result)
+  execute_process(COMMAND ${CLI} ${ARGN} OUTPUT_VARIABLE text RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${CLI} ${ARGN} failed: ${failed}")
+  endif()
+  set(${result} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Text for roff: backslashes and hyphens escaped, no line starting with a control character.
+function(roff_text result text)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
+  set(${result} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Text shown as it is printed, in a fixed-width block, without blank lines around it.
+function(roff_block result text)
+  string(REGEX REPLACE "^\n+" "" text "${text}")
+  string(REGEX REPLACE "\n+$" "" text "${text}")
+  roff_text(text "${text}")
+  set(${result} ".nf\n${text}\n.fi\n" PARENT_SCOPE)
+endfunction()
+
+# The lines of a help text from the one starting with `heading` up to the next empty line.
+function(help_section result text heading)
+  string(FIND "${text}" "\n${heading}\n" start)
+  if(start LESS 0)
+    set(${result} "" PARENT_SCOPE)
+    return()
+  endif()
+  string(SUBSTRING "${text}" ${start} -1 text)
+  string(REGEX MATCH "\n${heading}\n[^\n]*(\n[^\n]+)*" section "${text}")
+  string(REGEX REPLACE "^\n${heading}\n" "" section "${section}")
+  set(${result} "${section}" PARENT_SCOPE)
+endfunction()
+
+run_cli(help --help)
+run_cli(version --version)
+string(STRIP "${version}" version)
+string(REGEX MATCH "^[^\n]*" summary "${help}")
+help_section(options "${help}" "Options:")
+help_section(subcommands "${help}" "Subcommands:")
+string(REGEX MATCHALL "(^|\n)  [a-z][a-z0-9-]*" commands "${subcommands}")
+
+roff_text(summary_roff "${summary}")
+roff_text(version_roff "${version}")
+set(page ".TH HUBQUILL\\-CLI 1 \"\" \"${version_roff}\" \"User Commands\"\n")
+string(APPEND page ".SH NAME\nhubquill\\-cli \\- ${summary_roff}\n")
+string(APPEND page ".SH SYNOPSIS\n.B hubquill\\-cli\n.RI [ OPTIONS ] \" COMMAND \" [ ARGUMENTS ]\n")
+string(APPEND page ".SH DESCRIPTION\n${summary_roff}.\n")
+string(APPEND page "Each command prints its own help with\n.BR \"hubquill\\-cli \" \\fICOMMAND\\fR \" \\-\\-help\" .\n")
+roff_block(block "${options}")
+string(APPEND page ".SH OPTIONS\n${block}")
+string(APPEND page ".SH COMMANDS\n")
+foreach(command IN LISTS commands)
+  string(STRIP "${command}" command)
+  run_cli(command_help ${command} --help)
+  string(FIND "${command_help}" "\n" end_of_first_line)
+  string(SUBSTRING "${command_help}" 0 ${end_of_first_line} what)
+  string(SUBSTRING "${command_help}" ${end_of_first_line} -1 usage)
+  roff_text(what "${what}")
+  roff_block(block "${usage}")
+  string(APPEND page ".SS ${command}\n${what}.\n.PP\n${block}")
+endforeach()
+run_cli(models models)
+roff_block(block "${models}")
+string(APPEND page ".SH MODELS\nThe model ids that commands take, with what each model is:\n${block}")
+string(APPEND page ".SH SEE ALSO\nThe desktop program\n.B hubquill\nedits the same images in a form.\n")
+file(WRITE "${OUTPUT}" "${page}")

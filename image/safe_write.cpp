@@ -1,0 +1,252 @@
+#include "image/safe_write.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace image {
+
+namespace {
+
+constexpr int kMostLinksFollowed = 40; // as the kernel allows
+
+WriteOutcome Failed(int error) { return {false, ReasonOfError(error)}; }
+WriteOutcome Failed(std::string reason) { return {false, std::move(reason)}; }
+WriteOutcome Succeeded() { return {true, {}}; }
+
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+// Names the system owns: /dev/stdout, /proc/self/fd/1 and the like stand for something
+// that is already open, so replacing the name would take the output away from its reader.
+bool IsSystemName(const std::string& name)
+{
+    return StartsWith(name, "/dev/") || StartsWith(name, "/proc/");
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+struct Resolved {
+    std::string path;        // where a plain file would be replaced or created
+    bool nameExists = false; // the name itself, or a link of that name, is there
+    bool systemName = false;
+    int error = 0;
+};
+
+// Follows links by hand so that the file at the end of them can be replaced while the
+// links stay links.
+Resolved Resolve(const std::string& name)
+{
+    Resolved resolved{name, false, IsSystemName(name), 0};
+    for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
+        struct stat status {};
+        if (::lstat(resolved.path.c_str(), &status) != 0) {
+            if (errno != ENOENT)
+                resolved.error = errno;
+            return resolved;
+        }
+        if (hop == 0)
+            resolved.nameExists = true;
+        // The system's own links (/proc/self/fd/1) may name no path at all ("pipe:[42]"):
+        // the kernel follows them when the name is opened.
+        if (!S_ISLNK(status.st_mode) || resolved.systemName)
+            return resolved;
+        std::string target(static_cast<std::size_t>(status.st_size) + 256, '\0');
+        const ssize_t length = ::readlink(resolved.path.c_str(), target.data(), target.size());
+        if (length < 0) {
+            resolved.error = errno;
+            return resolved;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        resolved.path = target.front() == '/' ? target : FolderOf(resolved.path) + "/" + target;
+        resolved.systemName = resolved.systemName || IsSystemName(resolved.path);
+    }
+    resolved.error = ELOOP;
+    return resolved;
+}
+
+bool WriteAll(int descriptor, const std::uint8_t* bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t written = ::write(descriptor, bytes, count);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Terminals, pipes and some file systems cannot be flushed; that is not a failed write.
+bool Flush(int descriptor)
+{
+    return ::fsync(descriptor) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP;
+}
+
+WriteOutcome WriteInPlace(const std::string& name, bool plainFile, const std::uint8_t* bytes,
+                          std::size_t count)
+{
+    // Without O_NONBLOCK, opening a FIFO that nobody reads would wait for ever.
+    const int flags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | (plainFile ? O_TRUNC : 0);
+    const int descriptor = ::open(name.c_str(), flags);
+    if (descriptor < 0)
+        return Failed(errno);
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    const bool written = WriteAll(descriptor, bytes, count) && Flush(descriptor);
+    const int error = errno;
+    const bool closed = ::close(descriptor) == 0;
+    if (!written)
+        return Failed(error);
+    return closed ? Succeeded() : Failed(errno);
+}
+
+// A short name, so that a name near the length limit never fails because of its temporary.
+int OpenTemporary(const std::string& folder, std::string& temporary)
+{
+    static std::mt19937 generator{std::random_device{}()};
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char name[16];
+        std::snprintf(name, sizeof name, ".hq%08x.tmp", static_cast<unsigned>(generator()));
+        temporary = folder + "/" + name;
+        const int descriptor =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST)
+            return descriptor;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool TakeName(const std::string& temporary, const std::string& target, IfExists ifExists)
+{
+    if (ifExists == IfExists::Replace)
+        return ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without an exclusive rename still refuse to link over an existing name.
+    if (::link(temporary.c_str(), target.c_str()) != 0)
+        return false;
+    ::unlink(temporary.c_str());
+    return true;
+}
+
+void FlushFolder(const std::string& folder)
+{
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+}
+
+// Fills the temporary and gets it to the disk; answers 0 or the errno of what failed. The
+// descriptor is closed either way.
+int FillTemporary(int descriptor, const struct stat* replaced, const std::uint8_t* bytes,
+                  std::size_t count)
+{
+    const bool filled = WriteAll(descriptor, bytes, count) &&
+                        (replaced == nullptr || ::fchmod(descriptor, replaced->st_mode & 07777) == 0) &&
+                        ::fsync(descriptor) == 0;
+    int error = filled ? 0 : errno;
+    if (::close(descriptor) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+WriteOutcome WriteReplacing(const std::string& target, const struct stat* replaced,
+                            const std::uint8_t* bytes, std::size_t count, IfExists ifExists)
+{
+    const std::string folder = FolderOf(target);
+    std::string temporary;
+    const int descriptor = OpenTemporary(folder, temporary);
+    if (descriptor < 0)
+        return Failed(errno == ENOENT ? std::string("no such folder") : ReasonOfError(errno));
+    int error = FillTemporary(descriptor, replaced, bytes, count);
+    if (error == 0 && !TakeName(temporary, target, ifExists))
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return Failed(error);
+    }
+    FlushFolder(folder);
+    return Succeeded();
+}
+
+bool MayReplace(const struct stat& status, const std::string& path)
+{
+    // Root may write anything, but a file that nobody may write was made read-only on purpose.
+    const bool someoneMayWrite = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    return someoneMayWrite && ::access(path.c_str(), W_OK) == 0;
+}
+
+} // namespace
+
+std::string ReasonOfError(int error)
+{
+    switch (error) {
+    case ENOENT: return "no such file or folder";
+    case ENOTDIR: return "a part of the name is not a folder";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case ENOSPC:
+    case EDQUOT: return "disk full";
+    case ENAMETOOLONG: return "name too long";
+    case EROFS: return "read-only file system";
+    case EISDIR: return "is a folder";
+    case EEXIST: return "already exists";
+    case ENXIO: return "no program is reading from it";
+    case ELOOP: return "too many links";
+    default: {
+        std::string text = std::strerror(error);
+        if (!text.empty())
+            text.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(text.front())));
+        return text;
+    }
+    }
+}
+
+WriteOutcome WriteFileSafely(const std::string& name, const std::uint8_t* bytes,
+                             std::size_t count, IfExists ifExists)
+{
+    if (name.empty())
+        return Failed("no file name");
+    const Resolved resolved = Resolve(name);
+    if (resolved.error != 0)
+        return Failed(resolved.error);
+    if (ifExists == IfExists::Refuse && resolved.nameExists)
+        return Failed(EEXIST);
+
+    struct stat status {};
+    if (::stat(resolved.path.c_str(), &status) != 0) {
+        if (errno != ENOENT)
+            return Failed(errno);
+        return WriteReplacing(resolved.path, nullptr, bytes, count, ifExists);
+    }
+    if (S_ISDIR(status.st_mode))
+        return Failed(EISDIR);
+    if (!S_ISREG(status.st_mode) || resolved.systemName)
+        return WriteInPlace(name, S_ISREG(status.st_mode), bytes, count);
+    if (!MayReplace(status, resolved.path))
+        return Failed(EACCES);
+    return WriteReplacing(resolved.path, &status, bytes, count, ifExists);
+}
+
+} // namespace image

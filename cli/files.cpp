@@ -5,7 +5,6 @@
 #include "image/safe_write.h"
 
 #include <cerrno>
-#include <cstring>
 #include <istream>
 #include <ostream>
 
@@ -42,21 +41,7 @@ std::vector<std::uint8_t> readAll(std::istream& stream, const std::string& shown
 // What the system said, in the words the messages use.
 std::string reasonOf(int error)
 {
-    switch (error) {
-    case ENOENT:
-        return "no such file";
-    case EACCES:
-    case EPERM:
-        return "permission denied";
-    case ENAMETOOLONG:
-        return "name too long";
-    case ENOTDIR:
-        return "no such folder";
-    case EISDIR:
-        return "is a folder, not a file";
-    default:
-        return std::strerror(error);
-    }
+    return error == ENOENT ? std::string("no such file") : image::ReasonOfError(error);
 }
 
 // Closes the descriptor however the reading ends.

@@ -23,6 +23,9 @@
 #include <memory>
 #include <random>
 
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -434,6 +437,137 @@ TEST_F(BadFilesThroughEditorsAndCli, UnreadableFilesAreRefusedLikeMissingOnes)
                                       }, "secret.bin: permission denied"});
         expectCreateAsBefore();
     }
+}
+
+// A folder whose disk is full: a small tmpfs where the machine lets the test mount one,
+// otherwise a limit on the size of files that makes writes past 200 bytes fail as well
+// (while an Injected is alive).
+class FullFolder {
+public:
+    explicit FullFolder(const std::string& name) : m_name(name)
+    {
+        std::filesystem::create_directory(name);
+        m_mounted = ::mount("tmpfs", name.c_str(), "tmpfs", 0, "size=8k") == 0;
+        cli_testing::WriteFile(name + "/nv.bin", std::string(256, 'p'));
+        if (m_mounted)
+            cli_testing::WriteFile(name + "/filler", std::string(4096, 'f')); // the last page
+    }
+    ~FullFolder()
+    {
+        if (m_mounted)
+            ::umount(m_name.c_str());
+    }
+    FullFolder(const FullFolder&) = delete;
+    FullFolder& operator=(const FullFolder&) = delete;
+
+    std::string reason() const { return m_mounted ? "disk full" : "file too large"; }
+
+    // The size limit, while alive, where no tmpfs could be mounted.
+    struct Injected {
+        rlimit before{};
+        explicit Injected(const FullFolder& folder) : Injected(!folder.m_mounted) {}
+        explicit Injected(bool active)
+        {
+            ::getrlimit(RLIMIT_FSIZE, &before);
+            if (!active)
+                return;
+            std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+            const rlimit small{200, before.rlim_max};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ~Injected() { ::setrlimit(RLIMIT_FSIZE, &before); }
+        Injected(const Injected&) = delete;
+        Injected& operator=(const Injected&) = delete;
+    };
+
+private:
+    std::string m_name;
+    bool m_mounted = false;
+};
+
+// Writes that fail through every editor's Create and through encode -o: each says why,
+// leaves the old file byte for byte and no temporary file behind.
+class FailedWritesThroughEditorsAndCli : public BadFilesThroughEditorsAndCli {
+protected:
+    struct Target {
+        const char* what;
+        std::string name;
+        std::string reason;
+    };
+
+    // Every name under the folder with the content of each plain file, but the tool's own
+    // standard input and output.
+    static std::vector<std::string> Entries(const std::filesystem::path& folder)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+            if (!entry.path().filename().string().starts_with(".std"))
+                names.push_back(entry.path().string() + " " +
+                                (entry.is_regular_file() ? ReadFile(entry.path()) : std::string()));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void expectFailed(const layout::Model& model, const Target& target, const FullFolder* full = nullptr)
+    {
+        SCOPED_TRACE(std::string(model.id) + ", " + target.what);
+        const std::filesystem::path here = std::filesystem::current_path();
+        const std::vector<std::string> before = Entries(here);
+        const QString said = QString::fromStdString(target.reason);
+        const QString message = (model.family == "qh20x" ? QStringLiteral("Error creating EE file")
+                                                          : QStringLiteral("Error trying to create EEPROM file.")) +
+                                QStringLiteral("\n\n") + said.left(1).toUpper() + said.mid(1) + QLatin1Char('.');
+        m_form->findChild<QLineEdit*>(QStringLiteral("outputFileName"))->setText(QString::fromStdString(target.name));
+        Result result;
+        {
+            std::optional<FullFolder::Injected> injected;
+            if (full)
+                injected.emplace(*full);
+            Click(m_form, QStringLiteral("Create EEPROM File"));
+            result = cli("encode - -o '" + target.name + "'", R"({"model": ")" + std::string(model.id) + "\"}");
+        }
+        EXPECT_EQ(messages(), std::vector<QString>{message});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_EQ(result.err, "hubquill-cli: " + target.name + ": cannot be written: " + target.reason +
+                                  " (an existing file is left as it was)\n");
+        EXPECT_EQ(Entries(here), before);
+    }
+};
+
+TEST_F(FailedWritesThroughEditorsAndCli, SayWhyAndLeaveTheOldFileAndNoTemporary)
+{
+    std::filesystem::create_directories("taken/inside");
+    cli_testing::WriteFile("kept.bin", "precious");
+    std::filesystem::permissions("kept.bin", std::filesystem::perms::owner_read);
+    ::mkfifo("fifo", 0600);
+    const FullFolder full("full");
+    const Target kTargets[] = {
+        {"a missing folder", "no/such/folder/nv.bin", "no such folder"},
+        {"a folder in its place", "taken", "is a folder"},
+        {"a file nobody may write", "kept.bin", "permission denied"},
+        {"a device", "/dev/full", "disk full"},
+        {"a FIFO nobody reads", "fifo", "no program is reading from it"},
+    };
+    for (const layout::Model* model : EditorModels()) {
+        loadBase(*model);
+        for (const Target& target : kTargets)
+            expectFailed(*model, target);
+        expectFailed(*model, {"a full disk", "full/nv.bin", full.reason()}, &full);
+    }
+}
+
+TEST_F(FailedWritesThroughEditorsAndCli, AFolderWithoutWritePermissionKeepsItsFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "run as root, which writes into a folder without write permission";
+    std::filesystem::create_directory("locked");
+    cli_testing::WriteFile("locked/nv.bin", "precious");
+    std::filesystem::permissions("locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    for (const layout::Model* model : EditorModels()) {
+        loadBase(*model);
+        expectFailed(*model, {"a folder without write permission", "locked/nv.bin", "permission denied"});
+    }
+    std::filesystem::permissions("locked", std::filesystem::perms::owner_all);
 }
 
 } // namespace

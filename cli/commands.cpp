@@ -30,7 +30,6 @@ struct Io {
     {
         err << kProgram << ": warning: " << text << '\n';
     }
-    void note(const std::string& text) const { err << kProgram << ": note: " << text << '\n'; }
 };
 
 std::vector<std::string> modelIds(Models models)
@@ -204,9 +203,8 @@ void dump(const Io& io, const std::string& name, const std::string& modelId)
     io.out << lines(ListingLines(image));
 }
 
-// One side of a diff: the image the editor holds after creating the profile or loading the
-// image, the form that shows it, and the bytes of the file (or of Create) over an erased
-// image, with how many there are.
+// One side of a diff: the form that shows the profile's Create or the image's load, and the
+// bytes of the file (or of Create) over an erased image, with how many there are.
 struct Side {
     std::string name;
     std::vector<std::uint8_t> content;

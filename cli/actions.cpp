@@ -29,7 +29,8 @@ layout::Values Decoded(const layout::Model& model, const CE2promData& image,
 CE2promData LoadedHolder(const layout::Model& model, std::span<const std::uint8_t> bytes)
 {
     if (!layout::LoadTakes(model, bytes.size()))
-        throw Error("the file holds " + std::to_string(bytes.size()) + " bytes; a " +
+        throw Error("the file holds " + std::to_string(bytes.size()) +
+                    (bytes.size() == 1 ? " byte; a " : " bytes; a ") +
                     std::string(model.name) + " image file holds " +
                     (model.exactLoadSize ? "exactly " : "at least ") +
                     std::to_string(model.loadSize));

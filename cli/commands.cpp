@@ -58,18 +58,48 @@ void report(const Io& io, const std::vector<std::string>& warnings, bool strict,
         io.warn(prefix + warning);
 }
 
-std::vector<std::uint8_t> imageBytes(const std::string& name, const Io& io)
+std::string shownName(const std::string& name)
 {
-    const std::vector<std::uint8_t> content = ReadInput(name, io.in);
+    return name == "-" ? std::string("standard input") : name;
+}
+
+// The image bytes of a file's content, whatever its format.
+std::vector<std::uint8_t> imageBytes(const std::string& name, std::span<const std::uint8_t> content)
+{
     if (content.empty())
-        throw Error((name == "-" ? std::string("standard input") : name) + ": empty file");
-    if (LooksLikeProfile(content))
-        throw Error(name + ": this is a profile, not an image");
+        throw Error(shownName(name) + ": empty file");
     try {
         return ImageBytesOf(content);
     } catch (const Error& error) {
-        throw Error((name == "-" ? std::string("standard input") : name) + ", " + error.what());
+        throw Error(shownName(name) + ": " + error.what());
     }
+}
+
+std::vector<std::uint8_t> imageBytes(const std::string& name, const Io& io)
+{
+    return imageBytes(name, ReadInput(name, io.in));
+}
+
+// "0x10, 0x80-0x9F": offsets in order, runs shown as ranges.
+std::string offsetRanges(const std::vector<unsigned>& offsets)
+{
+    std::string text;
+    for (std::size_t at = 0; at < offsets.size();) {
+        std::size_t end = at;
+        while (end + 1 < offsets.size() && offsets[end + 1] == offsets[end] + 1)
+            ++end;
+        text += (text.empty() ? "" : ", ") + layout::Format("0x%02X", offsets[at]) +
+                (end > at ? layout::Format("-0x%02X", offsets[end]) : std::string());
+        at = end + 1;
+    }
+    return text;
+}
+
+bool ownedByAField(const layout::Model& model, unsigned offset)
+{
+    return std::any_of(model.fields.begin(), model.fields.end(), [&](const layout::Field& field) {
+        return offset >= field.place.firstByte() && offset <= field.place.lastByte();
+    });
 }
 
 // --- the commands ---------------------------------------------------------------------
@@ -93,6 +123,27 @@ struct EncodeOptions {
     bool strict = false;
 };
 
+// The bytes of a base image that no field writes and the image built over it does not keep:
+// those past what the model's load reads, or, where Create builds every byte, all of them.
+std::optional<std::string> baseBytesLost(const layout::Model& model, const std::string& name,
+                                         std::span<const std::uint8_t> base,
+                                         const CE2promData& built)
+{
+    std::vector<unsigned> lost;
+    for (unsigned at = 0; at < std::min<std::size_t>(base.size(), CE2promData::kSize); ++at)
+        if (base[at] != built.GetByte(at) && !ownedByAField(model, at))
+            lost.push_back(at);
+    if (lost.empty())
+        return std::nullopt;
+    const std::string editor = "the " + std::string(model.name) + " editor";
+    return "--base " + shownName(name) + ": " + (lost.size() == 1 ? "byte " : "bytes ") +
+           offsetRanges(lost) + (lost.size() == 1 ? " is" : " are") + " not kept (" +
+           (model.start == layout::CreateStart::KeepHolder
+                ? editor + "'s load reads only the first " + std::to_string(model.loadSize) +
+                      " bytes of a file)"
+                : editor + " builds every byte from the form)");
+}
+
 void encode(const Io& io, const EncodeOptions& options)
 {
     if (options.profile == "-" && options.base == "-")
@@ -100,12 +151,15 @@ void encode(const Io& io, const EncodeOptions& options)
     const Profile profile =
         ReadProfile(options.profile, io.models, io.in, SettingsOf(options.settings));
     std::vector<std::string> warnings = profile.warnings;
-    const CE2promData holder = options.base.empty()
-                                   ? CE2promData()
-                                   : LoadedHolder(*profile.model, imageBytes(options.base, io));
+    const std::vector<std::uint8_t> base =
+        options.base.empty() ? std::vector<std::uint8_t>() : imageBytes(options.base, io);
+    const CE2promData holder =
+        options.base.empty() ? CE2promData() : LoadedHolder(*profile.model, base);
     const Created created = Create(*profile.model, profile.values, holder);
     for (const layout::Correction& correction : created.corrections)
         warnings.push_back(correction.message);
+    if (const auto lost = baseBytesLost(*profile.model, options.base, base, created.image))
+        warnings.push_back(*lost);
     report(io, warnings, options.strict);
     const auto& bytes = created.image.bytes();
     WriteOutput(options.output, Encoded(bytes, *FormatNamed(options.format)), io.out);
@@ -149,20 +203,21 @@ void dump(const Io& io, const std::string& name, const std::string& modelId)
     io.out << lines(ListingLines(image));
 }
 
-// One side of a diff: the image the editor holds after creating the profile or loading the
-// image, and the form that shows it.
+// One side of a diff: the form that shows the profile's Create or the image's load, and the
+// bytes of the file (or of Create) over an erased image, with how many there are.
 struct Side {
     std::string name;
     std::vector<std::uint8_t> content;
     std::optional<Profile> profile;
-    CE2promData image;
     layout::Values values;
+    CE2promData bytes;
+    std::size_t size = CE2promData::kSize;
 };
 
 Side readSide(const Io& io, const std::string& name)
 {
     Side side{.name = name, .content = ReadInput(name, io.in)};
-    if (LooksLikeProfile(side.content))
+    if (ClaimOf(side.content) == Claim::Profile)
         side.profile = ReadProfile(name, side.content, io.models, io.in);
     return side;
 }
@@ -178,15 +233,57 @@ void settle(const Io& io, Side& side, const layout::Model& model, const std::str
         const Created created = Create(model, side.profile->values);
         for (const layout::Correction& correction : created.corrections)
             warnings.push_back(correction.message);
-        side.image = created.image;
-        side.values = Decoded(model, side.image, warnings);
+        side.bytes = created.image;
+        side.values = Decoded(model, side.bytes, warnings);
     } else {
-        const Loaded loaded = Load(model, imageBytes(side.name, io), {.followDisplay = false});
+        const std::vector<std::uint8_t> bytes = imageBytes(side.name, side.content);
+        const Loaded loaded = Load(model, bytes, {.followDisplay = false});
         warnings = loaded.warnings;
-        side.image = loaded.image;
         side.values = loaded.values;
+        side.size = bytes.size();
+        side.bytes.CopyIn(bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), CE2promData::kSize)));
     }
     report(io, warnings, false, tag + ": ");
+}
+
+using Explained = std::array<std::uint8_t, CE2promData::kSize>; // bits told by a field line
+
+// One line per field whose value differs; answers the bits those lines account for.
+Explained printFieldDifferences(const Io& io, const layout::Model& model, const Side& a,
+                                const Side& b)
+{
+    Explained explained{};
+    for (std::size_t at = 0; at < model.fields.size(); ++at) {
+        const layout::Field& field = model.fields[at];
+        const nlohmann::json valueA = ProfileValue(field, a.values, at);
+        const nlohmann::json valueB = ProfileValue(field, b.values, at);
+        if (valueA == valueB)
+            continue;
+        io.out << DisplayName(model, field) << " [" << PlaceText(field) << "]: A " << valueA.dump()
+               << ", B " << valueB.dump() << '\n';
+        for (unsigned byte = field.place.firstByte(); byte <= field.place.lastByte(); ++byte)
+            explained[byte] |= field.place.bitsIn(byte);
+    }
+    return explained;
+}
+
+// One line per differing byte that no field line accounts for; answers whether any differs.
+bool printByteDifferences(const Io& io, const layout::Model& model, const Side& a,
+                          const Side& b, const Explained& explained)
+{
+    bool differ = false;
+    for (unsigned offset = 0; offset < CE2promData::kSize; ++offset) {
+        const std::uint8_t byteA = a.bytes.GetByte(offset);
+        const std::uint8_t byteB = b.bytes.GetByte(offset);
+        if (((byteA ^ byteB) & ~explained[offset]) == 0)
+            continue;
+        differ = true;
+        io.out << layout::Format("byte 0x%02X (%s): A %02X, B %02X\n", offset,
+                                 ownedByAField(model, offset) ? "no field shows the difference"
+                                                              : "not used by this model",
+                                 byteA, byteB);
+    }
+    return differ;
 }
 
 int diff(const Io& io, const std::string& nameA, const std::string& nameB,
@@ -205,30 +302,54 @@ int diff(const Io& io, const std::string& nameA, const std::string& nameB,
     settle(io, a, *model, "A");
     settle(io, b, *model, "B");
 
-    std::array<std::uint8_t, CE2promData::kSize> explained{}; // bits told by a field line
-    bool differ = false;
-    for (std::size_t at = 0; at < model->fields.size(); ++at) {
-        const layout::Field& field = model->fields[at];
-        const nlohmann::json valueA = ProfileValue(field, a.values, at);
-        const nlohmann::json valueB = ProfileValue(field, b.values, at);
-        if (valueA == valueB)
-            continue;
-        differ = true;
-        io.out << DisplayName(*model, field) << " [" << PlaceText(field) << "]: A " << valueA.dump()
-               << ", B " << valueB.dump() << '\n';
-        for (unsigned byte = field.place.firstByte(); byte <= field.place.lastByte(); ++byte)
-            explained[byte] |= field.place.bitsIn(byte);
+    const Explained explained = printFieldDifferences(io, *model, a, b);
+    const bool bytesDiffer = printByteDifferences(io, *model, a, b, explained);
+    if (a.size != b.size)
+        io.out << "size: A " << a.size << " bytes, B " << b.size << " bytes\n";
+    const bool fieldsDiffer = std::any_of(explained.begin(), explained.end(),
+                                          [](std::uint8_t bits) { return bits != 0; });
+    return fieldsDiffer || bytesDiffer || a.size != b.size ? kExitFailure : kExitSuccess;
+}
+
+// The command a line names, when the program has no such command.
+std::optional<std::string> unknownCommand(const CLI::App& app,
+                                          const std::vector<std::string>& arguments)
+{
+    if (arguments.empty() || arguments.front().starts_with('-'))
+        return std::nullopt;
+    std::string names;
+    for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+        if (command->get_name() == arguments.front())
+            return std::nullopt;
+        names += (names.empty() ? "" : ", ") + command->get_name();
     }
-    for (std::uint32_t offset = 0; offset < CE2promData::kSize; ++offset) {
-        const std::uint8_t byteA = a.image.GetByte(offset);
-        const std::uint8_t byteB = b.image.GetByte(offset);
-        if (((byteA ^ byteB) & ~explained[offset]) == 0)
-            continue;
-        differ = true;
-        io.out << layout::Format("byte 0x%02X (no field shows the difference): A %02X, B %02X\n",
-                                 offset, byteA, byteB);
-    }
-    return differ ? kExitFailure : kExitSuccess;
+    return "unknown command \"" + arguments.front() + "\"; commands: " + names;
+}
+
+// An output name: "-" is standard output, and "" names nothing at all.
+const CLI::Validator kOutputName(
+    [](std::string& name) {
+        return name.empty() ? std::string("an empty name names no file; give - for standard output")
+                            : std::string();
+    },
+    "FILE");
+
+int usageError(const Io& io, const std::string& what)
+{
+    io.err << kProgram << ": " << what << "\nRun '" << kProgram
+           << " --help' for the commands and their options.\n";
+    return kExitUsage;
+}
+
+// The exit code once standard output has taken everything: a write that failed there (a
+// full disk, a closed pipe) is trouble however well the command went.
+int finished(const Io& io, int code, int trouble)
+{
+    io.out.flush();
+    if (io.out)
+        return code;
+    io.err << kProgram << ": writing to standard output failed\n";
+    return trouble;
 }
 
 } // namespace
@@ -249,7 +370,8 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
     std::string output;
     auto* defaultsCommand = app.add_subcommand("defaults", "Print a model's default profile");
     defaultsCommand->add_option("MODEL", modelId, "Model id")->required()->check(CLI::IsMember(ids));
-    defaultsCommand->add_option("-o,--output", output, "Write to FILE instead of standard output");
+    defaultsCommand->add_option("-o,--output", output, "Write to FILE instead of standard output")
+        ->check(kOutputName);
 
     EncodeOptions encodeOptions;
     auto* encodeCommand =
@@ -257,7 +379,8 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
     encodeCommand->add_option("PROFILE", encodeOptions.profile, "Profile file, - for standard input")
         ->required();
     encodeCommand->add_option("-o,--output", encodeOptions.output,
-                              "Write to FILE (replaced atomically) instead of standard output");
+                              "Write to FILE (replaced atomically) instead of standard output")
+        ->check(kOutputName);
     encodeCommand->add_option("--format", encodeOptions.format, "bin (default), ihex or srec")
         ->check(CLI::IsMember({"bin", "ihex", "srec"}));
     encodeCommand->add_option("--base", encodeOptions.base,
@@ -280,7 +403,8 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
     decodeCommand->add_option("-m,--model", decodeOptions.model, "Model id")
         ->required()
         ->check(CLI::IsMember(ids));
-    decodeCommand->add_option("-o,--output", decodeOptions.output, "Write to FILE instead of standard output");
+    decodeCommand->add_option("-o,--output", decodeOptions.output, "Write to FILE instead of standard output")
+        ->check(kOutputName);
     decodeCommand->add_flag("--strict", decodeOptions.strict,
                             "Any warning (image of another model, undecodable value) is an error");
     decodeCommand->add_flag("--keep-model", decodeOptions.keepModel,
@@ -306,6 +430,8 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
         "keys", "Print the profile keys of a model, or of all models (docs/profiles.md)");
     keysCommand->add_option("MODEL", modelId, "Model id")->check(CLI::IsMember(ids));
 
+    if (const std::optional<std::string> unknown = unknownCommand(app, arguments))
+        return usageError(io, *unknown);
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
         app.parse(reversed);
@@ -314,13 +440,14 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
             out << kProgram << ' ' << HUBQUILL_VERSION << '\n';
         else
             out << app.help();
-        return kExitSuccess;
+        return finished(io, kExitSuccess, kExitFailure);
     } catch (const CLI::ParseError& error) {
-        err << kProgram << ": " << error.what() << "\nRun '" << kProgram
-            << " --help' for the commands and their options.\n";
-        return kExitUsage;
+        return usageError(io, error.what());
     }
 
+    // diff answers as cmp does: 1 tells a difference, so trouble is 2.
+    const int trouble = diffCommand->parsed() ? kExitUsage : kExitFailure;
+    int code = kExitSuccess;
     try {
         if (app.got_subcommand("models")) {
             listModels(io);
@@ -335,7 +462,7 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
         } else if (dumpCommand->parsed()) {
             dump(io, image, modelId);
         } else if (diffCommand->parsed()) {
-            return diff(io, nameA, nameB, modelId);
+            code = diff(io, nameA, nameB, modelId);
         } else if (describeCommand->parsed()) {
             out << ByteMap(ModelNamed(models, modelId));
         } else if (keysCommand->parsed()) {
@@ -343,9 +470,9 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
         }
     } catch (const Error& error) {
         err << kProgram << ": " << error.what() << '\n';
-        return kExitFailure;
+        return trouble;
     }
-    return kExitSuccess;
+    return finished(io, code, trouble);
 }
 
 } // namespace cli

@@ -1,8 +1,8 @@
 #pragma once
 
 // The commands of hubquill-cli. Exit codes: 0 success (warnings allowed), 1 invalid input
-// or a failed file operation (one line on `err`, nothing written), 2 usage error; `diff`
-// answers 1 when its inputs differ.
+// or a failed file operation (one line on `err`, nothing written), 2 usage error. `diff`
+// answers as cmp does: 0 the same, 1 different, 2 trouble of any kind.
 
 #include "cli/profile.h"
 #include "editors/registry.h"

@@ -4,6 +4,8 @@
 #include "image/e2prom_data.h"
 #include "layout/field.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace cli {
@@ -11,217 +13,175 @@ namespace cli {
 namespace {
 
 constexpr std::size_t kBytesPerRecord = 16;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kBlanks = " \t\r\n\v\f";
 
-bool isText(std::span<const std::uint8_t> content)
+bool isBlank(char c) { return std::string_view(kBlanks).find(c) != std::string_view::npos; }
+
+// Whether a byte can stand in a text file: anything but control characters other than
+// blanks, DEL, and the bytes UTF-8 never uses.
+bool isTextByte(char c)
 {
-    for (std::uint8_t byte : content)
-        if (!(std::isprint(byte) || byte == '\n' || byte == '\r' || byte == '\t'))
-            return false;
-    return true;
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20)
+        return isBlank(c);
+    return byte != 0x7F && byte != 0xC0 && byte != 0xC1 && byte < 0xF5;
 }
+
+bool allText(std::string_view text) { return std::all_of(text.begin(), text.end(), isTextByte); }
 
 std::string hexByte(std::uint32_t value) { return layout::Format("%02X", value & 0xFFu); }
 
-// One line of a record file, with its number for the messages.
+// The text of a record file without what editors and transfer programs add around it: a
+// UTF-8 byte-order mark in front, Ctrl-Z (an old end-of-file mark) or NUL padding behind.
+std::string_view recordText(std::span<const std::uint8_t> content)
+{
+    std::string_view text(reinterpret_cast<const char*>(content.data()), content.size());
+    if (text.starts_with(kByteOrderMark))
+        text.remove_prefix(kByteOrderMark.size());
+    while (!text.empty() && (text.back() == '\x1A' || text.back() == '\0'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A line of a record file that is not blank, without its leading and trailing blanks.
 struct Line {
     std::size_t number = 0;
+    std::size_t column = 1; // where `text` starts
     std::string_view text;
 };
 
-std::vector<Line> splitLines(std::span<const std::uint8_t> content)
+std::vector<Line> recordLines(std::string_view all)
 {
-    const std::string_view all(reinterpret_cast<const char*>(content.data()), content.size());
     std::vector<Line> lines;
     std::size_t start = 0;
-    for (std::size_t number = 1; start <= all.size(); ++number) {
-        std::size_t end = all.find('\n', start);
-        if (end == std::string_view::npos)
-            end = all.size();
+    for (std::size_t number = 1; start < all.size(); ++number) {
+        const std::size_t end = std::min(all.find('\n', start), all.size());
         std::string_view text = all.substr(start, end - start);
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-            text.remove_suffix(1);
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-            text.remove_prefix(1);
-        lines.push_back({number, text});
+        const std::size_t first = text.find_first_not_of(kBlanks);
+        if (first != std::string_view::npos) {
+            text = text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
+            lines.push_back({number, first + 1, text});
+        }
         start = end + 1;
     }
     return lines;
 }
 
-[[noreturn]] void refuse(const Line& line, const std::string& what)
+[[noreturn]] void refuse(std::size_t line, const std::string& what)
 {
-    throw Error("line " + std::to_string(line.number) + ": " + what);
+    throw Error("line " + std::to_string(line) + ": " + what);
+}
+
+[[noreturn]] void refuse(const Line& line, const std::string& what) { refuse(line.number, what); }
+
+std::string characterShown(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x7F ? "'" + std::string(1, c) + "'"
+                                       : layout::Format("the byte 0x%02X", byte);
 }
 
 // The bytes a record spells after its one- or two-character start.
 std::vector<std::uint8_t> recordBytes(const Line& line, std::size_t start)
 {
     const std::string_view digits = line.text.substr(start);
+    for (std::size_t at = 0; at < digits.size(); ++at)
+        if (layout::HexDigit(digits[at]) < 0)
+            throw Error("line " + std::to_string(line.number) + ", column " +
+                        std::to_string(line.column + start + at) + ": " +
+                        characterShown(digits[at]) + " is not a hex digit");
     if (digits.size() % 2 != 0)
         refuse(line, "odd number of hex digits");
     std::vector<std::uint8_t> bytes;
-    for (std::size_t at = 0; at < digits.size(); at += 2) {
-        const int high = layout::HexDigit(digits[at]);
-        const int low = layout::HexDigit(digits[at + 1]);
-        if (high < 0 || low < 0)
-            refuse(line, "a character that is not a hex digit");
-        bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));
-    }
+    for (std::size_t at = 0; at < digits.size(); at += 2)
+        bytes.push_back(static_cast<std::uint8_t>(layout::HexDigit(digits[at]) << 4 |
+                                                  layout::HexDigit(digits[at + 1])));
     return bytes;
 }
 
-// Collects data records into one image and refuses gaps, overlaps and data past the
-// image: every record must continue where the previous one ended.
+std::string addresses(std::uint64_t first, std::uint64_t last)
+{
+    return layout::Format("0x%02llX-0x%02llX", static_cast<unsigned long long>(first),
+                          static_cast<unsigned long long>(last));
+}
+
+// Collects the data records into one image, in whatever order they come, and refuses
+// data past the image, a byte given twice, and a gap before the last byte given.
 class Assembler {
 public:
-    void add(const Line& line, std::uint32_t address, std::span<const std::uint8_t> data)
+    void add(const Line& line, std::uint64_t address, std::span<const std::uint8_t> data)
     {
         if (data.empty())
             return;
         if (address + data.size() > CE2promData::kSize)
-            refuse(line, "data past the end of the 256-byte image");
-        if (address > m_bytes.size())
-            refuse(line, "gap: data resumes at address " + layout::Format("0x%X", address) +
-                             " but the data before ends at " +
-                             layout::Format("0x%zX", m_bytes.size()));
-        if (address < m_bytes.size())
-            refuse(line, "address " + layout::Format("0x%X", address) +
-                             " overlaps data given before");
-        m_bytes.insert(m_bytes.end(), data.begin(), data.end());
+            refuse(line, "data for " + addresses(address, address + data.size() - 1) +
+                             " is past the end of the 256-byte image");
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            const std::size_t at = static_cast<std::size_t>(address) + i;
+            if (m_lineOf[at] != 0)
+                refuse(line, layout::Format("address 0x%02zX is given on line %zu already", at,
+                                            m_lineOf[at]));
+            m_lineOf[at] = line.number;
+            m_bytes[at] = data[i];
+        }
     }
 
-    std::vector<std::uint8_t> finish(const char* format)
+    std::vector<std::uint8_t> finish() const
     {
-        if (m_bytes.empty())
-            throw Error(std::string(format) + " file without data records");
-        return std::move(m_bytes);
+        std::size_t end = CE2promData::kSize;
+        while (end > 0 && m_lineOf[end - 1] == 0)
+            --end;
+        if (end == 0)
+            throw Error("it holds no data records");
+        for (std::size_t at = 0; at < end; ++at) {
+            if (m_lineOf[at] != 0)
+                continue;
+            std::size_t resume = at;
+            while (m_lineOf[resume] == 0)
+                ++resume;
+            refuse(m_lineOf[resume],
+                   "no data for " + addresses(at, resume - 1) + " (a gap before this record)");
+        }
+        return {m_bytes.begin(), m_bytes.begin() + static_cast<std::ptrdiff_t>(end)};
     }
 
 private:
-    std::vector<std::uint8_t> m_bytes;
+    std::array<std::uint8_t, CE2promData::kSize> m_bytes{};
+    std::array<std::size_t, CE2promData::kSize> m_lineOf{}; // 0: no record gave the byte
 };
 
-std::vector<std::uint8_t> readIntelHex(std::span<const std::uint8_t> content)
+void checkCount(const Line& line, std::size_t counted, std::size_t stated, const char* what)
 {
-    Assembler image;
-    std::uint32_t base = 0;
-    std::size_t endLine = 0; // the line of the end record, once seen
-    for (const Line& line : splitLines(content)) {
-        if (line.text.empty())
-            continue;
-        if (endLine)
-            refuse(line, "record after the end-of-file record of line " +
-                             std::to_string(endLine));
-        if (line.text.front() != ':')
-            refuse(line, "a record must start with ':'");
-        const std::vector<std::uint8_t> bytes = recordBytes(line, 1);
-        if (bytes.size() < 5)
-            refuse(line, "record too short");
-        if (bytes.size() != 5u + bytes[0])
-            refuse(line, "record holds " + std::to_string(bytes.size() - 5) +
-                             " data bytes but its count says " + std::to_string(bytes[0]));
-        unsigned sum = 0;
-        for (std::uint8_t byte : bytes)
-            sum += byte;
-        if ((sum & 0xFFu) != 0) {
-            unsigned expected = 0;
-            for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
-                expected += bytes[i];
-            refuse(line, "checksum " + hexByte(bytes.back()) + " is wrong, expected " +
-                             hexByte(0x100u - (expected & 0xFFu)));
-        }
-        const std::uint32_t offset = static_cast<std::uint32_t>(bytes[1] << 8 | bytes[2]);
-        const std::span<const std::uint8_t> data(bytes.data() + 4, bytes[0]);
-        switch (bytes[3]) {
-        case 0x00:
-            image.add(line, base + offset, data);
-            break;
-        case 0x01:
-            if (!data.empty())
-                refuse(line, "end-of-file record with data");
-            endLine = line.number;
-            break;
-        case 0x02:
-        case 0x04:
-            if (data.size() != 2)
-                refuse(line, "extended address record needs two data bytes");
-            base = static_cast<std::uint32_t>(data[0] << 8 | data[1]) << (bytes[3] == 2 ? 4 : 16);
-            break;
-        case 0x03:
-        case 0x05:
-            break; // start addresses mean nothing to an EEPROM image
-        default:
-            refuse(line, "unknown record type " + hexByte(bytes[3]));
-        }
-    }
-    if (!endLine)
-        throw Error("Intel HEX file without end-of-file record (the file may be cut short)");
-    return image.finish("Intel HEX");
+    if (counted != stated)
+        refuse(line, "record holds " + std::to_string(counted) + " " + what +
+                         " but its count says " + std::to_string(stated));
 }
 
-std::vector<std::uint8_t> readSRecord(std::span<const std::uint8_t> content)
+void checkChecksum(const Line& line, std::uint8_t given, unsigned expected)
 {
-    Assembler image;
-    std::size_t dataRecords = 0;
-    std::size_t endLine = 0; // the line of the end record, once seen
-    for (const Line& line : splitLines(content)) {
-        if (line.text.empty())
-            continue;
-        if (endLine)
-            refuse(line, "record after the termination record of line " +
-                             std::to_string(endLine));
-        if (line.text.size() < 2 || line.text[0] != 'S' || !std::isdigit(static_cast<unsigned char>(line.text[1])))
-            refuse(line, "a record must start with 'S' and its type digit");
-        const int type = line.text[1] - '0';
-        const std::vector<std::uint8_t> bytes = recordBytes(line, 2);
-        static constexpr int kAddressSize[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
-        const std::size_t addressSize = static_cast<std::size_t>(kAddressSize[type]);
-        if (addressSize == 0)
-            refuse(line, "record type S4 is reserved");
-        if (bytes.size() < 2 + addressSize)
-            refuse(line, "record too short");
-        if (bytes.size() != 1u + bytes[0])
-            refuse(line, "record holds " + std::to_string(bytes.size() - 1) +
-                             " bytes after its count but the count says " +
-                             std::to_string(bytes[0]));
-        unsigned sum = 0;
-        for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
-            sum += bytes[i];
-        const unsigned expected = ~sum & 0xFFu;
-        if (bytes.back() != expected)
-            refuse(line, "checksum " + hexByte(bytes.back()) + " is wrong, expected " +
-                             hexByte(expected));
-        std::uint32_t address = 0;
-        for (std::size_t i = 0; i < addressSize; ++i)
-            address = address << 8 | bytes[1 + i];
-        const std::span<const std::uint8_t> data(bytes.data() + 1 + addressSize,
-                                                 bytes.size() - 2 - addressSize);
-        switch (type) {
-        case 0:
-            break; // header: a name, not image data
-        case 1:
-        case 2:
-        case 3:
-            image.add(line, address, data);
-            ++dataRecords;
-            break;
-        case 5:
-        case 6:
-            if (!data.empty())
-                refuse(line, "count record with data");
-            if (address != dataRecords)
-                refuse(line, "count record says " + std::to_string(address) +
-                                 " data records but the file has " +
-                                 std::to_string(dataRecords) + " before it");
-            break;
-        default: // 7, 8, 9: termination with a start address
-            endLine = line.number;
-            break;
-        }
+    if (given != (expected & 0xFFu))
+        refuse(line, "checksum " + hexByte(given) + " is wrong, expected " + hexByte(expected));
+}
+
+unsigned sumOf(std::span<const std::uint8_t> bytes)
+{
+    unsigned sum = 0;
+    for (std::uint8_t byte : bytes)
+        sum += byte;
+    return sum;
+}
+
+// A reader's refusal, saying first what the file looked like.
+std::vector<std::uint8_t> withLook(const char* look,
+                                   std::vector<std::uint8_t> (*read)(std::span<const std::uint8_t>),
+                                   std::span<const std::uint8_t> content)
+{
+    try {
+        return read(content);
+    } catch (const Error& error) {
+        throw Error(std::string("looks like ") + look + ", but " + error.what());
     }
-    if (!endLine)
-        throw Error("S-record file without termination record (the file may be cut short)");
-    return image.finish("S-record");
 }
 
 std::string intelHex(std::span<const std::uint8_t> image)
@@ -290,28 +250,144 @@ std::string_view NameOf(Format format)
     return {};
 }
 
-Format RecogniseFormat(std::span<const std::uint8_t> content)
+Claim ClaimOf(std::span<const std::uint8_t> content)
 {
-    if (content.empty() || !isText(content))
-        return Format::Binary;
-    if (content[0] == ':')
-        return Format::IntelHex;
-    if (content.size() > 1 && content[0] == 'S' && std::isdigit(content[1]))
-        return Format::SRecord;
-    return Format::Binary;
+    std::string_view line = recordText(content);
+    // A raw image may start like a line of text; one of the image's size is taken for what
+    // it is unless it is text throughout.
+    if (content.size() == CE2promData::kSize && !allText(line))
+        return Claim::Nothing;
+    const std::size_t start = line.find_first_not_of(kBlanks);
+    if (start == std::string_view::npos)
+        return Claim::Nothing;
+    line = line.substr(start);
+    line = line.substr(0, line.find('\n'));
+    if (!allText(line))
+        return Claim::Nothing;
+    const bool digitFollows = line.size() > 1 && std::isdigit(static_cast<unsigned char>(line[1]));
+    if (line[0] == '{')
+        return Claim::Profile;
+    if (line[0] == ':' && line.size() > 1 && layout::HexDigit(line[1]) >= 0)
+        return Claim::IntelHex;
+    if ((line[0] == 'S' || line[0] == 's') && digitFollows)
+        return Claim::SRecord;
+    return Claim::Nothing;
+}
+
+std::vector<std::uint8_t> ReadIntelHex(std::span<const std::uint8_t> content)
+{
+    Assembler image;
+    std::uint64_t base = 0;
+    std::size_t endLine = 0; // the line of the end record, once seen
+    for (const Line& line : recordLines(recordText(content))) {
+        if (endLine)
+            refuse(line, "a record after the end-of-file record of line " + std::to_string(endLine));
+        if (line.text.front() != ':')
+            refuse(line, "a record must start with ':'");
+        const std::vector<std::uint8_t> bytes = recordBytes(line, 1);
+        if (bytes.size() < 5)
+            refuse(line, "record too short");
+        checkCount(line, bytes.size() - 5, bytes[0], "data bytes");
+        checkChecksum(line, bytes.back(), 0x100u - (sumOf(std::span(bytes).first(bytes.size() - 1)) & 0xFFu));
+        const std::span<const std::uint8_t> data(bytes.data() + 4, bytes[0]);
+        const std::uint32_t word = data.size() == 2 ? static_cast<std::uint32_t>(data[0] << 8 | data[1]) : 0;
+        switch (bytes[3]) {
+        case 0x00:
+            image.add(line, base + static_cast<std::uint32_t>(bytes[1] << 8 | bytes[2]), data);
+            break;
+        case 0x01:
+            if (!data.empty())
+                refuse(line, "end-of-file record with data");
+            endLine = line.number;
+            break;
+        case 0x02:
+        case 0x04:
+            if (data.size() != 2)
+                refuse(line, "extended address record needs two data bytes");
+            base = bytes[3] == 0x02 ? std::uint64_t{word} << 4 : std::uint64_t{word} << 16;
+            break;
+        case 0x03:
+        case 0x05:
+            break; // start addresses mean nothing to an EEPROM image
+        default:
+            refuse(line, "unknown record type " + hexByte(bytes[3]));
+        }
+    }
+    if (!endLine)
+        throw Error("it has no end-of-file record (the file may be cut short)");
+    return image.finish();
+}
+
+std::vector<std::uint8_t> ReadSRecord(std::span<const std::uint8_t> content)
+{
+    // Address bytes of each record type; S4 is reserved.
+    static constexpr std::size_t kAddressSize[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
+    Assembler image;
+    std::size_t dataRecords = 0;
+    std::size_t endLine = 0;   // the line of the termination record, once seen
+    bool countsLast = false;   // the last record so far is a count record
+    for (const Line& line : recordLines(recordText(content))) {
+        if (endLine)
+            refuse(line, "a record after the termination record of line " + std::to_string(endLine));
+        if (line.text.size() < 2 || std::toupper(static_cast<unsigned char>(line.text[0])) != 'S' ||
+            !std::isdigit(static_cast<unsigned char>(line.text[1])))
+            refuse(line, "a record must start with 'S' and its type digit");
+        const int type = line.text[1] - '0';
+        const std::size_t addressSize = kAddressSize[type];
+        if (addressSize == 0)
+            refuse(line, "record type S4 is reserved");
+        const std::vector<std::uint8_t> bytes = recordBytes(line, 2);
+        if (bytes.size() < 2 + addressSize)
+            refuse(line, "record too short");
+        checkCount(line, bytes.size() - 1, bytes[0], "bytes after its count");
+        checkChecksum(line, bytes.back(), ~sumOf(std::span(bytes).first(bytes.size() - 1)));
+        std::uint64_t address = 0;
+        for (std::size_t i = 0; i < addressSize; ++i)
+            address = address << 8 | bytes[1 + i];
+        const std::span<const std::uint8_t> data(bytes.data() + 1 + addressSize,
+                                                 bytes.size() - 2 - addressSize);
+        countsLast = false;
+        switch (type) {
+        case 0:
+            break; // header: a name, not image data
+        case 1:
+        case 2:
+        case 3:
+            image.add(line, address, data);
+            ++dataRecords;
+            break;
+        case 5:
+        case 6:
+            if (!data.empty())
+                refuse(line, "count record with data");
+            if (address != dataRecords)
+                refuse(line, "count record says " + std::to_string(address) +
+                                 " data records but the file has " + std::to_string(dataRecords) +
+                                 " before it");
+            countsLast = true;
+            break;
+        default: // 7, 8, 9: termination with a start address
+            endLine = line.number;
+            break;
+        }
+    }
+    // Without a termination record, a count record at the end says the file is whole.
+    if (!endLine && !countsLast)
+        throw Error("it has neither a termination record nor a count record at its end (the "
+                    "file may be cut short)");
+    return image.finish();
 }
 
 std::vector<std::uint8_t> ImageBytesOf(std::span<const std::uint8_t> content)
 {
-    switch (RecogniseFormat(content)) {
-    case Format::IntelHex:
-        return readIntelHex(content);
-    case Format::SRecord:
-        return readSRecord(content);
-    case Format::Binary:
-        break;
-    }
-    return {content.begin(), content.end()};
+    const Claim claim = ClaimOf(content);
+    if (claim == Claim::Nothing)
+        return {content.begin(), content.end()};
+    if (claim == Claim::IntelHex)
+        return withLook("Intel HEX", ReadIntelHex, content);
+    if (claim == Claim::SRecord)
+        return withLook("an S-record file", ReadSRecord, content);
+    throw Error("looks like a profile (JSON), not an image");
 }
 
 std::string Encoded(std::span<const std::uint8_t> image, Format format)

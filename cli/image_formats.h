@@ -2,7 +2,8 @@
 
 // Image files as the command line meets them: raw binary (the editors' own format), Intel
 // HEX and Motorola S-record. A file is recognised by its content, never by its name, and
-// every record of a text format is checked; a fault is refused with its line number.
+// every record of a text format is checked: a file that looks like text of one format but
+// is not valid in it is refused, never taken as raw bytes.
 
 #include <cstdint>
 #include <optional>
@@ -18,13 +19,25 @@ enum class Format { Binary, IntelHex, SRecord };
 std::optional<Format> FormatNamed(std::string_view name); // "bin", "ihex", "srec"
 std::string_view NameOf(Format format);
 
-// The format a file's content is in: a text file of records starting with ':' is Intel
-// HEX, one starting with 'S' and a digit is an S-record file, anything else raw binary.
-Format RecogniseFormat(std::span<const std::uint8_t> content);
+// What a file's content says it is, from its first line of text once a byte-order mark,
+// blank lines and spaces are set aside: a line starting with ':' and a hex digit claims
+// Intel HEX, one starting with 'S' or 's' and a digit S-record, one starting with '{' a
+// profile. A file that does not start with a line of text claims nothing, and nor does a
+// file of exactly one image's size with bytes no text holds: either is raw binary.
+enum class Claim { Nothing, IntelHex, SRecord, Profile };
+Claim ClaimOf(std::span<const std::uint8_t> content);
 
-// The image bytes a file holds, from address 0 up, without gaps. Throws cli::Error
-// naming the line of a malformed record.
+// The image bytes a file holds, from address 0 up: raw binary when it claims nothing, or
+// read in the text format it claims. Throws cli::Error saying what the file looked like and
+// where it went wrong.
 std::vector<std::uint8_t> ImageBytesOf(std::span<const std::uint8_t> content);
+
+// The two text readers on their own. They take what editors and transfer programs add to a
+// file (a byte-order mark, blank lines, spaces, CR LF, Ctrl-Z or NUL bytes at the end) and
+// lower-case letters. Records may come in any address order but must not overlap, leave
+// a gap or pass the end of the image. Throws cli::Error naming the line and column.
+std::vector<std::uint8_t> ReadIntelHex(std::span<const std::uint8_t> content);
+std::vector<std::uint8_t> ReadSRecord(std::span<const std::uint8_t> content);
 
 // The file content of an image in a format.
 std::string Encoded(std::span<const std::uint8_t> image, Format format);

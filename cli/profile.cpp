@@ -7,6 +7,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <set>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -91,12 +92,18 @@ unsigned widthOf(const layout::Field& field) { return field.place.bits; }
     throw Error("key " + inQuotes(field.key) + ": " + what + "; allowed: " + allowed);
 }
 
+// A field's text as a profile file gives it, and the file that gives it.
+struct Given {
+    json text;
+    std::string from;
+};
+
 // One profile file as written: its model (may be empty when a base gives it) and its
 // field texts, after those of its bases.
 struct Layer {
     std::string model;
     std::string modelFrom; // the file that named the model
-    FieldTexts fields;
+    std::map<std::string, Given, std::less<>> fields;
 };
 
 std::string shown(const std::string& name) { return name == "-" ? "standard input" : name; }
@@ -112,24 +119,83 @@ void requireKey(const layout::Model& model, std::string_view key, const std::str
                 "; allowed: " + joined(keys));
 }
 
-Layer readLayer(const std::string& name, const std::vector<std::uint8_t>* given,
+// The parser's own words for what it could not read: where it is and what it found.
+std::string parseErrorText(const json::exception& error)
+{
+    std::string_view text = error.what();
+    for (std::string_view prefix : {std::string_view("] "), std::string_view("parse error at ")})
+        if (const std::size_t at = text.find(prefix); at != std::string_view::npos)
+            text.remove_prefix(at + prefix.size());
+    return std::string(text);
+}
+
+// The JSON of a profile file. A key given twice in one object is refused rather than
+// left to the parser, which would quietly keep the last.
+json parseDocument(const std::string& name, std::span<const std::uint8_t> content)
+{
+    std::vector<std::set<std::string>> openObjects; // the keys of each, innermost last
+    std::optional<std::string> twice;
+    const json::parser_callback_t noteKeys = [&](int, json::parse_event_t event, json& parsed) {
+        if (event == json::parse_event_t::object_start)
+            openObjects.emplace_back();
+        else if (event == json::parse_event_t::object_end)
+            openObjects.pop_back();
+        else if (event == json::parse_event_t::key && !openObjects.back().insert(parsed).second)
+            twice = twice.value_or(parsed.get<std::string>());
+        return true;
+    };
+    json document;
+    try {
+        document = json::parse(content.begin(), content.end(), noteKeys);
+    } catch (const json::exception& error) { // a syntax error, or a number past any range
+        throw Error(shown(name) + ": not valid JSON: " + parseErrorText(error));
+    }
+    if (twice)
+        throw Error(shown(name) + ": key " + inQuotes(*twice) + " is given twice in one object");
+    return document;
+}
+
+Layer readLayer(const std::string& name, std::span<const std::uint8_t> content,
+                std::istream& in, Models models, std::vector<fs::path>& chain);
+
+// The layer of the base that profile `name` extends, named relative to it.
+Layer readBase(const std::string& name, const json& base, std::istream& in, Models models,
+               std::vector<fs::path>& chain)
+{
+    if (!base.is_string() || base.get<std::string>().empty())
+        throw Error(shown(name) + ": \"extends\" must name a profile file");
+    fs::path path(base.get<std::string>());
+    if (path.is_relative() && name != "-")
+        path = fs::path(name).parent_path() / path;
+    std::vector<std::uint8_t> content;
+    try {
+        content = ReadInput(path.string(), in);
+    } catch (const Error& error) {
+        throw Error(shown(name) + ": its base " + error.what());
+    }
+    return readLayer(path.string(), content, in, models, chain);
+}
+
+void enterChain(const std::string& name, std::vector<fs::path>& chain)
+{
+    if (name == "-")
+        return;
+    std::error_code error;
+    const fs::path identity = fs::weakly_canonical(fs::absolute(name), error);
+    if (std::find(chain.begin(), chain.end(), identity) != chain.end()) {
+        std::string loop;
+        for (const fs::path& link : chain)
+            loop += link.string() + " -> ";
+        throw Error("profiles extend each other in a cycle: " + loop + identity.string());
+    }
+    chain.push_back(identity);
+}
+
+Layer readLayer(const std::string& name, std::span<const std::uint8_t> content,
                 std::istream& in, Models models, std::vector<fs::path>& chain)
 {
-    if (name != "-") {
-        std::error_code error;
-        const fs::path identity = fs::weakly_canonical(fs::absolute(name), error);
-        if (std::find(chain.begin(), chain.end(), identity) != chain.end()) {
-            std::string loop;
-            for (const fs::path& link : chain)
-                loop += link.string() + " -> ";
-            throw Error("profiles extend each other in a cycle: " + loop + identity.string());
-        }
-        chain.push_back(identity);
-    }
-    const std::vector<std::uint8_t> content = given ? *given : ReadInput(name, in);
-    const json document = json::parse(content.begin(), content.end(), nullptr, false);
-    if (document.is_discarded())
-        throw Error(shown(name) + ": not valid JSON");
+    enterChain(name, chain);
+    const json document = parseDocument(name, content);
     if (!document.is_object())
         throw Error(shown(name) + ": a profile is a JSON object with \"model\" and \"fields\"");
     for (const auto& [key, value] : document.items())
@@ -138,21 +204,18 @@ Layer readLayer(const std::string& name, const std::vector<std::uint8_t>* given,
                         "; allowed: \"model\", \"fields\", \"extends\"");
 
     Layer layer;
-    if (document.contains("extends")) {
-        const json& base = document["extends"];
-        if (!base.is_string() || base.get<std::string>().empty())
-            throw Error(shown(name) + ": \"extends\" must name a profile file");
-        fs::path basePath(base.get<std::string>());
-        if (basePath.is_relative() && name != "-")
-            basePath = fs::path(name).parent_path() / basePath;
-        layer = readLayer(basePath.string(), nullptr, in, models, chain);
-    }
+    if (document.contains("extends"))
+        layer = readBase(name, document["extends"], in, models, chain);
     if (document.contains("model")) {
         const json& model = document["model"];
         if (!model.is_string())
             throw Error(shown(name) + ": \"model\" must be a model id");
         const std::string id = model.get<std::string>();
-        ModelNamed(models, id);
+        try {
+            ModelNamed(models, id);
+        } catch (const Error& error) {
+            throw Error(shown(name) + ": " + error.what());
+        }
         if (!layer.model.empty() && layer.model != id)
             throw Error(shown(name) + " is for " + id + " but its base " + layer.modelFrom +
                         " is for " + layer.model);
@@ -169,7 +232,7 @@ Layer readLayer(const std::string& name, const std::vector<std::uint8_t>* given,
             throw Error(shown(name) + ": \"fields\" must be an object of key: text");
         for (const auto& [key, value] : fields.items()) {
             requireKey(model, key, shown(name));
-            layer.fields[key] = value;
+            layer.fields[key] = {value, shown(name)};
         }
     }
     return layer;
@@ -229,17 +292,14 @@ std::string BoxText(const layout::Model& model, const layout::Field& field, cons
     return bytes->size() > field.limit ? *bytes : layout::AsLeft(model, field, *bytes);
 }
 
-} // namespace
-
+// The value of the field at `at` read from its profile text (a JSON string): an item, or
+// the text the form's box holds once the text is typed in and left. Throws cli::Error
+// naming the key and the values allowed.
 void ReadField(const layout::Model& model, std::size_t at, const json& text,
                layout::Values& values, std::vector<std::string>& warnings)
 {
     const layout::Field& field = model.fields[at];
     if (field.kind == layout::Kind::Choice) {
-        if (text.is_null()) {
-            values.setIndex(at, layout::kNoSelection);
-            return;
-        }
         const int index = text.is_string() ? field.indexOf(text.get<std::string>()) : -1;
         if (index < 0)
             badValue(field, text.dump() + " is not one of its items", allowedItems(field));
@@ -247,6 +307,13 @@ void ReadField(const layout::Model& model, std::size_t at, const json& text,
         return;
     }
     std::string boxText = BoxText(model, field, text);
+    // Only a load fills a box past what it takes; Create reads no further than that.
+    if (boxText.size() > field.limit)
+        warnings.push_back("key " + inQuotes(field.key) + ": " + inQuotes(utf8Of(boxText)) +
+                           " is longer than its box (" + std::to_string(field.limit) +
+                           " characters); " +
+                           (field.kind == layout::Kind::Text ? "the image keeps " : "the form reads ") +
+                           inQuotes(utf8Of(boxText.substr(0, field.limit))));
     if (field.kind != layout::Kind::Text) {
         const std::uint32_t number = layout::ReadNumber(model, field, boxText);
         if (number > field.place.mask())
@@ -258,7 +325,6 @@ void ReadField(const layout::Model& model, std::size_t at, const json& text,
     values.setText(at, std::move(boxText));
 }
 
-namespace {
 
 // A text the profile gives was typed and left: the fields the form fills on leaving it
 // (a string's length) follow it, unless the profile gives them too, which is kept as given.
@@ -287,18 +353,35 @@ void FollowLeftBoxes(const layout::Model& model, const std::vector<bool>& given,
     }
 }
 
+using GivenTexts = std::map<std::string, Given, std::less<>>;
+
+// Reads texts over `values`, each as ReadField reads it, a refusal naming where the text
+// came from; then the fields the form fills once a text is typed and left follow it.
+void readGivenTexts(const layout::Model& model, const GivenTexts& texts, layout::Values& values,
+                    std::vector<std::string>& warnings)
+{
+    std::vector<bool> given(model.fields.size(), false);
+    for (const auto& [key, value] : texts) {
+        const std::size_t at = *layout::FieldIndex(model, key);
+        try {
+            ReadField(model, at, value.text, values, warnings);
+        } catch (const Error& error) {
+            throw Error(value.from.empty() ? error.what() : value.from + ": " + error.what());
+        }
+        given[at] = true;
+    }
+    FollowLeftBoxes(model, given, values, warnings);
+}
+
 } // namespace
 
 void ReadTexts(const layout::Model& model, const FieldTexts& texts, layout::Values& values,
                std::vector<std::string>& warnings)
 {
-    std::vector<bool> given(model.fields.size(), false);
-    for (const auto& [key, text] : texts) {
-        const std::size_t at = *layout::FieldIndex(model, key);
-        ReadField(model, at, text, values, warnings);
-        given[at] = true;
-    }
-    FollowLeftBoxes(model, given, values, warnings);
+    GivenTexts given;
+    for (const auto& [key, text] : texts)
+        given[key] = {text, {}};
+    readGivenTexts(model, given, values, warnings);
 }
 
 void RequireUtf8(std::string_view text, const std::string& what)
@@ -333,28 +416,17 @@ Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> conte
                     Models models, std::istream& in, std::span<const Setting> settings)
 {
     std::vector<fs::path> chain;
-    const std::vector<std::uint8_t> top(content.begin(), content.end());
-    Layer layer = readLayer(name, &top, in, models, chain);
+    Layer layer = readLayer(name, content, in, models, chain);
     Profile profile;
     profile.model = &ModelNamed(models, layer.model);
     const layout::Model& model = *profile.model;
     for (const Setting& setting : settings) {
         requireKey(model, setting.key, "--set");
-        layer.fields[setting.key] = setting.text;
+        layer.fields[setting.key] = {setting.text, "--set"};
     }
     profile.values = layout::DefaultValues(model);
-    ReadTexts(model, layer.fields, profile.values, profile.warnings);
+    readGivenTexts(model, layer.fields, profile.values, profile.warnings);
     return profile;
-}
-
-bool LooksLikeProfile(std::span<const std::uint8_t> content)
-{
-    // Cheap first: an image whose first byte happens to be '{' is rarely valid JSON too.
-    const auto first = std::find_if(content.begin(), content.end(),
-                                    [](std::uint8_t byte) { return !std::isspace(byte); });
-    if (first == content.end() || *first != '{')
-        return false;
-    return json::parse(content.begin(), content.end(), nullptr, false).is_object();
 }
 
 json ProfileValue(const layout::Field& field, const layout::Values& values, std::size_t at)

@@ -59,23 +59,15 @@ Profile ReadProfile(const std::string& name, Models models, std::istream& in,
 Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> content,
                     Models models, std::istream& in, std::span<const Setting> settings = {});
 
-// Whether a file's content is a profile (a JSON object) rather than an image.
-bool LooksLikeProfile(std::span<const std::uint8_t> content);
-
 // Field texts by key, as a profile's "fields" gives them.
 using FieldTexts = std::map<std::string, nlohmann::json, std::less<>>;
 
-// Reads texts over `values` as a profile's are read: each as ReadField reads it, then the
-// fields the form fills once a text is typed and left (a string's length) follow it, unless
-// `texts` gives them too. Throws cli::Error as ReadField does.
+// Reads texts over `values` as a profile's are read: each as the form holds it once typed in
+// and left, then the fields the form fills once a text is typed and left (a string's
+// length) follow it, unless `texts` gives them too. Throws cli::Error naming the key and the
+// values allowed.
 void ReadTexts(const layout::Model& model, const FieldTexts& texts, layout::Values& values,
                std::vector<std::string>& warnings);
-
-// The value of the field at `at` read from its profile text (a JSON string; null: no
-// selection of a choice): an item, or the text the form's box holds once the text is typed
-// in and left. Throws cli::Error naming the key and the values allowed.
-void ReadField(const layout::Model& model, std::size_t at, const nlohmann::json& text,
-               layout::Values& values, std::vector<std::string>& warnings);
 
 // The profile of a model's form as it opens: every field with its default text.
 nlohmann::ordered_json DefaultProfile(const layout::Model& model);

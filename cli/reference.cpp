@@ -97,7 +97,7 @@ std::string KeysReference(Models models)
         "A profile names a model and gives field values by key, as the texts the model's form\n"
         "shows (see [cli.md](cli.md)). Every key of a model is listed here with the label of its\n"
         "form field, its group box, the values it takes and its default. Choice values are the\n"
-        "item texts exactly as quoted; `null` leaves a choice without a selection.\n";
+        "item texts exactly as quoted.\n";
     if (models.empty())
         text += "\nNo model is built in yet.\n";
     for (const layout::Model* model : models)

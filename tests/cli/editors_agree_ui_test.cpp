@@ -23,6 +23,12 @@
 #include <memory>
 #include <random>
 
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace testing_support;
 using cli_testing::LinesOf;
 using cli_testing::Pipe;
@@ -188,8 +194,9 @@ protected:
             ASSERT_EQ(encoded.code, 0) << encoded.err;
             EXPECT_EQ(encoded.out, ReadFile("nv.bin"));
             std::vector<std::string> warned;
-            for (const std::string& line : LinesOf(encoded.err))
-                if (line.find(" kept as given; ") == std::string::npos) // the tool's own note
+            for (const std::string& line : LinesOf(encoded.err)) // but the tool's own
+                if (!line.starts_with("hubquill-cli: warning: key \"") &&
+                    !line.starts_with("hubquill-cli: warning: --base "))
                     warned.push_back(line);
             EXPECT_EQ(warned, Warnings(createMessages));
             expectRoundTrip(model, shown);
@@ -277,6 +284,290 @@ TEST_F(EditorsAndCliAgree, Qh304LoadThenCreateOfRandomImages)
             for (int length : {19, 20, 21})
                 bytes[static_cast<std::size_t>(length)] = static_cast<char>(bytes[length] & 0x1F);
     }, 8);
+}
+
+// Files a production line meets that are no image, or none the model takes, through every
+// editor's load and through decode. A refused load shows the editor's message and leaves
+// the form, the listing and the image holder as they were; a taken file (its bytes those
+// of the image loaded before) changes nothing either.
+class BadFilesThroughEditorsAndCli : public EditorsAndCliAgree {
+protected:
+    struct BadFile {
+        const char* what;
+        std::string name;
+        long size = 256; // the start of the image, padded with FF past 256 bytes
+        std::function<void(const std::string& name)> make = {}; // where it is no plain file
+        std::string cliError = {}; // decode's message for a file it cannot read
+    };
+
+    // One editor of each kind, a distinct image loaded into it.
+    static std::vector<const layout::Model*> EditorModels()
+    {
+        std::vector<const layout::Model*> models;
+        for (const char* id : {"qh404", "qh107", "qh304", "qh202", "qh203-48", "qh207"})
+            models.push_back(&ModelNamed(id));
+        return models;
+    }
+
+    void loadBase(const layout::Model& model)
+    {
+        const std::string profile = R"({"model": ")" + std::string(model.id) + R"(", "fields": {"vid": "1234"}})";
+        m_base = cli("encode -", profile).out;
+        ASSERT_EQ(m_base.size(), 256u);
+        cli_testing::WriteFile("base.bin", m_base);
+        m_form = open(model);
+        load("base.bin");
+        ASSERT_EQ(messages(), std::vector<QString>{});
+        m_shown = FormProfile(m_form, model);
+        m_listing = Listing(m_form);
+        Click(m_form, QStringLiteral("Create EEPROM File"));
+        messages();
+        m_created = ReadFile("nv.bin");
+    }
+
+    void load(const std::string& name)
+    {
+        m_form->findChild<QLineEdit*>(QStringLiteral("inputFileName"))->setText(QString::fromStdString(name));
+        m_form->findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
+    }
+
+    void make(const BadFile& file) const
+    {
+        if (file.make) {
+            file.make(file.name);
+            return;
+        }
+        std::string bytes = m_base.substr(0, static_cast<std::size_t>(std::min(file.size, 256L)));
+        bytes.resize(static_cast<std::size_t>(file.size), '\xFF');
+        cli_testing::WriteFile(file.name, bytes);
+    }
+
+    void expectRefusedOrTaken(const layout::Model& model, const BadFile& file)
+    {
+        SCOPED_TRACE(std::string(model.id) + ", " + file.what);
+        make(file);
+        const bool isFile = !file.make && file.cliError.empty();
+        const bool taken = isFile && (model.exactLoadSize ? file.size == 256 : file.size >= 16);
+        load(file.name);
+        const QString refusal = model.exactLoadSize
+            ? QStringLiteral("Looks like the input file is not a valid E2prom binary file or it may "
+                             "have been corrupted\nAborting the load operation of this file\n")
+            : QStringLiteral("Failed to read input file");
+        EXPECT_EQ(messages(), taken ? std::vector<QString>{} : std::vector<QString>{refusal});
+        EXPECT_EQ(FormProfile(m_form, model), m_shown);
+        EXPECT_EQ(Listing(m_form), m_listing);
+
+        const Result decoded = cli("decode -m " + std::string(model.id) + " -- '" + file.name + "'");
+        const bool fits = file.size > 0 && file.size <= (1L << 20);
+        EXPECT_EQ(decoded.code, taken && fits ? 0 : 1) << decoded.err;
+        std::string error = file.cliError;
+        if (isFile && file.size == 0)
+            error = file.name + ": empty file";
+        else if (isFile && !fits)
+            error = file.name + ": larger than 1 MiB, not a profile or image file";
+        else if (isFile && !taken)
+            error = "the file holds " + std::to_string(file.size) + (file.size == 1 ? " byte" : " bytes") +
+                    "; a " + std::string(model.name) + " image file holds " +
+                    (model.exactLoadSize ? "exactly 256" : "at least 16");
+        EXPECT_EQ(decoded.err, error.empty() ? "" : "hubquill-cli: " + error + "\n");
+    }
+
+    // The holder too is as it was: Create builds what it built before.
+    void expectCreateAsBefore()
+    {
+        Click(m_form, QStringLiteral("Create EEPROM File"));
+        messages();
+        EXPECT_EQ(ReadFile("nv.bin"), m_created);
+    }
+
+    std::string m_base;
+    QWidget* m_form = nullptr;
+    nlohmann::json m_shown;
+    QStringList m_listing;
+    std::string m_created;
+};
+
+TEST_F(BadFilesThroughEditorsAndCli, ChangeNothingAndAreToldAtOnce)
+{
+    const std::string longest(255, 'n');
+    const BadFile kFiles[] = {
+        {"missing", "missing.bin", 0, [](const std::string&) {}, "missing.bin: no such file"},
+        {"empty", "empty.bin", 0},
+        {"1 byte", "one.bin", 1},
+        {"15 bytes", "fifteen.bin", 15},
+        {"16 bytes", "sixteen.bin", 16},
+        {"255 bytes", "short.bin", 255},
+        {"257 bytes", "long.bin", 257},
+        {"10 MB", "huge.bin", 10'000'000},
+        {"a folder", "folder.bin", 0, [](const std::string& name) { std::filesystem::create_directory(name); },
+         "folder.bin: is a folder, not a file"},
+        {"a FIFO", "fifo.bin", 0, [](const std::string& name) { ::mkfifo(name.c_str(), 0600); },
+         "fifo.bin: empty file"},
+        {"a dangling link", "link.bin", 0,
+         [](const std::string& name) { std::filesystem::create_symlink("nowhere.bin", name); },
+         "link.bin: a link to a file that does not exist"},
+        {"a space in the name", "an image.bin"},
+        {"UTF-8 in the name", "bild-\xC3\xBC\xE2\x82\xAC.bin"},
+        {"a leading dash", "-image.bin"},
+        {"255 characters", longest},
+        // The name box takes 255 characters; the tool says why it cannot open the file.
+        {"256 characters", std::string(256, 'm'), 0, [](const std::string&) {},
+         std::string(256, 'm') + ": name too long"},
+    };
+    for (const layout::Model* model : EditorModels()) {
+        loadBase(*model);
+        for (const BadFile& file : kFiles) {
+            expectRefusedOrTaken(*model, file);
+            std::error_code none; // a name too long is no file to remove
+            std::filesystem::remove(file.name, none);
+        }
+        expectCreateAsBefore();
+    }
+}
+
+TEST_F(BadFilesThroughEditorsAndCli, UnreadableFilesAreRefusedLikeMissingOnes)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "run as root, which reads a file without read permission";
+    for (const layout::Model* model : EditorModels()) {
+        loadBase(*model);
+        expectRefusedOrTaken(*model, {"no read permission", "secret.bin", 0, [&](const std::string& name) {
+                                          cli_testing::WriteFile(name, m_base);
+                                          ::chmod(name.c_str(), 0);
+                                      }, "secret.bin: permission denied"});
+        expectCreateAsBefore();
+    }
+}
+
+// A folder whose disk is full: a small tmpfs where the machine lets the test mount one,
+// otherwise a limit on the size of files that makes writes past 200 bytes fail as well
+// (while an Injected is alive).
+class FullFolder {
+public:
+    explicit FullFolder(const std::string& name) : m_name(name)
+    {
+        std::filesystem::create_directory(name);
+        m_mounted = ::mount("tmpfs", name.c_str(), "tmpfs", 0, "size=8k") == 0;
+        cli_testing::WriteFile(name + "/nv.bin", std::string(256, 'p'));
+        if (m_mounted)
+            cli_testing::WriteFile(name + "/filler", std::string(4096, 'f')); // the last page
+    }
+    ~FullFolder()
+    {
+        if (m_mounted)
+            ::umount(m_name.c_str());
+    }
+    FullFolder(const FullFolder&) = delete;
+    FullFolder& operator=(const FullFolder&) = delete;
+
+    std::string reason() const { return m_mounted ? "disk full" : "file too large"; }
+
+    // The size limit, while alive, where no tmpfs could be mounted.
+    struct Injected {
+        rlimit before{};
+        explicit Injected(const FullFolder& folder) : Injected(!folder.m_mounted) {}
+        explicit Injected(bool active)
+        {
+            ::getrlimit(RLIMIT_FSIZE, &before);
+            if (!active)
+                return;
+            std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+            const rlimit small{200, before.rlim_max};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ~Injected() { ::setrlimit(RLIMIT_FSIZE, &before); }
+        Injected(const Injected&) = delete;
+        Injected& operator=(const Injected&) = delete;
+    };
+
+private:
+    std::string m_name;
+    bool m_mounted = false;
+};
+
+// Writes that fail through every editor's Create and through encode -o: each says why,
+// leaves the old file byte for byte and no temporary file behind.
+class FailedWritesThroughEditorsAndCli : public BadFilesThroughEditorsAndCli {
+protected:
+    struct Target {
+        const char* what;
+        std::string name;
+        std::string reason;
+    };
+
+    // Every name under the folder with the content of each plain file, but the tool's own
+    // standard input and output.
+    static std::vector<std::string> Entries(const std::filesystem::path& folder)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+            if (!entry.path().filename().string().starts_with(".std"))
+                names.push_back(entry.path().string() + " " +
+                                (entry.is_regular_file() ? ReadFile(entry.path()) : std::string()));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void expectFailed(const layout::Model& model, const Target& target, const FullFolder* full = nullptr)
+    {
+        SCOPED_TRACE(std::string(model.id) + ", " + target.what);
+        const std::filesystem::path here = std::filesystem::current_path();
+        const std::vector<std::string> before = Entries(here);
+        const QString said = QString::fromStdString(target.reason);
+        const QString message = (model.family == "qh20x" ? QStringLiteral("Error creating EE file")
+                                                          : QStringLiteral("Error trying to create EEPROM file.")) +
+                                QStringLiteral("\n\n") + said.left(1).toUpper() + said.mid(1) + QLatin1Char('.');
+        m_form->findChild<QLineEdit*>(QStringLiteral("outputFileName"))->setText(QString::fromStdString(target.name));
+        Result result;
+        {
+            std::optional<FullFolder::Injected> injected;
+            if (full)
+                injected.emplace(*full);
+            Click(m_form, QStringLiteral("Create EEPROM File"));
+            result = cli("encode - -o '" + target.name + "'", R"({"model": ")" + std::string(model.id) + "\"}");
+        }
+        EXPECT_EQ(messages(), std::vector<QString>{message});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_EQ(result.err, "hubquill-cli: " + target.name + ": cannot be written: " + target.reason +
+                                  " (an existing file is left as it was)\n");
+        EXPECT_EQ(Entries(here), before);
+    }
+};
+
+TEST_F(FailedWritesThroughEditorsAndCli, SayWhyAndLeaveTheOldFileAndNoTemporary)
+{
+    std::filesystem::create_directories("taken/inside");
+    cli_testing::WriteFile("kept.bin", "precious");
+    std::filesystem::permissions("kept.bin", std::filesystem::perms::owner_read);
+    ::mkfifo("fifo", 0600);
+    const FullFolder full("full");
+    const Target kTargets[] = {
+        {"a missing folder", "no/such/folder/nv.bin", "no such folder"},
+        {"a folder in its place", "taken", "is a folder"},
+        {"a file nobody may write", "kept.bin", "permission denied"},
+        {"a device", "/dev/full", "disk full"},
+        {"a FIFO nobody reads", "fifo", "no program is reading from it"},
+    };
+    for (const layout::Model* model : EditorModels()) {
+        loadBase(*model);
+        for (const Target& target : kTargets)
+            expectFailed(*model, target);
+        expectFailed(*model, {"a full disk", "full/nv.bin", full.reason()}, &full);
+    }
+}
+
+TEST_F(FailedWritesThroughEditorsAndCli, AFolderWithoutWritePermissionKeepsItsFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "run as root, which writes into a folder without write permission";
+    std::filesystem::create_directory("locked");
+    cli_testing::WriteFile("locked/nv.bin", "precious");
+    std::filesystem::permissions("locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    for (const layout::Model* model : EditorModels()) {
+        loadBase(*model);
+        expectFailed(*model, {"a folder without write permission", "locked/nv.bin", "permission denied"});
+    }
+    std::filesystem::permissions("locked", std::filesystem::perms::owner_all);
 }
 
 } // namespace

@@ -2,11 +2,6 @@
 // is allowed. That a profile's texts are read as the forms read them is checked against
 // the editors themselves (editors_agree_ui_test.cpp).
 
-#include "cli/actions.h"
-#include "cli/error.h"
-#include "cli/profile.h"
-#include "editors/registry.h"
-
 #include "tests/cli/cli_support.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +33,7 @@ TEST(Profiles, RefusalsNameTheKeyOrFileAndWhatIsAllowed)
     folder.write("self.json", R"({"extends": "self.json"})");
     folder.write("a.json", R"({"extends": "b.json"})");
     folder.write("b.json", R"({"extends": "./a.json"})");
+    folder.write("bad.json", R"({"model": "qh404", "fields": {"vid": "zz"}})");
     auto fields = [](const std::string& entries) {
         return R"({"model": "qh404", "fields": {)" + entries + "}}";
     };
@@ -46,22 +42,26 @@ TEST(Profiles, RefusalsNameTheKeyOrFileAndWhatIsAllowed)
          R"(key "over_current_timer": "8ms" is not one of its items; allowed: "2ms", "4ms", "6ms")"},
         {fields(R"("port1_non_removable": "Non-Removable")"), // the odd spelling is the item
          R"("Non-Removable" is not one of its items; allowed: "Removeable", "Non-Removeable")"},
-        {fields(R"("vid": "zz")"), R"(key "vid": "zz" is not a hex number; allowed: hex digits, )"
-                                   R"(optionally after 0x, at most 7 characters, such as "7A7A")"},
+        {fields(R"("vid": "zz")"), R"(p.json: key "vid": "zz" is not a hex number; allowed: hex )"
+                                   R"(digits, optionally after 0x, at most 7 characters, such as "7A7A")"},
+        {R"({"extends": "bad.json", "fields": {"pid": "1"}})", R"(bad.json: key "vid": "zz" is not)"},
+        {fields(R"("over_current_timer": null)"), R"("over_current_timer": null is not one of its items)"},
+        {fields(R"("vid": null)"), R"(key "vid": null is not a text)"},
+        {fields(R"("vid": "1", "pid": "2", "vid": "3")"), R"(p.json: key "vid" is given twice in one object)"},
         {fields(R"("vid": "12zz")"), R"("12zz" is not a hex number)"},
         {fields(R"("vid": "")"), R"("" is not a hex number)"},
         {fields(R"("vid": "00001234")"), "is longer than the form's box takes"},
         {fields(R"("vid": 4660)"), R"(4660 is not a text; allowed: hex digits, optionally)"},
         {fields(R"("Vid": "1")"), R"(unknown key "Vid" for qh404; allowed: vid, pid, did, )"},
-        {R"({"model": "qh999"})", R"(unknown model "qh999"; allowed: qh404, qh102, qh103, )"},
+        {R"({"model": "qh999"})", R"(p.json: unknown model "qh999"; allowed: qh404, qh102, )"},
         {R"({"model": "qh404", "field": {}})", R"(unknown entry "field")"},
         {R"({"fields": {}})", R"(no "model")"},
-        {R"({"model": "qh404",)", "not valid JSON"},
+        {"{\n  \"model\": \"qh404\",\n}", "p.json: not valid JSON: line 3, column 1: syntax error "},
         {R"({"extends": "self.json"})", "self.json -> "},
         {R"({"extends": "a.json"})", "b.json -> "},
         {R"({"model": "qh102", "extends": "base.json"})",
          "p.json is for qh102 but its base base.json is for qh404"},
-        {R"({"extends": "missing.json"})", "missing.json: no such file"},
+        {R"({"extends": "missing.json"})", "p.json: its base missing.json: no such file"},
     };
     for (const auto& [profile, message] : kCases) {
         folder.write("p.json", profile);
@@ -151,15 +151,6 @@ TEST(Profiles, TheQh304TakesTextsAsItsFormLeavesThemAndRefusesWhatItRefuses)
         EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
         EXPECT_FALSE(std::filesystem::exists(folder.path() / "out.bin"));
     }
-}
-
-TEST(Load, AWholeImageModelTakesExactly256BytesAndKeepsThemAll)
-{
-    const layout::Model& qh207 = cli::ModelNamed(editors::AllModels(), "qh207");
-    const std::vector<std::uint8_t> bytes(257, 0x5A);
-    EXPECT_THROW(cli::LoadedHolder(qh207, bytes), cli::Error);
-    EXPECT_THROW(cli::LoadedHolder(qh207, std::span(bytes).first(255)), cli::Error);
-    EXPECT_EQ(cli::LoadedHolder(qh207, std::span(bytes).first(256)).GetByte(255), 0x5A);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 using namespace layout;
 
@@ -236,33 +235,6 @@ TEST(Qh20xLayout, WhatTheUsersChangesEnableAndReset)
     ASSERT_TRUE(standard);
     EXPECT_EQ(standard->changes.index(At(model, "port3_map")), 0);
     EXPECT_FALSE(OnUserChange(model, At(model, "compound_device"), values));
-}
-
-// Any image, decoded and built again, decodes to the same choices and numbers, and a second
-// build gives the same bytes: the first drops what no field holds, cuts a length above 99
-// to its first two digits and a string to its area.
-TEST(Qh20xLayout, RandomImagesSettleAfterOneRoundTrip)
-{
-    std::mt19937 random(0x20);
-    for (const Model& model : qh20x::Models()) {
-        for (int round = 0; round < 200; ++round) {
-            Bytes bytes(CE2promData::kSize);
-            for (std::uint8_t& byte : bytes)
-                byte = static_cast<std::uint8_t>(random());
-            const Values first = Loaded(model, ImageOf(bytes));
-            const Bytes once = Built(model, first);
-            const Values second = Loaded(model, ImageOf(once));
-            ASSERT_EQ(Built(model, second), once) << model.id << " round " << round;
-            for (std::size_t at = 0; at < model.fields.size(); ++at) {
-                const Kind kind = model.fields[at].kind;
-                if (kind == Kind::Choice || kind == Kind::Hex) {
-                    ASSERT_EQ(ShowValue(model.fields[at], second, at),
-                              ShowValue(model.fields[at], first, at))
-                        << model.id << " " << model.fields[at].key << " round " << round;
-                }
-            }
-        }
-    }
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <vector>
 
 using namespace layout;
@@ -146,33 +145,6 @@ TEST(Qh404Layout, ProductIdOfALoadedFile)
     // Each byte without its leading zero.
     EXPECT_EQ(kModel.foreignImageQuestion(kModel, ImageOf({0xA7, 0x00, 0xA7, 0x01})),
               "Dev PID A71 is not QH404. Click OK to go on, Cancel to abort");
-}
-
-TEST(Qh404Layout, RandomImagesSettleAfterOneRoundTrip)
-{
-    // Whatever a first encode of a decoded image corrects, a second finds nothing left to
-    // correct and reproduces it exactly; bytes without a rule survive the first already.
-    // The decode is shown over a fresh form, as a load shows it.
-    auto shown = [](const CE2promData& image) {
-        Values values = DefaultValues(kModel);
-        values.overlay(Decode(image).values);
-        return values;
-    };
-    std::mt19937 random(404);
-    for (int round = 0; round < 500; ++round) {
-        Bytes head(12);
-        for (std::uint8_t& byte : head)
-            byte = static_cast<std::uint8_t>(random());
-        CE2promData once = ImageOf(head);
-        Encode(shown(once), once);
-        for (std::uint32_t i : {0u, 1u, 2u, 3u, 4u, 5u, 9u, 10u, 11u})
-            ASSERT_EQ(once.GetByte(i), head[i]) << "round " << round << " byte " << i;
-
-        EXPECT_TRUE(Decode(once).notes.empty());
-        CE2promData twice = once;
-        EXPECT_TRUE(Encode(shown(once), twice).corrections.empty());
-        ASSERT_EQ(Head(twice), Head(once)) << "round " << round;
-    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "cli/files.h"
 #include "cli/image_formats.h"
 #include "cli/reference.h"
+#include "layout/describe.h"
 
 #include <CLI/CLI.hpp>
 
@@ -95,13 +96,6 @@ std::string offsetRanges(const std::vector<unsigned>& offsets)
     return text;
 }
 
-bool ownedByAField(const layout::Model& model, unsigned offset)
-{
-    return std::any_of(model.fields.begin(), model.fields.end(), [&](const layout::Field& field) {
-        return offset >= field.place.firstByte() && offset <= field.place.lastByte();
-    });
-}
-
 // --- the commands ---------------------------------------------------------------------
 
 void listModels(const Io& io)
@@ -131,7 +125,7 @@ std::optional<std::string> baseBytesLost(const layout::Model& model, const std::
 {
     std::vector<unsigned> lost;
     for (unsigned at = 0; at < std::min<std::size_t>(base.size(), CE2promData::kSize); ++at)
-        if (base[at] != built.GetByte(at) && !ownedByAField(model, at))
+        if (base[at] != built.GetByte(at) && layout::FieldsAt(model, at).empty())
             lost.push_back(at);
     if (lost.empty())
         return std::nullopt;
@@ -278,9 +272,9 @@ bool printByteDifferences(const Io& io, const layout::Model& model, const Side& 
         if (((byteA ^ byteB) & ~explained[offset]) == 0)
             continue;
         differ = true;
+        const bool owned = !layout::FieldsAt(model, offset).empty();
         io.out << layout::Format("byte 0x%02X (%s): A %02X, B %02X\n", offset,
-                                 ownedByAField(model, offset) ? "no field shows the difference"
-                                                              : "not used by this model",
+                                 owned ? "no field shows the difference" : "not used by this model",
                                  byteA, byteB);
     }
     return differ;

@@ -7,7 +7,8 @@
 #include "cli/manifest.h"
 #include "cli/progress.h"
 #include "cli/serial.h"
-#include "cli/state_file.h"
+#include "cli/sha256.h"
+#include "cli/store.h"
 #include "image/safe_write.h"
 
 #include <CLI/CLI.hpp>
@@ -16,7 +17,11 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <optional>
 #include <sstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -151,43 +156,82 @@ private:
     Format m_format;
 };
 
-bool HoldsExactly(const fs::path& path, const std::string& content)
+std::span<const std::uint8_t> BytesOf(const std::string& content)
+{
+    return {reinterpret_cast<const std::uint8_t*>(content.data()), content.size()};
+}
+
+// Whether the file at `path` (not a link) holds exactly the image with this hash.
+bool HoldsImage(const std::string& path, const std::string& sha256)
 {
     std::error_code error;
-    if (!fs::is_regular_file(path, error) || fs::file_size(path, error) != content.size())
+    if (!fs::is_regular_file(fs::symlink_status(path, error)))
         return false;
-    std::istringstream none;
-    const std::vector<std::uint8_t> held = ReadInput(path.string(), none);
-    return std::equal(held.begin(), held.end(), content.begin(), content.end(),
-                      [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+    try {
+        std::istringstream none;
+        return Sha256Hex(ReadInput(path, none)) == sha256;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+std::string KindOfEntry(mode_t mode)
+{
+    if (S_ISLNK(mode))
+        return "a link";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    return "not a regular file";
 }
 
 class BatchRun {
 public:
-    BatchRun(const BatchOptions& options, Models models, std::istream& in, std::ostream& err,
-             std::string_view program)
-        : m_options(options), m_err(err), m_program(program),
+    BatchRun(const BatchOptions& options, Models models, std::istream& in, std::ostream& out,
+             std::ostream& err, std::string_view program)
+        : m_options(options), m_out(out), m_err(err), m_program(program),
           m_profile(ReadProfile(options.profile, models, in, SettingsOf(options.settings))),
           m_at(RequireSerialField(*m_profile.model, models)),
           m_maker(m_profile, m_at, *FormatNamed(options.format)),
-          m_serialLimit(m_profile.model->fields[m_at.text].limit)
+          m_serialLimit(m_profile.model->fields[m_at.text].limit),
+          m_outDir(fs::absolute(options.outDir).lexically_normal().string()),
+          m_note([this](const std::string& text) { tell("note: ", text); })
     {
     }
 
     void run()
     {
-        requireFolder(m_options.outDir);
+        requireWritableFolder(m_options.outDir);
         std::optional<Serial> asked;
         if (!m_options.firstSerial.empty())
             asked = checkedSerial(m_options.firstSerial);
-        if (!m_options.state.empty())
-            m_state = std::make_unique<StateFile>(
-                m_options.state, [this](const std::string& text) { tell("note: ", text); });
-        m_first = firstSerial(asked);
+        if (!m_options.manifest.empty())
+            m_manifest.emplace(m_options.manifest,
+                               std::vector<std::pair<std::string, std::string>>{
+                                   {"the profile", m_options.profile},
+                                   {"the serial store", m_options.state}},
+                               m_out);
+        std::optional<Serial> free;
+        if (!m_options.state.empty()) {
+            requireStoreOrFirst(asked);
+            free = SerialStore::PeekNext(m_options.state, m_note);
+        }
+        m_first = firstSerial(asked, free);
         checkRange();
         checkImages();
-        if (!m_options.manifest.empty())
-            m_manifest = std::make_unique<Manifest>(m_options.manifest);
+        if (!m_options.state.empty()) {
+            m_store = SerialStore::Open(m_options.state, true, m_note);
+            const std::string station =
+                m_options.station.empty() ? ThisStation() : m_options.station;
+            m_store->startBatch({station, m_outDir, m_options.format, m_options.profile,
+                                 manifestPath()});
+            for (const SerialRecord& settled : m_store->settleStopped(HoldsImage))
+                tell("note: ", settled.serial + " (" + settled.file + "): " + settled.why);
+        }
+        image::RemoveStaleTemporaries(m_options.outDir);
         write();
     }
 
@@ -197,11 +241,15 @@ private:
         m_err << m_program << ": " << kind << text << '\n';
     }
 
-    static void requireFolder(const std::string& name)
+    static void requireWritableFolder(const std::string& name)
     {
         std::error_code error;
         if (!fs::is_directory(name, error))
-            throw Error(name + (fs::exists(name, error) ? ": not a folder" : ": no such folder"));
+            throw Error(name + (fs::exists(fs::symlink_status(name, error)) ? ": not a folder"
+                                                                           : ": no such folder"));
+        if (::access(name.c_str(), W_OK | X_OK) != 0)
+            throw Error(name + ": the batch may not write in this folder: " +
+                        image::ReasonOfError(errno));
     }
 
     Serial checkedSerial(const std::string& text) const
@@ -214,32 +262,43 @@ private:
         return serial;
     }
 
-    // The serial the batch starts at: the one asked for, or the state's next free one,
-    // whichever is later, so a station never issues what another has.
-    Serial firstSerial(const std::optional<Serial>& asked)
+    // A new store starts its series at the first serial asked for.
+    void requireStoreOrFirst(const std::optional<Serial>& asked) const
     {
-        if (!m_state || !m_state->nextSerial()) {
+        std::error_code error;
+        if (!asked && !IsPostgresUri(m_options.state) &&
+            !fs::exists(fs::symlink_status(m_options.state, error)))
+            throw Error(m_options.state + " does not exist yet; give the series' first serial "
+                                          "with --serial");
+    }
+
+    // The serial the batch starts at: the one asked for, or the store's next free one,
+    // whichever is later, so a station never issues what another has.
+    Serial firstSerial(const std::optional<Serial>& asked, const std::optional<Serial>& free)
+    {
+        const std::string store = ShownStore(m_options.state);
+        if (!free) {
             if (!asked)
-                throw Error(m_state ? m_state->name() + " does not exist yet; give the series' "
-                                                        "first serial with --serial"
-                                    : std::string("give the first serial with --serial, or "
-                                                  "a --state file that keeps the next one"));
+                throw Error(store.empty() ? std::string("give the first serial with --serial, or "
+                                                        "a --state store that keeps the next one")
+                                          : store + " holds no serial yet; give the series' first "
+                                                    "serial with --serial");
             return *asked;
         }
-        Serial next = [&] {
+        const Serial next = [&] {
             try {
-                return checkedSerial(*m_state->nextSerial());
+                return checkedSerial(free->text());
             } catch (const Error& error) {
-                throw Error(m_state->name() + ": " + error.what());
+                throw Error(store + ": " + error.what());
             }
         }();
         if (!asked)
             return next;
         if (!asked->sameSeries(next))
-            throw Error(m_state->name() + " keeps the series of " + next.text() + "; " +
-                        asked->text() + " is of another (a new series needs a new state file)");
+            throw Error(store + " keeps the series of " + next.text() + "; " +
+                        asked->text() + " is of another (a new series needs a new store)");
         if (asked->before(next)) {
-            tell("note: ", m_state->name() + ": the serials before " + next.text() +
+            tell("note: ", store + ": the serials before " + next.text() +
                                " are issued already; starting at " + next.text());
             return next;
         }
@@ -259,6 +318,20 @@ private:
         return fs::path(m_options.outDir) / m_maker.fileName(serial);
     }
 
+    // A name of the batch is free, or with --force a regular file that may be replaced; the
+    // batch never writes through a link nor into a FIFO or a device.
+    void checkName(const fs::path& path) const
+    {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0)
+            return;
+        if (!m_options.force)
+            throw Error(path.string() + " exists already (--force replaces it); nothing written");
+        if (!S_ISREG(status.st_mode))
+            throw Error(path.string() + " is " + KindOfEntry(status.st_mode) +
+                        "; --force replaces only regular files; nothing written");
+    }
+
     // Builds every image once, so that a refusal comes before the first file, and finds the
     // names already taken.
     void checkImages()
@@ -268,15 +341,8 @@ private:
             warnings.push_back(*unused);
         for (std::uint64_t index = 0; index < m_options.count; ++index) {
             const Serial serial = *Advanced(m_first, index);
-            const std::string content = m_maker.content(serial, warnings);
-            const fs::path path = pathOf(serial);
-            std::error_code error;
-            if (index == 0)
-                m_takeUpFirst = m_state && m_state->nextSerial() == serial.text() &&
-                                HoldsExactly(path, content);
-            if (!m_options.force && !(index == 0 && m_takeUpFirst) && fs::exists(path, error))
-                throw Error(path.string() + " exists already (--force replaces it); nothing "
-                                            "written");
+            m_maker.content(serial, warnings);
+            checkName(pathOf(serial));
         }
         if (m_options.strict && !warnings.empty())
             throw Error(warnings.front() + " (--strict: nothing written)");
@@ -286,83 +352,144 @@ private:
 
     void write()
     {
+        try {
+            writeImages();
+        } catch (const Error& error) {
+            std::string message = error.what();
+            try {
+                writeManifest();
+            } catch (const Error& manifest) {
+                message += "; " + std::string(manifest.what());
+            }
+            throw Error(message);
+        }
+        writeManifest();
+    }
+
+    void writeImages()
+    {
         Progress progress(m_err, m_program, m_options.count);
         std::vector<std::string> warnings; // told before
+        std::optional<std::string> written; // on the disk, not yet recorded as issued
+        Serial wanted = m_first;
         for (std::uint64_t index = 0; index < m_options.count; ++index) {
-            const Serial serial = *Advanced(m_first, index);
-            const std::string content = m_maker.content(serial, warnings);
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(content.data());
-            const bool takenUp = index == 0 && m_takeUpFirst;
-            if (takenUp)
-                tell("note: ", pathOf(serial).string() + " was written by a batch that was "
-                                                         "stopped; it is taken as issued");
-            else
-                writeImage(serial, index, bytes, content.size());
-            if (m_manifest && !(takenUp && m_manifest->lists(serial.text())))
-                guarded(serial, index, "is written but not in the manifest", [&] {
-                    m_manifest->append(serial.text(), m_maker.fileName(serial),
-                                       {bytes, content.size()});
-                });
-            if (m_state)
-                guarded(serial, index, "is written, but the state still names it next", [&] {
-                    if (const std::optional<Serial> next = Advanced(serial, 1))
-                        m_state->recordNext(next->text());
-                    else
-                        m_state->recordUsedUp(serial.text());
-                });
+            std::string content;
+            auto plan = [&](const Serial& serial) {
+                checkName(pathOf(serial));
+                content = m_maker.content(serial, warnings);
+                return PlannedImage{absolutePathOf(serial), Sha256Hex(BytesOf(content))};
+            };
+            Serial serial = wanted;
+            if (m_store) {
+                serial = guarded(index, written, [&] { return m_store->reserve(written, wanted, plan); });
+                written.reset();
+            } else {
+                const PlannedImage image = plan(serial);
+                m_issued.push_back({serial.text(), "issued", image.file, m_options.format,
+                                    image.sha256, {}, UtcNow(), {}});
+            }
+            writeImage(serial, index, content);
+            written = serial.text();
             progress.update(index + 1, serial.text());
+            if (m_done++ == 0)
+                m_firstDone = serial.text();
+            m_lastDone = serial.text();
+            if (const std::optional<Serial> next = Advanced(serial, 1))
+                wanted = *next;
+            else if (index + 1 < m_options.count)
+                throw Error("the series ended with " + serial.text() + "; " + stoppedAt(index + 1));
         }
+        if (m_store && written)
+            guarded(m_options.count, written, [&] { m_store->markIssued(*written); });
         progress.finish();
     }
 
-    void writeImage(const Serial& serial, std::uint64_t index, const std::uint8_t* bytes,
-                    std::size_t size) const
+    std::string absolutePathOf(const Serial& serial) const
+    {
+        return (fs::path(m_outDir) / m_maker.fileName(serial)).string();
+    }
+
+    // A failure of the store stops the batch, saying what became of the image written last.
+    template <typename Step>
+    auto guarded(std::uint64_t index, const std::optional<std::string>& written,
+                 const Step& step) -> decltype(step())
+    {
+        try {
+            return step();
+        } catch (const Error& error) {
+            std::string message = std::string(error.what()) + "; " + stoppedAt(index);
+            if (written)
+                message += "; " + *written + " is written but not yet recorded as issued (the "
+                                             "next batch on the store settles it)";
+            throw Error(message);
+        }
+    }
+
+    void writeImage(const Serial& serial, std::uint64_t index, const std::string& content)
     {
         const std::string path = pathOf(serial).string();
         const image::IfExists ifExists =
-            m_options.force ? image::IfExists::Replace : image::IfExists::Refuse;
-        const image::WriteOutcome outcome = image::WriteFileSafely(path, bytes, size, ifExists);
-        if (!outcome)
-            throw Error(path + ": cannot be written: " + outcome.reason + "; " +
-                        stoppedAt(index) + ", and " + serial.text() +
-                        " is the next free serial");
+            m_options.force ? image::IfExists::ReplaceEntry : image::IfExists::Refuse;
+        const image::WriteOutcome outcome =
+            image::WriteFileSafely(path, BytesOf(content).data(), content.size(), ifExists);
+        if (outcome)
+            return;
+        std::string message = path + ": cannot be written: " + outcome.reason + "; " + stoppedAt(index);
+        if (!m_store)
+            throw Error(message);
+        try {
+            m_store->markVoid(serial.text(), "its image could not be written: " + outcome.reason);
+            message += "; " + serial.text() + " is void (never given out)";
+        } catch (const Error& error) {
+            message += "; " + std::string(error.what());
+        }
+        throw Error(message);
     }
 
-    template <typename Step>
-    void guarded(const Serial& serial, std::uint64_t index, const std::string& consequence,
-                 const Step& step) const
+    std::string manifestPath() const
     {
-        try {
-            step();
-        } catch (const Error& error) {
-            throw Error(std::string(error.what()) + "; " + stoppedAt(index) + "; " +
-                        m_maker.fileName(serial) + " " + consequence +
-                        " (a batch into the same folder takes it up)");
-        }
+        if (m_options.manifest.empty() || m_options.manifest == "-")
+            return {};
+        std::error_code error;
+        return fs::weakly_canonical(fs::absolute(m_options.manifest), error).string();
+    }
+
+    void writeManifest()
+    {
+        if (!m_manifest)
+            return;
+        if (!m_store)
+            return m_manifest->append(m_issued, m_outDir, m_note);
+        m_manifest->append(m_store->issuedForManifest(), m_outDir, m_note);
+        m_store->markListed();
     }
 
     std::string stoppedAt(std::uint64_t index) const
     {
         std::string text = "the batch stopped after " + std::to_string(index) + " of " +
                            std::to_string(m_options.count) + " images";
-        if (index > 0)
-            text += " (" + m_first.text() + " to " + Advanced(m_first, index - 1)->text() + ")";
+        if (m_done > 0)
+            text += " (" + m_firstDone + " to " + m_lastDone + ")";
         return text;
     }
 
     const BatchOptions& m_options;
+    std::ostream& m_out;
     std::ostream& m_err;
     std::string m_program;
     Profile m_profile;
     SerialField m_at;
     ImageMaker m_maker;
     std::size_t m_serialLimit;
-    std::unique_ptr<StateFile> m_state;
-    std::unique_ptr<Manifest> m_manifest;
+    std::string m_outDir; // absolute
+    WaitingNote m_note;
+    std::unique_ptr<SerialStore> m_store;
+    std::optional<Manifest> m_manifest;
+    std::vector<SerialRecord> m_issued; // without a store
     Serial m_first;
-    // The state names the first serial free, but its file is there, exactly as this batch
-    // makes it: a batch was stopped between the two, and the image counts as issued.
-    bool m_takeUpFirst = false;
+    std::uint64_t m_done = 0; // images written
+    std::string m_firstDone;
+    std::string m_lastDone;
 };
 
 } // namespace
@@ -390,20 +517,24 @@ CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options)
         ->check(CLI::IsMember({"bin", "ihex", "srec"}));
     command->add_option("--set", options.settings, "KEY=TEXT, as for encode (repeatable)");
     command->add_option("--manifest", options.manifest,
-                        "FILE: append a CSV line per image (serial, file, SHA-256, UTC time)");
+                        "FILE: append a CSV line per image issued (serial, file, SHA-256, UTC "
+                        "time) when the batch ends; - prints them");
     command->add_option("--state", options.state,
-                        "FILE: the series' next free serial, kept and locked across batches and "
-                        "stations");
+                        "STORE: the serial store, a SQLite file or a postgresql:// URI; no "
+                        "serial it holds is given out again");
+    command->add_option("--station", options.station,
+                        "NAME: the station recorded with each serial (default: this machine's "
+                        "name)");
     command->add_flag("--force", options.force, "Replace files of the same names");
     command->add_flag("--strict", options.strict,
                       "A correction or cut value is an error; nothing is written");
     return command;
 }
 
-void Batch(const BatchOptions& options, Models models, std::istream& in, std::ostream& err,
-           std::string_view program)
+void Batch(const BatchOptions& options, Models models, std::istream& in, std::ostream& out,
+           std::ostream& err, std::string_view program)
 {
-    BatchRun(options, models, in, err, program).run();
+    BatchRun(options, models, in, out, err, program).run();
 }
 
 } // namespace cli

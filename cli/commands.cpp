@@ -6,6 +6,7 @@
 #include "cli/files.h"
 #include "cli/image_formats.h"
 #include "cli/reference.h"
+#include "cli/store.h"
 #include "layout/describe.h"
 
 #include <CLI/CLI.hpp>
@@ -389,6 +390,13 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
     BatchOptions batchOptions;
     const CLI::App* batchCommand = AddBatchCommand(app, batchOptions);
 
+    std::string store;
+    bool csv = false;
+    auto* serialsCommand = app.add_subcommand(
+        "serials", "List every serial of a serial store with its state, file and hash");
+    serialsCommand->add_option("STORE", store, "A SQLite file or a postgresql:// URI")->required();
+    serialsCommand->add_flag("--csv", csv, "Print CSV instead of a table");
+
     DecodeOptions decodeOptions;
     auto* decodeCommand =
         app.add_subcommand("decode", "Print the profile the editor shows after loading an image");
@@ -450,7 +458,9 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
         } else if (encodeCommand->parsed()) {
             encode(io, encodeOptions);
         } else if (batchCommand->parsed()) {
-            Batch(batchOptions, models, in, err, kProgram);
+            Batch(batchOptions, models, in, out, err, kProgram);
+        } else if (serialsCommand->parsed()) {
+            ListSerials(store, csv, out);
         } else if (decodeCommand->parsed()) {
             decode(io, decodeOptions);
         } else if (dumpCommand->parsed()) {

@@ -1,39 +1,48 @@
 #pragma once
 
-// The manifest of a batch: a CSV file with one line per image written, appended to across
-// batches (and stations) and flushed to the disk line by line:
+// The manifest of batches: a CSV file with one line per image issued, appended to by every
+// batch that names it:
 //
 //   serial,file,sha256,utc
 //   SN0990,SN0990.bin,5f1c...e2,2024-05-02T07:41:09Z
 //
-// The hash is that of the file's content, so `sha256sum` checks a file against its line.
+// Its lines are made from the serial store's records once a batch ends (or stops), so it
+// never lists a serial the store does not hold as issued; a batch's lines are appended in
+// one step, and a failure leaves the file as it was. The hash is that of the file's
+// content, so `sha256sum` checks a file against its line.
 
-#include <cstdint>
-#include <span>
+#include "cli/store.h"
+
+#include <iosfwd>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace cli {
 
+// A CSV field as a spreadsheet reads it back: quoted when it holds a comma, a quote or a
+// line break, and kept text (a quote mark first) when it would start a formula.
+std::string CsvField(std::string_view text);
+
 class Manifest {
 public:
-    // Opens the file for appending, creating it with its header line. Throws cli::Error.
-    explicit Manifest(std::string name);
-    ~Manifest();
-    Manifest(const Manifest&) = delete;
-    Manifest& operator=(const Manifest&) = delete;
+    // Checks the target before the batch writes anything: "-" (standard output), a name
+    // not taken yet in an existing folder, or a file that is a manifest of this kind and none
+    // of `notThese` (what each is, and its name: the profile, the store). Throws cli::Error.
+    Manifest(std::string name, const std::vector<std::pair<std::string, std::string>>& notThese,
+             std::ostream& out);
 
-    // Whether a line of the file names this serial.
-    bool lists(const std::string& serial) const;
+    // Appends the lines of `issued`; files inside `outDir` are named relative to it.
+    // Throws cli::Error, leaving the file as it was.
+    void append(const std::vector<SerialRecord>& issued, const std::string& outDir,
+                const WaitingNote& note);
 
-    // Appends the line of an image and gets it to the disk. Throws cli::Error.
-    void append(const std::string& serial, const std::string& fileName,
-                std::span<const std::uint8_t> content);
+    const std::string& name() const { return m_name; }
 
 private:
-    void write(const std::string& text);
-
     std::string m_name;
-    int m_descriptor = -1;
+    std::ostream& m_out;
 };
 
 } // namespace cli

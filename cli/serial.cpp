@@ -15,11 +15,14 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // (a line break, a tab) would garble the manifest and every listing of the folder.
 std::optional<std::string> UnfitCharacter(std::string_view text)
 {
-    for (char c : text) {
-        const auto code = static_cast<unsigned char>(c);
-        if (c == '/')
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto code = static_cast<unsigned char>(text[at]);
+        if (code == '/')
             return "\"/\" cannot be part of a file name";
-        if (code < 0x20 || code == 0x7F)
+        // U+0080 to U+009F, the second set of control characters, are 0xC2 0x80-0x9F in UTF-8.
+        const bool secondSet = code == 0xC2 && at + 1 < text.size() &&
+                               static_cast<unsigned char>(text[at + 1]) <= 0x9F;
+        if (code < 0x20 || code == 0x7F || secondSet)
             return "it holds a control character";
     }
     return std::nullopt;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <dirent.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,7 +118,13 @@ WriteOutcome WriteInPlace(const std::string& name, bool plainFile, const std::ui
     return closed ? Succeeded() : Failed(errno);
 }
 
+bool IsTemporaryName(const std::string& name)
+{
+    return name.size() == 15 && StartsWith(name, ".hq") && name.compare(11, 4, ".tmp") == 0;
+}
+
 // A short name, so that a name near the length limit never fails because of its temporary.
+// The temporary is locked while it is written, which tells a stale one from one in use.
 int OpenTemporary(const std::string& folder, std::string& temporary)
 {
     static std::mt19937 generator{std::random_device{}()};
@@ -126,6 +134,8 @@ int OpenTemporary(const std::string& folder, std::string& temporary)
         temporary = folder + "/" + name;
         const int descriptor =
             ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0)
+            ::flock(descriptor, LOCK_EX);
         if (descriptor >= 0 || errno != EEXIST)
             return descriptor;
     }
@@ -157,18 +167,14 @@ void FlushFolder(const std::string& folder)
     }
 }
 
-// Fills the temporary and gets it to the disk; answers 0 or the errno of what failed. The
-// descriptor is closed either way.
+// Fills the temporary and gets it to the disk; answers 0 or the errno of what failed.
 int FillTemporary(int descriptor, const struct stat* replaced, const std::uint8_t* bytes,
                   std::size_t count)
 {
     const bool filled = WriteAll(descriptor, bytes, count) &&
                         (replaced == nullptr || ::fchmod(descriptor, replaced->st_mode & 07777) == 0) &&
                         ::fsync(descriptor) == 0;
-    int error = filled ? 0 : errno;
-    if (::close(descriptor) != 0 && error == 0)
-        error = errno;
-    return error;
+    return filled ? 0 : errno;
 }
 
 WriteOutcome WriteReplacing(const std::string& target, const struct stat* replaced,
@@ -181,6 +187,9 @@ WriteOutcome WriteReplacing(const std::string& target, const struct stat* replac
         return Failed(errno == ENOENT ? std::string("no such folder") : ReasonOfError(errno));
     int error = FillTemporary(descriptor, replaced, bytes, count);
     if (error == 0 && !TakeName(temporary, target, ifExists))
+        error = errno;
+    // Closed only now: the lock shows the temporary in use until it has its name.
+    if (::close(descriptor) != 0 && error == 0)
         error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());
@@ -195,6 +204,20 @@ bool MayReplace(const struct stat& status, const std::string& path)
     // Root may write anything, but a file that nobody may write was made read-only on purpose.
     const bool someoneMayWrite = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
     return someoneMayWrite && ::access(path.c_str(), W_OK) == 0;
+}
+
+WriteOutcome ReplaceEntry(const std::string& name, const std::uint8_t* bytes, std::size_t count)
+{
+    struct stat status {};
+    if (::lstat(name.c_str(), &status) != 0)
+        return errno == ENOENT ? WriteReplacing(name, nullptr, bytes, count, IfExists::Replace)
+                               : Failed(errno);
+    if (S_ISDIR(status.st_mode))
+        return Failed(EISDIR);
+    const bool plainFile = S_ISREG(status.st_mode);
+    if (plainFile && !MayReplace(status, name))
+        return Failed(EACCES);
+    return WriteReplacing(name, plainFile ? &status : nullptr, bytes, count, IfExists::Replace);
 }
 
 } // namespace
@@ -223,11 +246,38 @@ std::string ReasonOfError(int error)
     }
 }
 
+std::size_t RemoveStaleTemporaries(const std::string& folder)
+{
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr)
+        return 0;
+    std::size_t removed = 0;
+    while (const dirent* entry = ::readdir(listing)) {
+        if (!IsTemporaryName(entry->d_name))
+            continue;
+        const std::string path = folder + "/" + entry->d_name;
+        const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (descriptor < 0)
+            continue;
+        struct stat opened {}, named {};
+        // Unlocked, and still the file of that name: nobody is writing it.
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && ::fstat(descriptor, &opened) == 0 &&
+            ::lstat(path.c_str(), &named) == 0 && S_ISREG(opened.st_mode) &&
+            opened.st_ino == named.st_ino && ::unlink(path.c_str()) == 0)
+            ++removed;
+        ::close(descriptor);
+    }
+    ::closedir(listing);
+    return removed;
+}
+
 WriteOutcome WriteFileSafely(const std::string& name, const std::uint8_t* bytes,
                              std::size_t count, IfExists ifExists)
 {
     if (name.empty())
         return Failed("no file name");
+    if (ifExists == IfExists::ReplaceEntry)
+        return ReplaceEntry(name, bytes, count);
     const Resolved resolved = Resolve(name);
     if (resolved.error != 0)
         return Failed(resolved.error);

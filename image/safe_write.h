@@ -16,6 +16,10 @@ namespace image {
 enum class IfExists {
     Replace, // a plain file of that name is replaced as a whole
     Refuse,  // the name must still be free when the new file takes it
+    // Whatever the name holds in its folder (a file, a link, a FIFO) gives way to the new
+    // file: nothing is followed, nothing written into; only a folder or a file nobody may
+    // write is refused.
+    ReplaceEntry,
 };
 
 struct WriteOutcome {
@@ -37,6 +41,10 @@ struct WriteOutcome {
 // On failure nothing under `name` has changed and no temporary file is left behind.
 WriteOutcome WriteFileSafely(const std::string& name, const std::uint8_t* bytes,
                              std::size_t count, IfExists ifExists = IfExists::Replace);
+
+// Removes the temporaries that writes into `folder` left when they were stopped (killed, or
+// the power went); a write still running keeps its own. Answers how many went.
+std::size_t RemoveStaleTemporaries(const std::string& folder);
 
 // The reason for a failed system call with this errno value, in the words of WriteOutcome.
 std::string ReasonOfError(int error);

@@ -7,6 +7,7 @@
 #include "cli/image_formats.h"
 #include "cli/profile.h"
 #include "cli/serial.h"
+#include "cli/sha256.h"
 #include "editors/registry.h"
 
 #include "tests/cli/cli_support.h"
@@ -15,9 +16,11 @@
 #include <nlohmann/json.hpp>
 
 #include <map>
+#include <random>
 #include <regex>
 #include <set>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace cli_testing;
@@ -126,7 +129,8 @@ std::map<std::string, std::uintmax_t> Snapshot(const fs::path& folder)
     std::map<std::string, std::uintmax_t> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         if (!entry.path().filename().string().starts_with(".std"))
-            files[entry.path().string()] = entry.is_regular_file() ? entry.file_size() : 0;
+            files[entry.path().string()] =
+                fs::is_regular_file(entry.symlink_status()) ? entry.file_size() : 0;
     return files;
 }
 
@@ -141,6 +145,22 @@ TEST(Batch, RefusalsNameTheProblemAndWriteNothing)
     folder.write("other.json", R"({"next_serial": "AB01"})");
     folder.write("other.json.lock", ""); // a lock file stays once made
     folder.write("new.json.lock", "");
+    folder.write("text.txt", "hello\n");
+    folder.write("ro.csv", "serial,file,sha256,utc\n");
+    fs::permissions(folder.path() / "ro.csv", fs::perms::owner_read);
+    folder.write("ro.db", "");
+    fs::permissions(folder.path() / "ro.db", fs::perms::owner_read);
+    folder.write("two.db", "");
+    fs::create_hard_link(folder.path() / "two.db", folder.path() / "two-link.db");
+    fs::create_directory(folder.path() / "folder.db");
+    fs::create_symlink("nothing", folder.path() / "dangling");
+    fs::create_symlink("loop", folder.path() / "loop");
+    ::mkfifo((folder.path() / "fifo").c_str(), 0666);
+    fs::create_directories(folder.path() / "planted");
+    fs::create_symlink("../../elsewhere.bin", folder.path() / "planted/SN0002.bin");
+    ::mkfifo((folder.path() / "planted/SN0003.bin").c_str(), 0666);
+    fs::create_directories(folder.path() / "dangling-name");
+    fs::create_symlink("nothing", folder.path() / "dangling-name/SN0003.bin");
     const std::string batch = "batch p.json --out-dir out --count 2 --manifest m.csv ";
     const std::pair<std::string, std::string> kCases[] = {
         {"batch qh404.json --out-dir out --count 2 --serial SN1",
@@ -161,74 +181,146 @@ TEST(Batch, RefusalsNameTheProblemAndWriteNothing)
          "the serials (--set string_enable=\"Strings Enabled\" puts it in use) (--strict: nothing written)"},
         {"batch p.json --out-dir nowhere --count 2 --serial SN1", "nowhere: no such folder"},
     };
+    const std::string one = "batch p.json --out-dir out --count 1 --serial SN0001 ";
+    const std::pair<std::string, std::string> kStoreAndManifestCases[] = {
+        {batch + "--serial 'SN\xC2\x85" "1'", "serial \"SN\u00851\": it holds a control character"},
+        {one + "--manifest p.json", "p.json: is the profile; the manifest needs a file of its own"},
+        {one + "--state s.db --manifest s.db", "s.db: is the serial store; the manifest needs a file"},
+        {one + "--manifest fifo", "fifo: not a regular file; a manifest is a file (- prints it)"},
+        {one + "--manifest /dev/null", "/dev/null: not a regular file"},
+        {one + "--manifest text.txt", "text.txt: not a manifest of batches (its first line is not"},
+        {one + "--manifest loop", "loop: too many links"},
+        {one + "--manifest dangling", "dangling: a link to a file that does not exist"},
+        {one + "--manifest nowhere/m.csv", "nowhere/m.csv: no such folder"},
+        {one + "--state text.txt", "text.txt: not a serial store (neither a SQLite database nor a state file)"},
+        {one + "--state folder.db", "folder.db: is a folder, not a serial store"},
+        {one + "--state fifo", "fifo: not a regular file; a serial store is one"},
+        {one + "--state dangling", "dangling: a link to a file that does not exist"},
+        {one + "--state loop", "loop: too many links"},
+        {one + "--state two-link.db", "two-link.db: the store has 2 names (hard links)"},
+        {"batch p.json --out-dir dangling-name --count 3 --serial SN0001",
+         "dangling-name/SN0003.bin exists already (--force replaces it)"},
+        {"batch p.json --out-dir planted --count 3 --serial SN0001 --force",
+         "planted/SN0002.bin is a link; --force replaces only regular files"},
+        {"batch p.json --out-dir planted --count 1 --serial SN0003 --force",
+         "planted/SN0003.bin is a FIFO; --force replaces only regular files"},
+    };
+    // Root may write anything; a file made read-only is refused all the same.
+    const std::pair<std::string, std::string> kReadOnlyCases[] = {
+        {one + "--manifest ro.csv", "ro.csv: read-only; the manifest cannot be added to"},
+        {one + "--state ro.db", "ro.db: read-only; a serial store must be writable"},
+    };
     const auto before = Snapshot(folder.path());
-    for (const auto& [arguments, message] : kCases) {
+    auto refused = [&](const std::string& arguments, const std::string& message) {
         const Result result = folder.run(arguments);
         EXPECT_EQ(result.code, 1) << arguments;
         EXPECT_NE(result.err.find(message), std::string::npos) << arguments << "\n" << result.err;
         EXPECT_EQ(Snapshot(folder.path()), before) << arguments;
-    }
+    };
+    for (const auto& [arguments, message] : kCases)
+        refused(arguments, message);
+    for (const auto& [arguments, message] : kStoreAndManifestCases)
+        refused(arguments, message);
+    for (const auto& [arguments, message] : kReadOnlyCases)
+        refused(arguments, message);
 }
 
-// The serials of every image in the folders, each file checked whole and named after the
-// serial it holds.
-std::multiset<std::string> SerialsIn(const fs::path& root, std::initializer_list<const char*> folders)
+// A store's audit, `serials --csv`, by serial: state, file, hash.
+struct Audited {
+    std::string state, file, sha256, why;
+};
+std::map<std::string, Audited> Audit(const TempFolder& folder, const std::string& store)
 {
-    std::multiset<std::string> serials;
-    for (const char* folder : folders)
-        for (const std::string& name : FileNames(root / folder)) {
-            if (name.front() == '.')
-                continue; // a killed batch's temporary, under no image's name
-            EXPECT_EQ(fs::file_size(root / folder / name), 256u) << name;
-            const std::string serial = name.substr(0, name.size() - 4);
-            EXPECT_EQ(Decoded(root / folder / name, "qh204-36")["serial_string"], serial);
-            serials.insert(serial);
-        }
-    return serials;
+    const Result listed = folder.run("serials " + store + " --csv");
+    EXPECT_EQ(listed.code, 0) << listed.err;
+    const std::vector<std::string> lines = LinesOf(listed.out);
+    EXPECT_EQ(lines.at(0), "serial,state,file,format,sha256,station,reserved_utc,why");
+    std::map<std::string, Audited> audit;
+    for (std::size_t at = 1; at < lines.size(); ++at) {
+        std::vector<std::string> cells;
+        std::istringstream line(lines[at]);
+        for (std::string cell; std::getline(line, cell, ',');)
+            cells.push_back(cell);
+        cells.resize(8);
+        EXPECT_TRUE(audit.emplace(cells[0], Audited{cells[1], cells[2], cells[4], cells[7]}).second)
+            << "listed twice: " << cells[0];
+    }
+    return audit;
 }
 
-TEST(Batch, AStateFileNeverIssuesASerialTwiceThroughStationsAtOnceAndAKill)
+std::string Sha256Of(const fs::path& file)
+{
+    const std::string content = ReadFile(file);
+    return cli::Sha256Hex({reinterpret_cast<const std::uint8_t*>(content.data()), content.size()});
+}
+
+TEST(Batch, AStoreNeverIssuesASerialTwiceThroughStationsAtOnceKillsAndReruns)
 {
     TempFolder folder(RamOrTemp());
     folder.write("p.json", Profile("qh204-36", kStrings));
-    for (const char* out : {"a", "b", "c"})
-        fs::create_directory(folder.path() / out);
-    const std::string cli = "'" + std::string(HUBQUILL_CLI_PATH) + "'";
-    const std::string batch = cli + " batch p.json --state s.json --manifest m.csv --serial SN000001 ";
-    const std::string script =
-        "cd '" + folder.path().string() + "' && { " + batch + "--count 200 --out-dir a & " + batch +
-        "--count 200 --out-dir b; wait; } 2>/dev/null && { " + batch +
-        "--count 20000 --out-dir c 2>/dev/null & n=0; while [ $(ls c | wc -l) -lt 20 ] && "
-        "[ $n -lt 3000 ]; do sleep 0.01; n=$((n+1)); done; kill -9 $!; wait; }";
-    std::system(script.c_str());
-    const std::vector<std::string> left = FileNames(folder.path() / "c");
-    const auto killedAfter = static_cast<std::size_t>(std::count_if(
-        left.begin(), left.end(), [](const std::string& name) { return name.front() != '.'; }));
-    ASSERT_LT(killedAfter, 20000u) << "the batch ended before it was killed";
+    const std::string batch = "'" + std::string(HUBQUILL_CLI_PATH) +
+                              "' batch p.json --state s.db --manifest m.csv --serial SN000001 ";
+    // Two stations at once, then kills at random moments, each followed by a rerun: into a
+    // new folder in another format, or into the killed batch's own folder.
+    std::string script = "cd '" + folder.path().string() + "' && mkdir a b && { " + batch +
+                         "--count 300 --out-dir a & " + batch + "--count 300 --out-dir b; wait; }";
+    std::mt19937 random(19);
+    constexpr int kTrials = 50;
+    const char* kFormats[] = {"ihex", "srec"};
+    for (int trial = 0; trial < kTrials; ++trial) {
+        const std::string killed = "k" + std::to_string(trial);
+        const std::string rerun = trial % 2 ? killed : "r" + std::to_string(trial);
+        const std::string delay = std::to_string(1000 + random() % 150).substr(1); // ms
+        script += "; mkdir -p " + killed + " " + rerun + "; " + batch + "--count 1000 --out-dir " +
+                  killed + " & sleep 0." + delay + "; kill -9 $!; wait; " +
+                  batch + "--count 2 --out-dir " + rerun +
+                  (trial % 2 ? std::string() : std::string(" --format ") + kFormats[trial / 2 % 2]);
+    }
+    std::system(("{ " + script + "; } 2>/dev/null").c_str());
 
-    const Result again = folder.run("batch p.json --state s.json --manifest m.csv --count 5 --out-dir c");
-    ASSERT_EQ(again.code, 0) << again.err;
-    const std::multiset<std::string> serials = SerialsIn(folder.path(), {"a", "b", "c"});
-    std::multiset<std::string> expected;
-    for (int number = 1; number <= static_cast<int>(serials.size()); ++number)
-        expected.insert(SerialNumber(number, 6));
-    EXPECT_EQ(serials, expected) << "one of each serial, none left out";
-    EXPECT_GE(serials.size(), 400 + killedAfter + 4) << "the second run starts where the first stopped";
-    const std::string next = SerialNumber(static_cast<int>(serials.size()) + 1, 6);
-    EXPECT_EQ(folder.read("s.json"), "{\"next_serial\":\"" + next + "\"}\n");
-    EXPECT_EQ(ManifestOf(folder.read("m.csv")).size(), serials.size());
+    const std::map<std::string, Audited> audit = Audit(folder, "s.db");
+    std::map<std::string, std::string> files; // serial: file
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().parent_path() == folder.path())
+            continue;
+        if (name.starts_with(".hq")) {
+            EXPECT_EQ(entry.path().parent_path().filename().string().front(), 'k')
+                << "a rerun leaves no temporary of the killed batch in its folder: " << entry.path();
+            continue;
+        }
+        const std::string serial = entry.path().stem().string();
+        EXPECT_TRUE(files.emplace(serial, entry.path().string()).second) << "written twice: " << serial;
+        EXPECT_EQ(Decoded(entry.path(), "qh204-36")["serial_string"], serial) << entry.path();
+        ASSERT_TRUE(audit.contains(serial)) << entry.path();
+        EXPECT_EQ(audit.at(serial).state, "issued") << entry.path();
+        EXPECT_EQ(audit.at(serial).file, entry.path().string());
+        EXPECT_EQ(audit.at(serial).sha256, Sha256Of(entry.path())) << entry.path();
+    }
+    std::size_t issued = 0, voided = 0;
+    for (const auto& [serial, record] : audit) {
+        EXPECT_NE(record.state, "reserved") << serial << ": every stopped batch is settled";
+        if (record.state == "void") {
+            ++voided;
+            EXPECT_FALSE(files.contains(serial)) << "a void serial has no image: " << serial;
+            EXPECT_EQ(record.why, "its batch was stopped before the image was written; never "
+                                  "given out");
+        }
+        issued += record.state == "issued";
+    }
+    EXPECT_EQ(issued, files.size());
+    EXPECT_LE(voided, static_cast<std::size_t>(kTrials)) << "at most one void serial a kill";
+    EXPECT_GT(voided, 0u) << "no kill came while a batch was writing";
+    EXPECT_GE(issued, 600u + 2 * kTrials);
 
-    // Killed after its last image but before its state: the image is taken as issued.
-    const std::string last = SerialNumber(static_cast<int>(serials.size()), 6);
-    folder.write("s.json", "{\"next_serial\": \"" + last + "\"}");
-    const Result takenUp = folder.run("batch p.json --state s.json --manifest m.csv --count 1 --out-dir c");
-    EXPECT_EQ(takenUp.err, "hubquill-cli: note: c/" + last +
-                               ".bin was written by a batch that was stopped; it is taken as issued\n");
-    EXPECT_EQ(folder.read("s.json"), "{\"next_serial\":\"" + next + "\"}\n");
-    EXPECT_EQ(ManifestOf(folder.read("m.csv")).size(), serials.size());
+    // The manifest lists every issued serial once, a killed batch's too, with its hash.
+    const auto manifest = ManifestOf(folder.read("m.csv"));
+    EXPECT_EQ(manifest.size(), issued);
+    for (const auto& [serial, line] : manifest)
+        EXPECT_EQ(line.second, audit.at(serial).sha256) << serial;
 }
 
-TEST(Batch, AFullDiskStopsTheBatchAndTheFailedSerialStaysFree)
+TEST(Batch, AFailedWriteMakesItsSerialVoidAndTheNextBatchGoesOn)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "mounting a small file system needs root";
@@ -238,7 +330,7 @@ TEST(Batch, AFullDiskStopsTheBatchAndTheFailedSerialStaysFree)
     fs::create_directory(small);
     if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=40k") != 0)
         GTEST_SKIP() << "this machine does not let root mount a file system";
-    const Result result = folder.run("batch p.json --serial SN01 --count 50 --out-dir small --state s.json");
+    const Result result = folder.run("batch p.json --serial SN01 --count 50 --out-dir small --state s.db");
     const std::vector<std::string> written = FileNames(small);
     ::umount(small.c_str());
     ASSERT_GT(written.size(), 0u);
@@ -247,9 +339,12 @@ TEST(Batch, AFullDiskStopsTheBatchAndTheFailedSerialStaysFree)
     EXPECT_EQ(result.err, "hubquill-cli: small/" + failed +
                               ".bin: cannot be written: disk full; the batch stopped after " +
                               std::to_string(written.size()) + " of 50 images (SN01 to " +
-                              written.back().substr(0, 4) + "), and " + failed +
-                              " is the next free serial\n");
-    EXPECT_EQ(folder.read("s.json"), "{\"next_serial\":\"" + failed + "\"}\n");
+                              written.back().substr(0, 4) + "); " + failed +
+                              " is void (never given out)\n");
+    EXPECT_EQ(Audit(folder, "s.db").at(failed).why, "its image could not be written: disk full");
+    const Result next = folder.run("batch p.json --count 1 --out-dir small --state s.db");
+    EXPECT_EQ(next.code, 0) << next.err;
+    EXPECT_EQ(FileNames(small).back(), SerialNumber(static_cast<int>(written.size()) + 2, 2) + ".bin");
 }
 
 TEST(Batch, ShowsItsProgressOnATerminal)

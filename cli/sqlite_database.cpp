@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -56,22 +58,28 @@ public:
             execute("PRAGMA synchronous = FULL");
             execute("PRAGMA foreign_keys = ON");
         } catch (...) {
+            m_statements.clear();
             ::sqlite3_close(m_db);
             throw;
         }
     }
-    ~Sqlite() override { ::sqlite3_close(m_db); }
+    ~Sqlite() override
+    {
+        m_statements.clear();
+        ::sqlite3_close(m_db);
+    }
 
     const std::string& name() const override { return m_name; }
 
     Rows run(std::string_view sql, const std::vector<Cell>& parameters) override
     {
-        sqlite3_stmt* statement = nullptr;
-        if (::sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &statement,
-                                 nullptr) != SQLITE_OK)
-            fail();
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(statement,
-                                                                          &::sqlite3_finalize);
+        sqlite3_stmt* statement = prepared(sql);
+        // Ready for the next run however this one ends.
+        const std::unique_ptr<sqlite3_stmt, void (*)(sqlite3_stmt*)> reset(
+            statement, [](sqlite3_stmt* used) {
+                ::sqlite3_reset(used);
+                ::sqlite3_clear_bindings(used);
+            });
         for (std::size_t at = 0; at < parameters.size(); ++at) {
             const int index = static_cast<int>(at + 1);
             const int bound = parameters[at]
@@ -141,6 +149,20 @@ public:
     }
 
 private:
+    // A batch runs the same few statements for every image: each is prepared once.
+    sqlite3_stmt* prepared(std::string_view sql)
+    {
+        auto& statement = m_statements[std::string(sql)];
+        if (!statement) {
+            sqlite3_stmt* made = nullptr;
+            if (::sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &made,
+                                     nullptr) != SQLITE_OK)
+                fail();
+            statement.reset(made);
+        }
+        return statement.get();
+    }
+
     [[noreturn]] void fail() const
     {
         const int code = ::sqlite3_extended_errcode(m_db);
@@ -173,6 +195,10 @@ private:
     std::string m_path;
     WaitingNote m_waiting;
     sqlite3* m_db = nullptr;
+    struct Finalize {
+        void operator()(sqlite3_stmt* statement) const { ::sqlite3_finalize(statement); }
+    };
+    std::map<std::string, std::unique_ptr<sqlite3_stmt, Finalize>> m_statements;
     bool m_toldWaiting = false;
 };
 

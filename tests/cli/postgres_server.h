@@ -16,7 +16,9 @@ namespace cli_testing {
 
 class PostgresServer {
 public:
-    PostgresServer() : m_folder(fs::temp_directory_path())
+    // A test's server need not flush to the disk; a benchmark's does, as a line's server.
+    explicit PostgresServer(bool durable = false)
+        : m_folder(fs::temp_directory_path()), m_flush(durable ? "" : " -F")
     {
         for (const auto& entry : fs::directory_iterator("/usr/lib/postgresql", m_error))
             if (fs::exists(entry.path() / "bin/initdb"))
@@ -53,7 +55,7 @@ public:
     bool start()
     {
         return shell(tool("pg_ctl") + " -D data -l server.log -w -o \"-k '" + socketFolder() +
-                     "' -h '' -F\" start >/dev/null");
+                     "' -h ''" + m_flush + "\" start >/dev/null");
     }
     // As a power cut or a crash would: no goodbye to the clients.
     bool stop() { return shell(tool("pg_ctl") + " -D data -m immediate -w stop >/dev/null"); }
@@ -67,6 +69,7 @@ private:
     }
 
     TempFolder m_folder;
+    std::string m_flush;
     std::error_code m_error;
     fs::path m_bin;
     std::string m_as;

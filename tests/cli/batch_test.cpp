@@ -270,9 +270,11 @@ TEST(Batch, AStoreNeverIssuesASerialTwiceThroughStationsAtOnceKillsAndReruns)
     for (int trial = 0; trial < kTrials; ++trial) {
         const std::string killed = "k" + std::to_string(trial);
         const std::string rerun = "r" + std::to_string(trial);
-        const std::string delay = std::to_string(1000 + random() % 150).substr(1); // ms
+        // Killed once it has written some number of images, none to a few hundred.
+        const std::string written = std::to_string(random() % 400);
         script += "; mkdir " + killed + " " + rerun + "; " + batch + "--count 1000 --out-dir " +
-                  killed + " & sleep 0." + delay + "; kill -9 $!; wait; " + batch +
+                  killed + " & while [ $(ls " + killed + " | wc -l) -lt " + written +
+                  " ] && kill -0 $! 2>/dev/null; do sleep 0.001; done; kill -9 $!; wait; " + batch +
                   "--count 2 --out-dir " + rerun + " --format " + kFormats[trial % 2] + "; " +
                   batch + "--count 1 --out-dir " + killed;
     }

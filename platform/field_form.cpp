@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStyleOptionComboBox>
 #include <QtMath>
@@ -61,12 +62,17 @@ private:
     std::string m_key;
 };
 
-// Wide enough for what a box takes (and a three-digit length a load may show), no wider;
-// a string box as wide as most strings.
+// Wide enough for the digits a box takes (and a three-digit length a load may show), no
+// wider; a string box as wide as most strings.
 int boxWidth(const QWidget& box, const layout::Field& field)
 {
-    const int character = box.fontMetrics().horizontalAdvance(QLatin1Char('W'));
-    return character * (field.kind == layout::Kind::Text ? 16 : std::max<int>(field.limit, 3)) + 16;
+    const QFontMetrics& metrics = box.fontMetrics();
+    if (field.kind == layout::Kind::Text)
+        return metrics.horizontalAdvance(QLatin1Char('W')) * 16 + 16;
+    int digit = 0;
+    for (const QChar c : QStringLiteral("0123456789ABCDEF"))
+        digit = std::max(digit, metrics.horizontalAdvance(c));
+    return digit * std::max<int>(field.limit, 3) + 16;
 }
 
 // A hex value offered with items: the user may pick one or type another. Typed text is
@@ -102,7 +108,9 @@ namespace {
 
 // A drop-down list as wide as its widest item whatever it shows, following its items as
 // they come and go: what QComboBox::AdjustToContents gives, without the pop-up list (nine
-// widgets) that choosing that policy builds at once for every list.
+// widgets) that choosing that policy builds at once for every list. Its least size is the
+// same as its wanted one, so a window squeezed to its least size still shows every item
+// whole; both are measured again once the list has the style and font of its window.
 class ChoiceList final : public QComboBox {
 public:
     ChoiceList()
@@ -120,21 +128,15 @@ public:
             m_hint = hintForItems();
         return m_hint;
     }
-    // Taken once, when first asked, as QComboBox takes it: a list measured before its items
-    // came keeps the width of an empty list, and windows keep the widths they always had.
-    QSize minimumSizeHint() const override
-    {
-        if (!m_minimum.isValid())
-            m_minimum = hintForItems();
-        return m_minimum;
-    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
-    void changeEvent(QEvent* event) override
+    bool event(QEvent* event) override
     {
-        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-            m_hint = m_minimum = QSize();
-        QComboBox::changeEvent(event);
+        const QEvent::Type type = event->type();
+        if (type == QEvent::Polish || type == QEvent::FontChange || type == QEvent::StyleChange)
+            itemsChanged();
+        return QComboBox::event(event);
     }
 
 private:
@@ -159,7 +161,6 @@ private:
     }
 
     mutable QSize m_hint;
-    mutable QSize m_minimum;
 };
 
 } // namespace
@@ -405,12 +406,23 @@ void FieldForm::applyGreying(std::optional<std::size_t> changed)
             w->setEnabled(enabled[at]);
 }
 
-void FieldForm::focus(std::size_t field)
+void FieldForm::reveal(std::size_t field)
 {
     QWidget* w = widgetAt(field);
     if (!w)
         return;
     showPageOf(w);
+    for (QWidget* up = w->parentWidget(); up; up = up->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(up))
+            area->ensureWidgetVisible(w);
+}
+
+void FieldForm::focus(std::size_t field)
+{
+    QWidget* w = widgetAt(field);
+    if (!w)
+        return;
+    reveal(field);
     w->setFocus(Qt::OtherFocusReason);
     if (auto* box = qobject_cast<QLineEdit*>(w))
         box->selectAll();

@@ -88,6 +88,8 @@ public:
     // Enables the fields the model's greying allows, given what the form holds; `changed`
     // is the field the user just changed, none for a form opened, reset or loaded.
     void applyGreying(std::optional<std::size_t> changed = std::nullopt);
+    // Shows the page of a field, scrolled to it.
+    void reveal(std::size_t field);
     // Puts the focus on a field, its page shown and its whole text selected.
     void focus(std::size_t field);
 

@@ -64,18 +64,20 @@ CE2PromQH30X::CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet,
     m_deviceList->setCurrentIndex(1);
     connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH30X::OnSelchangeDeviceId);
 
+    // Three columns, each box right under the one above it, the strings under the first two:
+    // the IDs, the non-removable ports and the other fields; the first configuration byte and
+    // the bus power; the other two bytes and the self power.
     auto* grid = new QGridLayout(this);
-    grid->addLayout(platform::Column({groups.box("IDs")}), 0, 0);
-    grid->addLayout(platform::Column({groups.box("Config Data Byte 1")}), 0, 1);
-    grid->addLayout(
-        platform::Column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}), 0,
-        2);
-    grid->addLayout(platform::Column({groups.box("Non Removable Device")}), 1, 0);
-    grid->addLayout(platform::Column({groups.box("Bus Power")}), 1, 1);
-    grid->addLayout(platform::Column({groups.box("Self Power")}), 1, 2);
-    grid->addLayout(platform::Column({groups.box("Other Fields")}), 2, 0);
-    grid->addWidget(groups.box("String Descriptor Fields"), 2, 1, 1, 2, Qt::AlignTop);
-    grid->setRowStretch(3, 1);
+    grid->addLayout(platform::Column({groups.box("IDs"), groups.box("Non Removable Device"),
+                                      groups.box("Other Fields")}),
+                    0, 0);
+    grid->addLayout(platform::Column({groups.box("Config Data Byte 1"), groups.box("Bus Power")}),
+                    0, 1);
+    grid->addLayout(platform::Column({groups.box("Config Data Byte 2"),
+                                      groups.box("Config Data Byte 3"), groups.box("Self Power")}),
+                    0, 2, 2, 1);
+    grid->addWidget(groups.box("String Descriptor Fields"), 1, 0, 1, 2, Qt::AlignBottom);
+    grid->setRowStretch(0, 1);
 }
 
 void CE2PromQH30X::SetDefaults()

@@ -393,17 +393,39 @@ void FieldForm::correct(std::span<const layout::Correction> corrections)
     }
 }
 
-void FieldForm::applyGreying(std::optional<std::size_t> changed)
+std::vector<bool> FieldForm::enabledNow() const
 {
     std::vector<bool> current(m_model->fields.size(), true);
     for (std::size_t at = 0; at < current.size(); ++at)
         if (const QWidget* w = widgetAt(at))
             current[at] = w->isEnabled();
-    const std::vector<bool> enabled =
-        layout::Enabled(*m_model, read(), changed, std::move(current));
+    return current;
+}
+
+void FieldForm::applyGreying(std::optional<std::size_t> changed)
+{
+    const std::vector<bool> enabled = layout::Enabled(*m_model, read(), changed, enabledNow());
     for (std::size_t at = 0; at < enabled.size(); ++at)
         if (QWidget* w = widgetAt(at))
             w->setEnabled(enabled[at]);
+}
+
+std::optional<std::size_t> FieldForm::enablerOf(std::size_t field) const
+{
+    const layout::Values now = read();
+    for (std::size_t at = 0; at < m_model->fields.size(); ++at) {
+        const layout::Field& other = m_model->fields[at];
+        const QWidget* w = widgetAt(at);
+        if (at == field || other.kind != layout::Kind::Choice || !w || !w->isEnabled())
+            continue;
+        for (std::size_t item = 0; item < other.items.size(); ++item) {
+            layout::Values picked = now;
+            picked.setIndex(at, static_cast<std::int64_t>(item));
+            if (layout::Enabled(*m_model, picked, at, enabledNow())[field])
+                return at;
+        }
+    }
+    return std::nullopt;
 }
 
 void FieldForm::reveal(std::size_t field)
@@ -419,6 +441,9 @@ void FieldForm::reveal(std::size_t field)
 
 void FieldForm::focus(std::size_t field)
 {
+    // A greyed field takes no focus: the choice that would let it take typing does.
+    if (const QWidget* w = widgetAt(field); w && !w->isEnabled())
+        field = enablerOf(field).value_or(field);
     QWidget* w = widgetAt(field);
     if (!w)
         return;

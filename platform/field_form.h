@@ -14,8 +14,10 @@
 #include <QString>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QComboBox;
 class QGridLayout;
@@ -90,8 +92,11 @@ public:
     void applyGreying(std::optional<std::size_t> changed = std::nullopt);
     // Shows the page of a field, scrolled to it.
     void reveal(std::size_t field);
-    // Puts the focus on a field, its page shown and its whole text selected.
+    // Puts the focus on a field, its page shown and its whole text selected; for a greyed
+    // field, on the choice that enables it.
     void focus(std::size_t field);
+    // The choice whose change by the user would enable `field`, if any.
+    std::optional<std::size_t> enablerOf(std::size_t field) const;
 
     // The field of the model that `widget` is, or is part of.
     std::optional<std::size_t> fieldOf(const QWidget* widget) const;
@@ -109,6 +114,7 @@ private:
     QWidget* makeWidget(const layout::Field& field);
     void userChanged(const QString& key);
     void showValue(std::size_t at, const layout::Values& values);
+    std::vector<bool> enabledNow() const;
 
     QWidget* m_owner;
     const layout::Model* m_model;

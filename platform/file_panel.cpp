@@ -261,6 +261,9 @@ bool FilePanel::create(CE2promData& holder, CFileManager& files)
     const layout::Values values = form.read();
     if (const std::optional<layout::Refusal> refusal = layout::RefuseCreate(model, values)) {
         clearListing();
+        // The field's page comes forward before the message, which then speaks of what
+        // the user sees.
+        form.reveal(refusal->field);
         Notice(m_owner, ToQString(refusal->message));
         form.focus(refusal->field);
         return false;

@@ -83,6 +83,8 @@ CE2PromQH30X::CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet,
 void CE2PromQH30X::SetDefaults()
 {
     m_form.reset();
+    // The defaults disable strings, so the Lang ID and the strings are greyed again.
+    m_form.applyGreying();
     m_portPage.files().setInitialNames();
     m_portPage.files().clearListing();
 }

@@ -235,8 +235,13 @@ QWidget* FieldForm::add(const layout::Field& field, QGridLayout* grid, int row, 
 QWidget* FieldForm::addBare(const layout::Field& field, QGridLayout* grid, int row, int column)
 {
     QWidget* widget = makeWidget(field);
-    widget->setAccessibleName(ToQString(field.label));
     grid->addWidget(widget, row, column);
+    // The caption is not shown (headings around the widget say it), yet a screen reader
+    // reads it from a label that names the widget, as it reads the shown ones.
+    auto* label = new QLabel(ToQString(field.label), grid->parentWidget());
+    label->setBuddy(widget);
+    label->setVisible(false);
+    widget->setAccessibleName(label->text());
     return widget;
 }
 

@@ -56,7 +56,8 @@ public:
     // Creates the labelled widget of `field` at `row` of `grid`: the label in `column`,
     // the widget in `column + 1`. Choice lists start empty; reset fills them.
     QWidget* add(const layout::Field& field, QGridLayout* grid, int row, int column = 0);
-    // The same without a label beside it: the caption is the widget's accessible name.
+    // The same without a label beside it (headings around it say what it is): the caption
+    // names it to screen readers. `grid` must already be a widget's layout.
     QWidget* addBare(const layout::Field& field, QGridLayout* grid, int row, int column);
 
     QComboBox* choice(std::string_view key) const;

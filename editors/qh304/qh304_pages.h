@@ -12,6 +12,7 @@
 #include <functional>
 
 class QComboBox;
+class QGridLayout;
 
 namespace layout {
 struct Model;
@@ -51,6 +52,7 @@ public:
 
 private:
     QWidget* makeInterfaces();
+    void addInterface(QGridLayout* grid, int n, int row);
     void OnBnClickedCreate();
     void OnBnClickedLoad();
 

@@ -15,6 +15,7 @@
 #include <QStyleOptionComboBox>
 #include <QtMath>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QValidator>
 
 #include <algorithm>
@@ -32,34 +33,54 @@ void addLabel(QGridLayout* grid, int row, int column, const QString& caption, QW
     grid->addWidget(buddy, row, column + 1);
 }
 
+// Why a box did not take what was typed into it, or nothing when it takes it.
+QString Refusal(const layout::Field& field, const QString& input)
+{
+    if (input.size() > field.limit)
+        return QStringLiteral("At most %1 characters fit here.").arg(field.limit);
+    for (const QChar c : input) {
+        if (c.unicode() <= 0xFF && layout::Takes(field, static_cast<unsigned char>(c.unicode())))
+            continue;
+        if (field.kind == layout::Kind::Decimal)
+            return QStringLiteral("Only the digits 0 to 9 can be typed here.");
+        return QStringLiteral("\u201C%1\u201D cannot be stored: each character here is one byte "
+                              "(Latin-1), and this one has no such code.")
+            .arg(c);
+    }
+    return QString();
+}
+
 // What a box takes as it is typed into: the characters its field takes, up to its limit,
-// with the capitals the model makes. Text set by the program (a decoded value) is not
-// held to it, so a loaded length above 99 shows all three digits.
+// with the capitals the model makes. What it does not take is refused with a hint beside
+// the box that says why, once for each attempt. Text set by the program (a decoded value)
+// is not held to it, so a loaded length above 99 shows all three digits.
 class FieldValidator final : public QValidator {
 public:
-    FieldValidator(const FieldForm& form, std::string key, QObject* parent)
-        : QValidator(parent), m_form(form), m_key(std::move(key))
+    FieldValidator(const FieldForm& form, std::string key, QWidget* box)
+        : QValidator(box), m_form(form), m_key(std::move(key)), m_box(box)
     {
     }
 
     State validate(QString& input, int&) const override
     {
         const layout::Field* field = layout::FindField(m_form.model().fields, m_key);
-        if (!field || input.size() > field->limit)
+        if (!field)
             return Invalid;
-        const bool capitals = m_form.model().typing.capitals && field->kind == layout::Kind::Hex;
-        for (QChar& c : input) {
-            if (c.unicode() > 0xFF || !layout::Takes(*field, static_cast<unsigned char>(c.unicode())))
-                return Invalid;
-            if (capitals)
-                c = c.toUpper();
+        if (const QString why = Refusal(*field, input); !why.isEmpty()) {
+            QToolTip::showText(m_box->mapToGlobal(QPoint(0, m_box->height())), why, m_box);
+            return Invalid;
         }
+        if (m_form.model().typing.capitals && field->kind == layout::Kind::Hex)
+            for (QChar& c : input)
+                if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+                    c = c.toUpper();
         return Acceptable;
     }
 
 private:
     const FieldForm& m_form;
     std::string m_key;
+    QWidget* m_box;
 };
 
 // Wide enough for the digits a box takes (and a three-digit length a load may show), no

@@ -181,7 +181,11 @@ TEST_P(EditorUsabilityTest, DroppingAnErasedImageLoadsItAndMarksWhatCreateWouldC
             Select(opened, QString::fromLatin1(label), QString::fromLatin1(value));
     }
     const auto marks = listing(opened)->marks();
+    const QLabel* legend = opened->findChild<QLabel*>(QStringLiteral("listingLegend"));
+    ASSERT_NE(legend, nullptr);
+    EXPECT_FALSE(legend->isHidden()) << "the marks are told under the listing";
     Click(opened, QStringLiteral("Create EEPROM File")); // over the file, as after Browse
+    EXPECT_TRUE(legend->isHidden()) << "no marks, no legend";
     const Bytes created = readFile(QStringLiteral("erased.bin"));
     std::vector<unsigned> written;
     for (unsigned at = 0; at < created.size(); ++at)

@@ -105,17 +105,18 @@ Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::F
 {
     const platform::GroupedFields groups(form, model.fields, qh20x::OnAdditionalPage);
 
-
-
+    // The three port boxes at their own widths; under them the file controls and the listing
+    // side by side, the Tab key through the controls first; room to spare goes below.
     QGridLayout* grid = pageFrame(this, QStringLiteral("Tab2 Fields"));
-    grid->addLayout(platform::Column({groups.box(qh20x::kGroupBoost)}), 0, 0);
-    grid->addLayout(platform::Column({groups.box(qh20x::kGroupPortMap)}), 0, 1);
-    grid->addLayout(platform::Column({groups.box(qh20x::kGroupPortSwap)}), 0, 2);
-    // The file controls and the listing side by side, the Tab key through the controls first.
+    constexpr Qt::Alignment kTopLeft = Qt::AlignTop | Qt::AlignLeft;
+    grid->addWidget(groups.box(qh20x::kGroupBoost), 0, 0, kTopLeft);
+    grid->addWidget(groups.box(qh20x::kGroupPortMap), 0, 1, kTopLeft);
+    grid->addWidget(groups.box(qh20x::kGroupPortSwap), 0, 2, kTopLeft);
     grid->addWidget(
         m_files->infoBox({m_files->createButton(), m_files->loadButton(), m_files->exitButton()}),
         1, 0, 1, 2, Qt::AlignTop);
     grid->addWidget(m_files->display(), 1, 2);
+    grid->setRowStretch(2, 1);
 
     m_files->setInitialNames();
     connect(m_files, &platform::FilePanel::createClicked, this,

@@ -33,7 +33,8 @@ Qh404Form::Qh404Form(CE2promData& image, CFileManager& files, std::function<bool
     // The form on the left; the file names and buttons beside it, over the listing.
     auto* right = new QVBoxLayout;
     right->addWidget(makeFileArea());
-    right->addWidget(m_panel->display(), 1);
+    right->addWidget(m_panel->display());
+    right->addStretch(1);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(makeCollectData());

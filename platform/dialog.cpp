@@ -1,10 +1,13 @@
 #include "platform/dialog.h"
 
+#include "platform/screen_fit.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -23,6 +26,8 @@ void readWidget(QWidget* widget, QList<QWidget*>& order)
         order << tabs->tabBar();
         for (int page = 0; page < tabs->count(); ++page)
             readWidget(tabs->widget(page), order);
+    } else if (auto* area = qobject_cast<QScrollArea*>(widget); area && area->widget()) {
+        readWidget(area->widget(), order);
     } else if (widget->focusPolicy() & Qt::TabFocus) {
         order << widget;
     } else if (widget->layout()) {
@@ -57,6 +62,13 @@ Dialog::Dialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("HUBQUILL"));
     setWindowIcon(QIcon(QStringLiteral(":/hubquill.png")));
+}
+
+void Dialog::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        FitToScreen(*this);
+    QDialog::setVisible(visible);
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event)

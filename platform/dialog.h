@@ -14,6 +14,10 @@ class Dialog : public QDialog {
 public:
     explicit Dialog(QWidget* parent = nullptr);
 
+    // Shown fitted to its screen: where the screen is too small, the window's scrolling
+    // areas give way, so it opens whole.
+    void setVisible(bool visible) override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

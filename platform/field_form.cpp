@@ -10,10 +10,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStyleOptionComboBox>
 #include <QtMath>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QValidator>
 
 #include <algorithm>
@@ -31,42 +33,67 @@ void addLabel(QGridLayout* grid, int row, int column, const QString& caption, QW
     grid->addWidget(buddy, row, column + 1);
 }
 
+// Why a box did not take what was typed into it, or nothing when it takes it.
+QString Refusal(const layout::Field& field, const QString& input)
+{
+    if (input.size() > field.limit)
+        return QStringLiteral("At most %1 characters fit here.").arg(field.limit);
+    for (const QChar c : input) {
+        if (c.unicode() <= 0xFF && layout::Takes(field, static_cast<unsigned char>(c.unicode())))
+            continue;
+        if (field.kind == layout::Kind::Decimal)
+            return QStringLiteral("Only the digits 0 to 9 can be typed here.");
+        return QStringLiteral("\u201C%1\u201D cannot be stored: each character here is one byte "
+                              "(Latin-1), and this one has no such code.")
+            .arg(c);
+    }
+    return QString();
+}
+
 // What a box takes as it is typed into: the characters its field takes, up to its limit,
-// with the capitals the model makes. Text set by the program (a decoded value) is not
-// held to it, so a loaded length above 99 shows all three digits.
+// with the capitals the model makes. What it does not take is refused with a hint beside
+// the box that says why, once for each attempt. Text set by the program (a decoded value)
+// is not held to it, so a loaded length above 99 shows all three digits.
 class FieldValidator final : public QValidator {
 public:
-    FieldValidator(const FieldForm& form, std::string key, QObject* parent)
-        : QValidator(parent), m_form(form), m_key(std::move(key))
+    FieldValidator(const FieldForm& form, std::string key, QWidget* box)
+        : QValidator(box), m_form(form), m_key(std::move(key)), m_box(box)
     {
     }
 
     State validate(QString& input, int&) const override
     {
         const layout::Field* field = layout::FindField(m_form.model().fields, m_key);
-        if (!field || input.size() > field->limit)
+        if (!field)
             return Invalid;
-        const bool capitals = m_form.model().typing.capitals && field->kind == layout::Kind::Hex;
-        for (QChar& c : input) {
-            if (c.unicode() > 0xFF || !layout::Takes(*field, static_cast<unsigned char>(c.unicode())))
-                return Invalid;
-            if (capitals)
-                c = c.toUpper();
+        if (const QString why = Refusal(*field, input); !why.isEmpty()) {
+            QToolTip::showText(m_box->mapToGlobal(QPoint(0, m_box->height())), why, m_box);
+            return Invalid;
         }
+        if (m_form.model().typing.capitals && field->kind == layout::Kind::Hex)
+            for (QChar& c : input)
+                if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+                    c = c.toUpper();
         return Acceptable;
     }
 
 private:
     const FieldForm& m_form;
     std::string m_key;
+    QWidget* m_box;
 };
 
-// Wide enough for what a box takes (and a three-digit length a load may show), no wider;
-// a string box as wide as most strings.
+// Wide enough for the digits a box takes (and a three-digit length a load may show), no
+// wider; a string box as wide as most strings.
 int boxWidth(const QWidget& box, const layout::Field& field)
 {
-    const int character = box.fontMetrics().horizontalAdvance(QLatin1Char('W'));
-    return character * (field.kind == layout::Kind::Text ? 16 : std::max<int>(field.limit, 3)) + 16;
+    const QFontMetrics& metrics = box.fontMetrics();
+    if (field.kind == layout::Kind::Text)
+        return metrics.horizontalAdvance(QLatin1Char('W')) * 16 + 16;
+    int digit = 0;
+    for (const QChar c : QStringLiteral("0123456789ABCDEF"))
+        digit = std::max(digit, metrics.horizontalAdvance(c));
+    return digit * std::max<int>(field.limit, 3) + 16;
 }
 
 // A hex value offered with items: the user may pick one or type another. Typed text is
@@ -102,7 +129,9 @@ namespace {
 
 // A drop-down list as wide as its widest item whatever it shows, following its items as
 // they come and go: what QComboBox::AdjustToContents gives, without the pop-up list (nine
-// widgets) that choosing that policy builds at once for every list.
+// widgets) that choosing that policy builds at once for every list. Its least size is the
+// same as its wanted one, so a window squeezed to its least size still shows every item
+// whole; both are measured again once the list has the style and font of its window.
 class ChoiceList final : public QComboBox {
 public:
     ChoiceList()
@@ -120,21 +149,15 @@ public:
             m_hint = hintForItems();
         return m_hint;
     }
-    // Taken once, when first asked, as QComboBox takes it: a list measured before its items
-    // came keeps the width of an empty list, and windows keep the widths they always had.
-    QSize minimumSizeHint() const override
-    {
-        if (!m_minimum.isValid())
-            m_minimum = hintForItems();
-        return m_minimum;
-    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
-    void changeEvent(QEvent* event) override
+    bool event(QEvent* event) override
     {
-        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-            m_hint = m_minimum = QSize();
-        QComboBox::changeEvent(event);
+        const QEvent::Type type = event->type();
+        if (type == QEvent::Polish || type == QEvent::FontChange || type == QEvent::StyleChange)
+            itemsChanged();
+        return QComboBox::event(event);
     }
 
 private:
@@ -159,7 +182,6 @@ private:
     }
 
     mutable QSize m_hint;
-    mutable QSize m_minimum;
 };
 
 } // namespace
@@ -234,8 +256,13 @@ QWidget* FieldForm::add(const layout::Field& field, QGridLayout* grid, int row, 
 QWidget* FieldForm::addBare(const layout::Field& field, QGridLayout* grid, int row, int column)
 {
     QWidget* widget = makeWidget(field);
-    widget->setAccessibleName(ToQString(field.label));
     grid->addWidget(widget, row, column);
+    // The caption is not shown (headings around the widget say it), yet a screen reader
+    // reads it from a label that names the widget, as it reads the shown ones.
+    auto* label = new QLabel(ToQString(field.label), grid->parentWidget());
+    label->setBuddy(widget);
+    label->setVisible(false);
+    widget->setAccessibleName(label->text());
     return widget;
 }
 
@@ -392,25 +419,61 @@ void FieldForm::correct(std::span<const layout::Correction> corrections)
     }
 }
 
-void FieldForm::applyGreying(std::optional<std::size_t> changed)
+std::vector<bool> FieldForm::enabledNow() const
 {
     std::vector<bool> current(m_model->fields.size(), true);
     for (std::size_t at = 0; at < current.size(); ++at)
         if (const QWidget* w = widgetAt(at))
             current[at] = w->isEnabled();
-    const std::vector<bool> enabled =
-        layout::Enabled(*m_model, read(), changed, std::move(current));
+    return current;
+}
+
+void FieldForm::applyGreying(std::optional<std::size_t> changed)
+{
+    const std::vector<bool> enabled = layout::Enabled(*m_model, read(), changed, enabledNow());
     for (std::size_t at = 0; at < enabled.size(); ++at)
         if (QWidget* w = widgetAt(at))
             w->setEnabled(enabled[at]);
 }
 
-void FieldForm::focus(std::size_t field)
+std::optional<std::size_t> FieldForm::enablerOf(std::size_t field) const
+{
+    const layout::Values now = read();
+    for (std::size_t at = 0; at < m_model->fields.size(); ++at) {
+        const layout::Field& other = m_model->fields[at];
+        const QWidget* w = widgetAt(at);
+        if (at == field || other.kind != layout::Kind::Choice || !w || !w->isEnabled())
+            continue;
+        for (std::size_t item = 0; item < other.items.size(); ++item) {
+            layout::Values picked = now;
+            picked.setIndex(at, static_cast<std::int64_t>(item));
+            if (layout::Enabled(*m_model, picked, at, enabledNow())[field])
+                return at;
+        }
+    }
+    return std::nullopt;
+}
+
+void FieldForm::reveal(std::size_t field)
 {
     QWidget* w = widgetAt(field);
     if (!w)
         return;
     showPageOf(w);
+    for (QWidget* up = w->parentWidget(); up; up = up->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(up))
+            area->ensureWidgetVisible(w);
+}
+
+void FieldForm::focus(std::size_t field)
+{
+    // A greyed field takes no focus: the choice that would let it take typing does.
+    if (const QWidget* w = widgetAt(field); w && !w->isEnabled())
+        field = enablerOf(field).value_or(field);
+    QWidget* w = widgetAt(field);
+    if (!w)
+        return;
+    reveal(field);
     w->setFocus(Qt::OtherFocusReason);
     if (auto* box = qobject_cast<QLineEdit*>(w))
         box->selectAll();

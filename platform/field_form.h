@@ -14,8 +14,10 @@
 #include <QString>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QComboBox;
 class QGridLayout;
@@ -54,7 +56,8 @@ public:
     // Creates the labelled widget of `field` at `row` of `grid`: the label in `column`,
     // the widget in `column + 1`. Choice lists start empty; reset fills them.
     QWidget* add(const layout::Field& field, QGridLayout* grid, int row, int column = 0);
-    // The same without a label beside it: the caption is the widget's accessible name.
+    // The same without a label beside it (headings around it say what it is): the caption
+    // names it to screen readers. `grid` must already be a widget's layout.
     QWidget* addBare(const layout::Field& field, QGridLayout* grid, int row, int column);
 
     QComboBox* choice(std::string_view key) const;
@@ -88,8 +91,13 @@ public:
     // Enables the fields the model's greying allows, given what the form holds; `changed`
     // is the field the user just changed, none for a form opened, reset or loaded.
     void applyGreying(std::optional<std::size_t> changed = std::nullopt);
-    // Puts the focus on a field, its page shown and its whole text selected.
+    // Shows the page of a field, scrolled to it.
+    void reveal(std::size_t field);
+    // Puts the focus on a field, its page shown and its whole text selected; for a greyed
+    // field, on the choice that enables it.
     void focus(std::size_t field);
+    // The choice whose change by the user would enable `field`, if any.
+    std::optional<std::size_t> enablerOf(std::size_t field) const;
 
     // The field of the model that `widget` is, or is part of.
     std::optional<std::size_t> fieldOf(const QWidget* widget) const;
@@ -107,6 +115,7 @@ private:
     QWidget* makeWidget(const layout::Field& field);
     void userChanged(const QString& key);
     void showValue(std::size_t at, const layout::Values& values);
+    std::vector<bool> enabledNow() const;
 
     QWidget* m_owner;
     const layout::Model* m_model;

@@ -132,6 +132,17 @@ FilePanel::FilePanel(QWidget* owner, FieldForm& form, const FileTexts& texts)
     QGridLayout* grid = nullptr;
     m_display = MakeGroup(QStringLiteral("Display EEPROM content"), grid, owner);
     grid->addWidget(m_listing, 0, 0);
+    // What the orange frames of a loaded image mean, while there are any; its line is kept
+    // free meanwhile, so the window does not change size.
+    m_legend = new QLabel(QStringLiteral("Framed in orange: bytes the next Create writes "
+                                         "differently (hover for why)"),
+                          m_display);
+    m_legend->setObjectName(QStringLiteral("listingLegend"));
+    QSizePolicy keepsRoom = m_legend->sizePolicy();
+    keepsRoom.setRetainSizeWhenHidden(true);
+    m_legend->setSizePolicy(keepsRoom);
+    m_legend->setVisible(false);
+    grid->addWidget(m_legend, 1, 0);
     m_create->setDefault(texts.createIsDefault);
     m_browse->setObjectName(QStringLiteral("browseButton"));
     m_load->setObjectName(QStringLiteral("loadButton"));
@@ -186,17 +197,20 @@ void FilePanel::listImage(const CE2promData& image)
 {
     m_loaded.reset();
     m_listing->showImage(image);
+    m_legend->setVisible(false);
 }
 
 void FilePanel::clearListing()
 {
     m_loaded.reset();
     m_listing->clearImage();
+    m_legend->setVisible(false);
 }
 
 void FilePanel::markChanges()
 {
     m_listing->setMarks(layout::ChangesOnCreate(m_form.model(), m_form.read(), *m_loaded, m_notes));
+    m_legend->setVisible(!m_listing->marks().empty());
 }
 
 void FilePanel::takeDrops(QWidget& window)
@@ -261,6 +275,9 @@ bool FilePanel::create(CE2promData& holder, CFileManager& files)
     const layout::Values values = form.read();
     if (const std::optional<layout::Refusal> refusal = layout::RefuseCreate(model, values)) {
         clearListing();
+        // The field's page comes forward before the message, which then speaks of what
+        // the user sees.
+        form.reveal(refusal->field);
         Notice(m_owner, ToQString(refusal->message));
         form.focus(refusal->field);
         return false;

@@ -85,6 +85,8 @@ public:
     QPushButton* createButton() const { return m_create; }
     QPushButton* exitButton() const { return m_exit; } // nullptr without one
     HexListing* listing() const { return m_listing; }
+    // The line under the listing that says what its marks mean; shown while it has any.
+    QLabel* legend() const { return m_legend; }
     // The listing in its "Display EEPROM content" box, sized for its sixteen lines.
     QGroupBox* display() const { return m_display; }
     // A "File Info" box: the output name, the input name with "Browse" beside it, and a row
@@ -146,6 +148,7 @@ private:
     QPushButton* m_create;
     QPushButton* m_exit = nullptr;
     HexListing* m_listing;
+    QLabel* m_legend = nullptr;
     QGroupBox* m_display;
     // While the listing shows a loaded image: the holder it lists and the decode's notes.
     std::optional<CE2promData> m_loaded;

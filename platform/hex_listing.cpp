@@ -78,9 +78,12 @@ HexListing::HexListing(const FieldForm& form, QWidget* parent) : QListWidget(par
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setItemDelegate(new ByteDelegate(*this));
-    // Room for the sixteen lines of 51 characters without scrolling.
+    // Room for the sixteen lines of 51 characters without scrolling: the text, the item's
+    // margins and the frame.
     const QFontMetrics metrics(font());
-    setMinimumSize(metrics.horizontalAdvance(QString(53, QLatin1Char('0'))) + 24,
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    setMinimumSize(metrics.horizontalAdvance(QString(51, QLatin1Char('0'))) + margins +
+                       2 * frameWidth() + 8,
                    metrics.lineSpacing() * 17 + 12);
     connect(&form, &FieldForm::fieldFocused, this, &HexListing::highlightField);
 }

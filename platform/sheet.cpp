@@ -2,6 +2,7 @@
 
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
+#include "platform/screen_fit.h"
 
 #include <QCloseEvent>
 #include <QTabWidget>
@@ -24,7 +25,11 @@ Sheet::Sheet(const QString& modelText, std::function<void()> onLeave, QWidget* p
 
 Sheet::~Sheet() = default;
 
-void Sheet::addPage(QWidget* page, const QString& tabLabel) { m_tabs->addTab(page, tabLabel); }
+// Each page scrolls on its own where the screen is too small for the sheet; the tabs stay.
+void Sheet::addPage(QWidget* page, const QString& tabLabel)
+{
+    m_tabs->addTab(new FittingArea(page), tabLabel);
+}
 
 void Sheet::showPage(int index) { m_tabs->setCurrentIndex(index); }
 

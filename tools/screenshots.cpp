@@ -1,5 +1,6 @@
 // Takes a picture of the main window and of each page of every editor, as a user first sees
-// them, under the offscreen platform. Run by scripts/screenshots:
+// them and at the size they open with. scripts/screenshots runs it on the xcb platform
+// against a private Xvfb server with a laptop's screen (1366x768):
 //   hubquill_screenshots FOLDER
 // writes FOLDER/main.png and FOLDER/<model id>-<page>.png for one model of each editor, and
 // FOLDER/listing.png: the main window after a load, a field focused and a byte's tooltip.
@@ -45,9 +46,9 @@ void settle()
         QApplication::processEvents();
 }
 
+// The window as it opened, at the size it opened with.
 bool save(QWidget& window, const QDir& folder, const QString& name)
 {
-    window.resize(window.sizeHint());
     settle();
     const QString path = folder.filePath(name + QStringLiteral(".png"));
     if (window.grab().save(path))
@@ -81,7 +82,6 @@ bool saveListing(CHUBQUILLDlg& window, const QDir& folder)
     image.close();
     window.findChild<QLineEdit*>(QStringLiteral("inputFileName"))->setText(image.fileName());
     window.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
-    window.resize(window.sizeHint());
     window.activateWindow();
     settle();
     window.findChild<QWidget*>(QStringLiteral("vid"))->setFocus();

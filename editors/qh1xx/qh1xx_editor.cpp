@@ -7,6 +7,7 @@
 #include "platform/field_form.h"
 #include "platform/text.h"
 #include "platform/file_panel.h"
+#include "platform/screen_fit.h"
 #include "platform/services.h"
 
 #include <QCloseEvent>
@@ -187,7 +188,7 @@ void CE2PromQH1XX::buildWindow()
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(collectBox, 1);
+    layout->addWidget(new platform::FittingArea(collectBox), 1);
 
     connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH1XX::OnSelchangeDeviceId);
     connect(m_form, &platform::FieldForm::changedByUser, this, &CE2PromQH1XX::OnFieldChanged);

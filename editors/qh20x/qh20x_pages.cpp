@@ -69,19 +69,21 @@ Qh20xMainPage::Qh20xMainPage(const layout::Model& model, platform::FieldForm& fo
     m_deviceList->setCurrentIndex(qh202 ? 0 : 1);
     connect(m_deviceList, &QComboBox::activated, this, &Qh20xMainPage::OnSelchangeDeviceId);
 
+    // Three columns, each box right under the one above it, the strings under the first two:
+    // the IDs, the non-removable ports and the power-on time; the first configuration byte
+    // and the self-power ports; the other two bytes and the bus-power ports.
     QGridLayout* grid = pageFrame(this, QStringLiteral("Tab1 Fields"));
-    grid->addLayout(platform::Column({groups.box("IDs")}), 0, 0);
-    grid->addLayout(platform::Column({groups.box("Config Data Byte 1")}), 0, 1);
+    QVBoxLayout* first = platform::Column({groups.box("IDs"), groups.box("Non-Removable Device")});
+    first->insertLayout(2, groups.loose());
+    grid->addLayout(first, 0, 0);
     grid->addLayout(
-        platform::Column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}), 0,
-        2);
-    grid->addLayout(platform::Column({groups.box("Non-Removable Device")}), 1, 0);
-    grid->addLayout(platform::Column({groups.box("Self Power")}), 1, 1);
-    grid->addLayout(platform::Column({groups.box("Bus Power")}), 1, 2);
-    grid->addLayout(groups.loose(), 2, 0, Qt::AlignTop);
+        platform::Column({groups.box("Config Data Byte 1"), groups.box("Self Power")}), 0, 1);
+    grid->addLayout(platform::Column({groups.box("Config Data Byte 2"),
+                                      groups.box("Config Data Byte 3"), groups.box("Bus Power")}),
+                    0, 2, 2, 1);
     if (QGroupBox* strings = groups.box("String Descriptor Fields"))
-        grid->addWidget(strings, 2, 1, 1, 2);
-    grid->setRowStretch(3, 1);
+        grid->addWidget(strings, 1, 0, 1, 2, Qt::AlignBottom);
+    grid->setRowStretch(0, 1);
 }
 
 void Qh20xMainPage::OnSelchangeDeviceId(int index)
@@ -103,16 +105,18 @@ Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::F
 {
     const platform::GroupedFields groups(form, model.fields, qh20x::OnAdditionalPage);
 
-
-
+    // The three port boxes at their own widths; under them the file controls and the listing
+    // side by side, the Tab key through the controls first; room to spare goes below.
     QGridLayout* grid = pageFrame(this, QStringLiteral("Tab2 Fields"));
-    grid->addLayout(platform::Column({groups.box(qh20x::kGroupBoost)}), 0, 0);
-    grid->addLayout(platform::Column({groups.box(qh20x::kGroupPortMap)}), 0, 1);
-    grid->addLayout(platform::Column({groups.box(qh20x::kGroupPortSwap)}), 0, 2);
+    constexpr Qt::Alignment kTopLeft = Qt::AlignTop | Qt::AlignLeft;
+    grid->addWidget(groups.box(qh20x::kGroupBoost), 0, 0, kTopLeft);
+    grid->addWidget(groups.box(qh20x::kGroupPortMap), 0, 1, kTopLeft);
+    grid->addWidget(groups.box(qh20x::kGroupPortSwap), 0, 2, kTopLeft);
     grid->addWidget(
         m_files->infoBox({m_files->createButton(), m_files->loadButton(), m_files->exitButton()}),
-        1, 0, 1, 3);
-    grid->addWidget(m_files->display(), 2, 0, 1, 3);
+        1, 0, 1, 2, Qt::AlignTop);
+    grid->addWidget(m_files->display(), 1, 2);
+    grid->setRowStretch(2, 1);
 
     m_files->setInitialNames();
     connect(m_files, &platform::FilePanel::createClicked, this,

@@ -378,9 +378,9 @@ std::optional<layout::Correction> OnUserChange(const layout::Model&, std::size_t
     return std::nullopt;
 }
 
-// The Lang ID and the strings take typing while strings are enabled. Only the form's
-// opening and the user's own change of "String Desc Enable" move them: a load or a reset
-// to the defaults leaves them as they were.
+// The Lang ID and the strings take typing while strings are enabled. The form's opening,
+// its reset to the defaults and the user's own change of "String Desc Enable" move them: a
+// load leaves them as they were.
 void Greying(const layout::Model&, const layout::Values& values,
              std::optional<std::size_t> changed, std::vector<bool>& enabled)
 {

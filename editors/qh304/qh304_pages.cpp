@@ -64,23 +64,27 @@ CE2PromQH30X::CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet,
     m_deviceList->setCurrentIndex(1);
     connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH30X::OnSelchangeDeviceId);
 
+    // Three columns, each box right under the one above it, the strings under the first two:
+    // the IDs, the non-removable ports and the other fields; the first configuration byte and
+    // the bus power; the other two bytes and the self power.
     auto* grid = new QGridLayout(this);
-    grid->addLayout(platform::Column({groups.box("IDs")}), 0, 0);
-    grid->addLayout(platform::Column({groups.box("Config Data Byte 1")}), 0, 1);
-    grid->addLayout(
-        platform::Column({groups.box("Config Data Byte 2"), groups.box("Config Data Byte 3")}), 0,
-        2);
-    grid->addLayout(platform::Column({groups.box("Non Removable Device")}), 1, 0);
-    grid->addLayout(platform::Column({groups.box("Bus Power")}), 1, 1);
-    grid->addLayout(platform::Column({groups.box("Self Power")}), 1, 2);
-    grid->addLayout(platform::Column({groups.box("Other Fields")}), 2, 0);
-    grid->addWidget(groups.box("String Descriptor Fields"), 2, 1, 1, 2, Qt::AlignTop);
-    grid->setRowStretch(3, 1);
+    grid->addLayout(platform::Column({groups.box("IDs"), groups.box("Non Removable Device"),
+                                      groups.box("Other Fields")}),
+                    0, 0);
+    grid->addLayout(platform::Column({groups.box("Config Data Byte 1"), groups.box("Bus Power")}),
+                    0, 1);
+    grid->addLayout(platform::Column({groups.box("Config Data Byte 2"),
+                                      groups.box("Config Data Byte 3"), groups.box("Self Power")}),
+                    0, 2, 2, 1);
+    grid->addWidget(groups.box("String Descriptor Fields"), 1, 0, 1, 2, Qt::AlignBottom);
+    grid->setRowStretch(0, 1);
 }
 
 void CE2PromQH30X::SetDefaults()
 {
     m_form.reset();
+    // The defaults disable strings, so the Lang ID and the strings are greyed again.
+    m_form.applyGreying();
     m_portPage.files().setInitialNames();
     m_portPage.files().clearListing();
 }
@@ -104,15 +108,21 @@ CQH30X_Tab2::CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet)
 
 
 
+    // The Tab key reads the page as it is seen: the interfaces, then the column of the port
+    // choices and the file boxes and buttons, then the listing beside them.
+    auto* ports = new QHBoxLayout;
+    ports->addWidget(groups.box(qh304::kGroupAssignment), 0, Qt::AlignTop);
+    ports->addWidget(groups.box(qh304::kGroupLockout), 0, Qt::AlignTop);
+    auto* column = new QVBoxLayout;
+    column->addLayout(ports);
+    column->addWidget(
+        m_files->infoBox({m_files->createButton(), m_files->exitButton(), m_files->loadButton()}));
+    column->addStretch(1);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(makeInterfaces(), 0, 0, 1, 3);
-    grid->addLayout(platform::Column({groups.box(qh304::kGroupAssignment)}), 1, 0);
-    grid->addLayout(platform::Column({groups.box(qh304::kGroupLockout)}), 1, 1);
-    grid->addWidget(
-        m_files->infoBox({m_files->createButton(), m_files->exitButton(), m_files->loadButton()}),
-        2, 0, 1, 2, Qt::AlignTop);
-    grid->addWidget(m_files->display(), 1, 2, 2, 1);
-    grid->setRowStretch(2, 1);
+    grid->addWidget(makeInterfaces(), 0, 0, 1, 2);
+    grid->addLayout(column, 1, 0);
+    grid->addWidget(m_files->display(), 1, 1);
+    grid->setRowStretch(1, 1);
 
     m_files->setInitialNames();
     connect(m_files, &platform::FilePanel::createClicked, this, &CQH30X_Tab2::OnBnClickedCreate);
@@ -122,38 +132,39 @@ CQH30X_Tab2::CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet)
 
 // Interfaces 0 to 3 in the left half, 4 to 7 in the right, one a row: "Int nA" before the
 // choices of ports 1 and 2, "Int nB" before those of ports 3 and 4, under column headings.
+// Each half is a grid of its own, so the Tab key goes down one half before the other.
 QWidget* CQH30X_Tab2::makeInterfaces()
 {
-    QGridLayout* grid = nullptr;
-    QGroupBox* box = platform::MakeGroup(platform::ToQString(qh304::kGroupInterfaces), grid);
+    auto* box = new QGroupBox(platform::ToQString(qh304::kGroupInterfaces));
+    auto* halves = new QHBoxLayout(box);
     constexpr int kHalf = qh304::kInterfaces / 2;
-    constexpr int kColumnsPerHalf = 7; // "Int nA", 2 choices, "Int nB", 2 choices, a gap
-    const layout::Model& model = m_form.model();
     for (int half = 0; half < 2; ++half) {
-        const int left = half * kColumnsPerHalf;
-        for (int port = 1; port <= qh304::kPorts; ++port)
-            grid->addWidget(heading(QStringLiteral("Port %1").arg(port)), 0,
-                            left + port + (port > 2 ? 1 : 0));
-        for (int row = 0; row < kHalf; ++row) {
-            const int n = half * kHalf + row;
-            for (int pair = 0; pair < 2; ++pair) {
-                const int column = left + 3 * pair;
-                auto* label =
-                    new QLabel(QStringLiteral("Int %1%2").arg(n).arg(pair ? 'B' : 'A'));
-                grid->addWidget(label, row + 1, column);
-                for (int port = 2 * pair + 1; port <= 2 * pair + 2; ++port) {
-                    const std::string key = "int" + std::to_string(n) + "_port" + std::to_string(port);
-                    QWidget* choice = m_form.addBare(*layout::FindField(model.fields, key), grid,
-                                                     row + 1, column + (port - 2 * pair));
-                    if (port == 2 * pair + 1)
-                        label->setBuddy(choice);
-                }
-            }
-        }
+        auto* grid = new QGridLayout;
+        halves->addLayout(grid);
         if (half == 0)
-            grid->setColumnMinimumWidth(kColumnsPerHalf - 1, 16);
+            halves->addSpacing(16);
+        for (int port = 1; port <= qh304::kPorts; ++port)
+            grid->addWidget(heading(QStringLiteral("Port %1").arg(port)), 0, port + (port > 2));
+        for (int row = 0; row < kHalf; ++row)
+            addInterface(grid, half * kHalf + row, row + 1);
     }
     return box;
+}
+
+// Interface `n` at `row`: "Int nA", its ports 1 and 2, "Int nB", its ports 3 and 4.
+void CQH30X_Tab2::addInterface(QGridLayout* grid, int n, int row)
+{
+    const layout::Model& model = m_form.model();
+    for (int pair = 0; pair < 2; ++pair) {
+        const int column = 3 * pair;
+        grid->addWidget(new QLabel(QStringLiteral("Int %1%2").arg(n).arg(pair ? 'B' : 'A')), row,
+                        column);
+        for (int port = 2 * pair + 1; port <= 2 * pair + 2; ++port) {
+            const std::string key = "int" + std::to_string(n) + "_port" + std::to_string(port);
+            m_form.addBare(*layout::FindField(model.fields, key), grid, row,
+                           column + port - 2 * pair);
+        }
+    }
 }
 
 void CQH30X_Tab2::OnBnClickedCreate()

@@ -12,6 +12,7 @@
 #include <functional>
 
 class QComboBox;
+class QGridLayout;
 
 namespace layout {
 struct Model;
@@ -29,8 +30,8 @@ class CE2PromQH30X : public QWidget {
 public:
     CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet, CQH30X_Tab2& portPage);
 
-    // Both pages back at their defaults, the file names at theirs, the listing empty. The
-    // Lang ID and strings keep their enabled state.
+    // Both pages back at their defaults, the file names at theirs, the listing empty, the
+    // Lang ID and strings greyed as the default "Disable String Support" has them.
     void SetDefaults();
 
 private:
@@ -51,6 +52,7 @@ public:
 
 private:
     QWidget* makeInterfaces();
+    void addInterface(QGridLayout* grid, int n, int row);
     void OnBnClickedCreate();
     void OnBnClickedLoad();
 

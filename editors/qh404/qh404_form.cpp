@@ -30,14 +30,15 @@ Qh404Form::Qh404Form(CE2promData& image, CFileManager& files, std::function<bool
       m_fields(new platform::FieldForm(this, qh404::kModel)),
       m_panel(new platform::FilePanel(this, *m_fields, platform::kOneWindowFileTexts))
 {
-    // The form and the file names on the left, the listing beside them.
-    auto* left = new QVBoxLayout;
-    left->addWidget(makeCollectData(), 1);
-    left->addWidget(makeFileArea());
+    // The form on the left; the file names and buttons beside it, over the listing.
+    auto* right = new QVBoxLayout;
+    right->addWidget(makeFileArea());
+    right->addWidget(m_panel->display());
+    right->addStretch(1);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addLayout(left, 1);
-    row->addWidget(m_panel->display());
+    row->addWidget(makeCollectData());
+    row->addLayout(right, 1);
 
     connect(m_panel, &platform::FilePanel::createClicked, this, &Qh404Form::OnBnClickedCreate);
     connect(m_panel, &platform::FilePanel::loadClicked, this, &Qh404Form::OnBnClickedLoad);
@@ -48,16 +49,17 @@ QWidget* Qh404Form::makeCollectData()
     const platform::GroupedFields groups(*m_fields, qh404::kModel.fields);
     auto* collect = new QGroupBox(QStringLiteral("Collect Data"));
     auto* grid = new QGridLayout(collect);
-    // The IDs and byte values above the group of the byte they share, the bit groups
-    // side by side in the order of their captions.
+    // The IDs and byte values above the group of the byte they share; beside them the two
+    // bit groups, one over the other in the order of their captions.
     auto* idColumn = new QVBoxLayout;
     idColumn->addLayout(groups.loose());
     idColumn->addSpacing(8);
     idColumn->addWidget(groups.box(qh404::kGroupConfig1));
     idColumn->addStretch(1);
     grid->addLayout(idColumn, 0, 0);
-    grid->addWidget(groups.box(qh404::kGroupConfig2), 0, 1, Qt::AlignTop);
-    grid->addWidget(groups.box(qh404::kGroupConfig3), 0, 2, Qt::AlignTop);
+    grid->addLayout(platform::Column({groups.box(qh404::kGroupConfig2),
+                                      groups.box(qh404::kGroupConfig3)}),
+                    0, 1);
     return collect;
 }
 
@@ -66,14 +68,16 @@ QWidget* Qh404Form::makeFileArea()
     auto* area = new QWidget;
     auto* grid = new QGridLayout(area);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(m_panel->outputLabel(), 0, 0);
-    grid->addWidget(m_panel->outputName(), 0, 1);
-    grid->addWidget(m_panel->createButton(), 0, 2, 1, 2);
-    grid->addWidget(m_panel->inputLabel(), 1, 0);
-    grid->addWidget(m_panel->inputName(), 1, 1);
-    grid->addWidget(m_panel->browseButton(), 1, 2);
-    grid->addWidget(m_panel->loadButton(), 1, 3);
-    grid->setColumnStretch(1, 1);
+    // Each caption over its box, the box's buttons beside it: the column over the listing
+    // is no wider than the listing.
+    grid->addWidget(m_panel->outputLabel(), 0, 0, 1, 3);
+    grid->addWidget(m_panel->outputName(), 1, 0);
+    grid->addWidget(m_panel->createButton(), 1, 1, 1, 2);
+    grid->addWidget(m_panel->inputLabel(), 2, 0, 1, 3);
+    grid->addWidget(m_panel->inputName(), 3, 0);
+    grid->addWidget(m_panel->browseButton(), 3, 1);
+    grid->addWidget(m_panel->loadButton(), 3, 2);
+    grid->setColumnStretch(0, 1);
     // Browse and Load side by side at one width, with room around their captions.
     const int buttonWidth = std::max(m_panel->browseButton()->sizeHint().width(),
                                      m_panel->loadButton()->sizeHint().width()) +

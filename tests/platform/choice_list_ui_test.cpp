@@ -22,8 +22,9 @@ QSize AdjustedToContents(const QComboBox& list)
     return reference.sizeHint();
 }
 
-// Each list as wide as its widest item, and no pop-up built before it is opened (Qt builds
-// one for every list that can be typed into, as it becomes one).
+// Each list as wide as its widest item, even where its window is squeezed to its least
+// size, and no pop-up built before it is opened (Qt builds one for every list that can be
+// typed into, as it becomes one).
 void ExpectListsSizedWithoutPopUps(const QWidget& window, const QString& name)
 {
     for (const QComboBox* list : window.findChildren<QComboBox*>()) {
@@ -31,6 +32,7 @@ void ExpectListsSizedWithoutPopUps(const QWidget& window, const QString& name)
         EXPECT_EQ(list->sizeHint(), AdjustedToContents(*list));
         if (list->isEditable())
             continue;
+        EXPECT_EQ(list->minimumSizeHint(), AdjustedToContents(*list));
         for (const QWidget* inside : list->findChildren<QWidget*>())
             EXPECT_FALSE(inside->isWindow()) << "a pop-up built up front";
     }

@@ -10,7 +10,10 @@
 #include "platform/sheet.h"
 #include "support/ui_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -33,6 +36,9 @@ struct Editor {
     // What makes the fields right that an erased image leaves Create refusing: an item
     // picked or a text typed.
     std::vector<std::pair<const char*, const char*>> putRight;
+    // Controls the Tab key reaches in this order (a table read one half before the other,
+    // the file controls before the listing beside them).
+    std::vector<std::pair<const char*, const char*>> readBefore = {};
 };
 
 const Editor kEditors[] = {
@@ -42,7 +48,8 @@ const Editor kEditors[] = {
      {{"String Desc Enable", "Enable String Support"},
       {"Mfg String", ""}, {"Mfg Len", "0"},
       {"Prod String", ""}, {"Prod Len", "0"},
-      {"Serial String", ""}, {"Serial Len", "0"}}},
+      {"Serial String", ""}, {"Serial Len", "0"}},
+     {{"int0_port4", "int1_port1"}, {"int3_port4", "int4_port1"}, {"loadButton", "listing"}}},
     {"QH203 - 36 pin", "PID (Hex)", {}, {}},
 };
 
@@ -174,7 +181,11 @@ TEST_P(EditorUsabilityTest, DroppingAnErasedImageLoadsItAndMarksWhatCreateWouldC
             Select(opened, QString::fromLatin1(label), QString::fromLatin1(value));
     }
     const auto marks = listing(opened)->marks();
+    const QLabel* legend = opened->findChild<QLabel*>(QStringLiteral("listingLegend"));
+    ASSERT_NE(legend, nullptr);
+    EXPECT_FALSE(legend->isHidden()) << "the marks are told under the listing";
     Click(opened, QStringLiteral("Create EEPROM File")); // over the file, as after Browse
+    EXPECT_TRUE(legend->isHidden()) << "no marks, no legend";
     const Bytes created = readFile(QStringLiteral("erased.bin"));
     std::vector<unsigned> written;
     for (unsigned at = 0; at < created.size(); ++at)
@@ -234,6 +245,8 @@ TEST_P(EditorUsabilityTest, TabGoesThroughEveryControlInReadingOrderAndButtonsHa
     };
     EXPECT_LT(position("vid"), position("createButton"));
     EXPECT_LT(position("browseButton"), position("loadButton"));
+    for (const auto& [before, after] : editor.readBefore)
+        EXPECT_LT(position(before), position(after)) << before << " before " << after;
 
     QStringList mnemonics;
     for (const QPushButton* button : opened->findChildren<QPushButton*>()) {
@@ -241,6 +254,28 @@ TEST_P(EditorUsabilityTest, TabGoesThroughEveryControlInReadingOrderAndButtonsHa
         mnemonics << button->text().mid(1, 1).toUpper();
     }
     EXPECT_EQ(mnemonics.removeDuplicates(), 0) << mnemonics.join(' ').toStdString();
+}
+
+// Screen readers on this desktop name a list or a box by the label that is its buddy (a
+// list's own name is its value there): every one has such a label, with its caption and,
+// in a table, its column.
+TEST_P(EditorUsabilityTest, EveryListAndBoxHasALabelThatNamesIt)
+{
+    QWidget* opened = open();
+    for (QWidget* control : opened->findChildren<QWidget*>()) {
+        if ((!qobject_cast<QComboBox*>(control) && !qobject_cast<QLineEdit*>(control)) ||
+            qobject_cast<QComboBox*>(control->parentWidget())) // a list's own box
+            continue;
+        QStringList names;
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(control);
+        for (const auto& [label, relation] : read->relations(QAccessible::Label))
+            if (qobject_cast<QLabel*>(label->object()))
+                names << label->text(QAccessible::Name);
+        EXPECT_EQ(names, QStringList{control->accessibleName()}) << control->objectName().toStdString();
+    }
+    if (QWidget* table = opened->findChild<QWidget*>(QStringLiteral("int0_port2"))) {
+        EXPECT_EQ(table->accessibleName(), "Int 0A Port 2");
+    }
 }
 
 TEST_P(EditorUsabilityTest, TheWindowShowsTheProgramIcon)

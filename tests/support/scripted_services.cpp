@@ -27,6 +27,8 @@ std::vector<QString> ScriptedServices::texts() const
 Answer ScriptedServices::message(QWidget*, MessageKind kind, const QString& text)
 {
     m_messages.push_back({kind, text});
+    if (m_look)
+        m_look();
     if (kind == MessageKind::Notice)
         return Answer::Ok;
     if (m_answers.empty()) {

@@ -3,6 +3,7 @@
 #include "platform/services.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
     // The next file dialog picks `path`; a null QString() cancels it.
     void chooseNextFile(const QString& path) { m_files.push_back(path); }
 
+    // Runs as each message is shown, to see the windows as the user sees them then.
+    void whileShowing(std::function<void()> look) { m_look = std::move(look); }
+
     const std::vector<ShownMessage>& messages() const { return m_messages; }
     std::vector<QString> texts() const;
     void forget() { m_messages.clear(); }
@@ -37,6 +41,7 @@ private:
     std::vector<ShownMessage> m_messages;
     std::deque<platform::Answer> m_answers;
     std::deque<QString> m_files;
+    std::function<void()> m_look;
 };
 
 } // namespace testing_support

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 
 using namespace testing_support;
 using Bytes = std::vector<unsigned char>;
@@ -123,6 +124,11 @@ TEST_F(Qh20xSheetTest, StringsShowTheirLengthsAndTakeOnlyStorableCharacters)
     Type(sheet, "Mfg. String", QString::fromUtf8("a\u20ACbc")); // no code unit for the euro
     EXPECT_EQ(Text(sheet, "Mfg. String"), "abc");
     EXPECT_EQ(Text(sheet, "Mfg. Length"), "03");
+    QToolTip::hideText();
+    Type(sheet, "Mfg. String", QString::fromUtf8("abc\u20AC"));
+    EXPECT_TRUE(QToolTip::text().startsWith(QString::fromUtf8("\u201C\u20AC\u201D cannot be stored")))
+        << "the box says why it did not take the character";
+    EXPECT_EQ(Text(sheet, "Mfg. String"), "abc");
     Type(sheet, "Serial String", QString::fromUtf8("K\u00F6ln"));
     Type(sheet, "Lang ID (Hex)", "0409");
     EXPECT_TRUE(TextByLabel(sheet, "Mfg. Length")->isReadOnly());

@@ -27,6 +27,7 @@ protected:
         window.show();
         Select(&window, QStringLiteral("Device ID"), QStringLiteral("QH304"));
         sheet = window.sheet();
+        services.whileShowing([this] { pageAtMessage = sheet ? sheet->currentPage() : -1; });
     }
 
     Bytes create()
@@ -41,15 +42,18 @@ protected:
         Click(sheet, QStringLiteral("LOAD from FILE"));
     }
     bool enabled(const QString& label) { return FieldByLabel(sheet, label)->isEnabled(); }
-    // A Create refused: its message, the focus on the field on its page (a disabled field
-    // takes none), nothing written.
+    // A Create refused: the field's page shown, then its message, the focus on the field
+    // (on a greyed one, on the choice that enables it), nothing written.
     void expectRefused(const QString& message, const QString& field)
     {
         EXPECT_EQ(messages(), std::vector<QString>{message});
+        EXPECT_EQ(pageAtMessage, 0) << "the message shown over the page of its field";
         EXPECT_EQ(sheet->currentPage(), 0);
         if (enabled(field)) {
             EXPECT_EQ(sheet->focusWidget(), FieldByLabel(sheet, field));
             EXPECT_EQ(TextByLabel(sheet, field)->selectedText(), Text(sheet, field));
+        } else {
+            EXPECT_EQ(sheet->focusWidget(), FieldByLabel(sheet, "String Desc Enable"));
         }
         EXPECT_TRUE(Listing(sheet).isEmpty());
         EXPECT_FALSE(QFile::exists(pathOf(QStringLiteral("nv.bin"))));
@@ -57,6 +61,7 @@ protected:
 
     CHUBQUILLDlg window;
     QPointer<platform::Sheet> sheet;
+    int pageAtMessage = -1;
 };
 
 TEST_F(Qh304SheetTest, OpensAtItsDefaultsAndCreatesThem)
@@ -227,7 +232,8 @@ TEST_F(Qh304SheetTest, DeviceIdResetsBothPagesOrGoesBackToTheMainWindow)
     Select(sheet, "Device ID", "QH304");
     EXPECT_EQ(Text(sheet, "Mfg String"), "");
     EXPECT_EQ(ChoiceText(sheet, "String Desc Enable"), "Disable String Support");
-    EXPECT_TRUE(enabled("Mfg String")) << "only the user's own choice moves it";
+    for (const char* field : {"Lang ID (Hex)", "Mfg String", "Prod String", "Serial String"})
+        EXPECT_FALSE(enabled(field)) << field << " greyed as strings are disabled";
     EXPECT_EQ(ChoiceText(sheet, "Port Lockout|Port 2"), "Available");
     EXPECT_TRUE(Listing(sheet).isEmpty());
     EXPECT_EQ(Text(sheet, kInput), "");

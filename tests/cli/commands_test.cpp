@@ -229,7 +229,7 @@ TEST(Commands, ModelsDescribeAndTheProfileKeysComeFromTheDescriptions)
         EXPECT_NE(qh107.find(line), std::string::npos) << line;
 
     const std::filesystem::path docs =
-        std::filesystem::path(__FILE__).parent_path() / "../../docs/profiles.md";
+        std::filesystem::path(HUBQUILL_SOURCE_DIR) / "docs/profiles.md";
     EXPECT_EQ(ReadFile(docs), folder.run("keys").out)
         << "docs/profiles.md is out of date: run `hubquill-cli keys > docs/profiles.md`";
 }

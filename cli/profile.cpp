@@ -129,10 +129,43 @@ std::string parseErrorText(const json::exception& error)
     return std::string(text);
 }
 
+// Far deeper than a profile goes (a text in "fields" in the document is 2); a value nested
+// far deeper would exhaust the stack of whatever walks it.
+constexpr std::size_t kDeepestNesting = 64;
+
+// Refuses a value nested deeper than kDeepestNesting, naming the line and column of the
+// bracket that goes too deep, before the parser builds it.
+void requireShallow(const std::string& name, std::span<const std::uint8_t> content)
+{
+    std::size_t depth = 0, line = 1, column = 0;
+    bool inString = false, escaped = false;
+    for (const std::uint8_t byte : content) {
+        ++column;
+        if (byte == '\n') {
+            ++line;
+            column = 0;
+        }
+        if (inString) {
+            inString = escaped || byte != '"';
+            escaped = !escaped && byte == '\\';
+        } else if (byte == '"') {
+            inString = true;
+        } else if (byte == '[' || byte == '{') {
+            if (++depth > kDeepestNesting)
+                throw Error(shown(name) + ": line " + std::to_string(line) + ", column " +
+                            std::to_string(column) + ": values nested more than " +
+                            std::to_string(kDeepestNesting) + " deep");
+        } else if ((byte == ']' || byte == '}') && depth > 0) {
+            --depth;
+        }
+    }
+}
+
 // The JSON of a profile file. A key given twice in one object is refused rather than
 // left to the parser, which would quietly keep the last.
 json parseDocument(const std::string& name, std::span<const std::uint8_t> content)
 {
+    requireShallow(name, content);
     std::vector<std::set<std::string>> openObjects; // the keys of each, innermost last
     std::optional<std::string> twice;
     const json::parser_callback_t noteKeys = [&](int, json::parse_event_t event, json& parsed) {

@@ -106,7 +106,7 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
     folder.write("p.json", R"({"model": "qh404"})");
     folder.write("good.hex", ":020000001234B8\n:00000001FF\n");
     folder.write("brace.bin", "{\xFF\x01"); // an image may start with a brace
-    folder.write("big.bin", std::string(300, 'x'));
+    folder.write("big.bin", std::string(300, '\xEE') + '\0');
     folder.write("empty.bin", "");
     folder.write("short.bin", std::string(15, '\x01'));
     folder.write("a.bin", Image({}));
@@ -117,7 +117,7 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
     } kCases[] = {
         {"dump good.hex", 0, "00: 12 34 FF FF FF FF FF FF FF FF FF FF FF FF FF FF\n10: FF ", ""},
         {"dump brace.bin", 0, "00: 7B FF 01 FF ", ""},
-        {"dump big.bin", 0, "00: 78 ", "warning: big.bin holds 300 bytes; the first 256 are listed"},
+        {"dump big.bin", 0, "00: EE ", "warning: big.bin holds 301 bytes; the first 256 are listed"},
         {"dump -", 1, "", "standard input: looks like Intel HEX, but line 1: checksum B9 is wrong, expected B8"},
         {"dump nothing.bin", 1, "", "nothing.bin: no such file"},
         {"dump empty.bin", 1, "", "empty.bin: empty file"},
@@ -155,6 +155,56 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
     EXPECT_EQ(help.code, 0);
     for (const char* command : {"models", "defaults", "encode", "decode", "dump", "diff", "describe"})
         EXPECT_NE(help.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
+}
+
+// A file that is text is read as the format it is or refused, never taken for raw bytes;
+// a profile too deep to walk and a loop of links are refused; nothing stops the program.
+TEST(Commands, InputsAreReadAsWhatTheyAreOrRefusedWithoutStopping)
+{
+    TempFolder folder;
+    const std::string hex = ":020000001234B8\n:00000001FF\n";
+    auto utf16 = [&](bool bigEndian) {
+        std::string units = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : hex)
+            units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return units;
+    };
+    folder.write("le.hex", utf16(false));
+    folder.write("be.hex", utf16(true));
+    folder.write("nul.hex", '\0' + hex);
+    folder.write("comment.hex", "; made by hand\n" + hex);
+    folder.write("notes.txt", "VID 1234\n");
+    folder.write("p.json", R"({"model": "qh207", "fields": {"string_enable": "Strings Enabled"}})");
+    folder.write("deep.json", R"({"model": "qh404", "fields": {"vid": )" + std::string(100000, '[') +
+                                  std::string(100000, ']') + "}}");
+    std::filesystem::create_symlink("loop.json", folder.path() / "loop.json");
+    const std::string listed = "00: 12 34 FF FF ";
+    const struct {
+        std::string arguments;
+        int code;
+        std::string out, err; // the start of the output; the last line of the error
+    } kCases[] = {
+        {"dump le.hex", 0, listed, ""},
+        {"dump be.hex", 0, listed, ""},
+        {"dump nul.hex", 0, listed, ""},
+        {"dump comment.hex", 1, "", "comment.hex: looks like Intel HEX, but line 1: a record must start with ':'"},
+        {"decode comment.hex -m qh404", 1, "", "comment.hex: looks like Intel HEX, but line 1: a record must start with ':'"},
+        {"dump notes.txt", 1, "", "notes.txt: looks like text, but no line of it is an Intel HEX or S-record record"},
+        {"dump notes.txt --format bin", 0, "00: 56 49 44 20 31 32 33 34 0A FF ", ""},
+        {"encode deep.json", 1, "", "deep.json: line 1, column 100: values nested more than 64 deep"},
+        {"encode loop.json", 1, "", "loop.json: too many links"},
+        {"diff loop.json p.json", 2, "", "loop.json: too many links"},
+        {"batch p.json --serial A001 --count 1 --out-dir . --state loop.json", 1, "", "loop.json: too many links"},
+    };
+    for (const auto& row : kCases) {
+        const Result result = folder.run(row.arguments);
+        EXPECT_EQ(result.code, row.code) << row.arguments;
+        EXPECT_EQ(result.out.substr(0, row.code == 0 ? row.out.size() : std::string::npos), row.out)
+            << row.arguments;
+        const std::vector<std::string> lines = LinesOf(result.err);
+        EXPECT_EQ(lines.empty() ? "" : lines.back(), row.err.empty() ? "" : "hubquill-cli: " + row.err)
+            << row.arguments;
+    }
 }
 
 // A script that sends the output to a full disk learns that it is not there.

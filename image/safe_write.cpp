@@ -199,9 +199,21 @@ bool SameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-WriteOutcome WriteToStandardOutput(const std::uint8_t* bytes, std::size_t count)
+// Standard output or error when `status` is the file it has open: a name of it stands for
+// what the program was handed open, in its mode and at its position.
+int StandardStreamOf(const struct stat& status)
 {
-    if (!WriteAll(STDOUT_FILENO, bytes, count) || !Flush(STDOUT_FILENO))
+    for (const int descriptor : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat open {};
+        if (::fstat(descriptor, &open) == 0 && SameFile(status, open))
+            return descriptor;
+    }
+    return -1;
+}
+
+WriteOutcome WriteThrough(int descriptor, const std::uint8_t* bytes, std::size_t count)
+{
+    if (!WriteAll(descriptor, bytes, count) || !Flush(descriptor))
         return Failed(errno);
     return Succeeded();
 }
@@ -234,9 +246,9 @@ std::string ReasonOfError(int error)
 
 bool IsStandardOutput(const std::string& name)
 {
-    struct stat named {}, output {};
+    struct stat named {};
     return !name.empty() && ::stat(name.c_str(), &named) == 0 &&
-           ::fstat(STDOUT_FILENO, &output) == 0 && SameFile(named, output);
+           StandardStreamOf(named) == STDOUT_FILENO;
 }
 
 WriteOutcome WriteFileSafely(const std::string& name, const std::uint8_t* bytes,
@@ -261,9 +273,8 @@ WriteOutcome WriteFileSafely(const std::string& name, const std::uint8_t* bytes,
         return Failed(EEXIST);
     if (S_ISDIR(status.st_mode))
         return Failed(EISDIR);
-    struct stat output {};
-    if (::fstat(STDOUT_FILENO, &output) == 0 && SameFile(status, output))
-        return WriteToStandardOutput(bytes, count);
+    if (const int stream = StandardStreamOf(status); stream >= 0)
+        return WriteThrough(stream, bytes, count);
     if (!S_ISREG(status.st_mode))
         return WriteInPlace(name, bytes, count);
     const Resolved resolved = Resolve(name);

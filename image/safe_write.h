@@ -27,8 +27,9 @@ struct WriteOutcome {
 
 // Puts exactly `count` bytes under `name`. What the name is, is what it leads to once every
 // link and ".." is followed, never how it is spelled:
-// - The file standard output has open (/dev/stdout, /proc/self/fd/1, or any other name of
-//   it): written through the open standard output, which keeps its position and append mode.
+// - The file standard output or standard error has open (/dev/stdout, /proc/self/fd/1,
+//   /dev/stderr, or any other name of it): written through that open stream, which keeps
+//   its position and append mode.
 // - A plain file, or a name not used yet: the bytes go to a temporary file with a short name
 //   in the same folder, reach the disk, and only then is the temporary renamed over the name
 //   (the folder is flushed after it). A link is followed, so the link itself survives, and the

@@ -256,6 +256,8 @@ TEST(Commands, SavesGoWhereTheNameLeadsAndLoseNothing)
     } kCases[] = {
         {"/dev/stdout appended to a log", [&] { folder.write("log", "log\n"); },
          "encode p.json -o /dev/stdout >>log", 0, "", "log", "log\n" + image},
+        {"/dev/stderr appended to a log", [&] { folder.write("log", "log\n"); },
+         "encode p.json -o /dev/stderr 2>>log", 0, "", "log", "log\n" + image},
         {"/dev/fd/1 between other output", [] {},
          "encode p.json -o /dev/fd/1 --format srec; echo middle; " + program +
              "encode p.json -o /proc/self/fd/1 --format ihex; echo end",

@@ -56,8 +56,21 @@ std::optional<std::string> fromUtf16(std::string_view units, bool bigEndian)
     return text;
 }
 
-// The bytes of a file as UTF-8 text: a byte-order mark set aside, and UTF-16 after one
-// turned into UTF-8. Content that is no UTF-16 after a UTF-16 mark is kept as it is.
+// Whether every other byte is NUL and none between is, as in UTF-16 text without its
+// byte-order mark; few images look so, and no text in another encoding does.
+bool looksUtf16(std::string_view bytes, bool bigEndian)
+{
+    if (bytes.size() < 2 || bytes.size() % 2 != 0)
+        return false;
+    for (std::size_t at = 0; at < bytes.size(); at += 2)
+        if ((bytes[at + (bigEndian ? 0 : 1)] != '\0') || bytes[at + (bigEndian ? 1 : 0)] == '\0')
+            return false;
+    return true;
+}
+
+// The bytes of a file as UTF-8 text: a byte-order mark set aside, and UTF-16, after its
+// mark or plainly so without one, turned into UTF-8. Content that is no UTF-16 after a
+// UTF-16 mark is kept as it is.
 std::string decodedText(std::span<const std::uint8_t> content)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(content.data()), content.size());
@@ -66,6 +79,9 @@ std::string decodedText(std::span<const std::uint8_t> content)
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
         if (std::optional<std::string> text = fromUtf16(bytes.substr(2), bytes[0] == '\xFE'))
             return *text;
+    for (const bool bigEndian : {false, true})
+        if (looksUtf16(bytes, bigEndian))
+            return *fromUtf16(bytes, bigEndian);
     return std::string(bytes);
 }
 

@@ -19,13 +19,14 @@ enum class Format { Binary, IntelHex, SRecord };
 std::optional<Format> FormatNamed(std::string_view name); // "bin", "ihex", "srec"
 std::string_view NameOf(Format format);
 
-// What a file's content says it is, once a byte-order mark (UTF-8 or UTF-16), NUL padding,
-// blank lines and spaces are set aside: the first line starting with ':' and a hex digit
-// claims Intel HEX, one starting with 'S' or 's' and a digit S-record, one starting with
-// '{' a profile, whatever lines of text come before it. A file that is text (lines of text
-// bytes, so at least one line end) but has no such line claims to be text, which no image
-// is. The rest claims nothing and is raw binary: a file that reaches bytes no text holds
-// before such a line, and a file of exactly one image's size unless it is text throughout.
+// What a file's content says it is, once UTF-16 is read as text and a byte-order mark,
+// NUL padding, blank lines and spaces are set aside: the first line starting with ':' and
+// a hex digit claims Intel HEX, one starting with 'S' or 's' and a digit S-record, one
+// starting with '{' a profile, whatever lines of text come before it. A file that is text
+// (lines of text bytes, so at least one line end) but has no such line claims to be text,
+// which no image is. The rest claims nothing and is raw binary: a file that reaches bytes
+// no text holds before such a line, and a file of exactly one image's size unless it is
+// text throughout.
 enum class Claim { Nothing, IntelHex, SRecord, Profile, Text };
 Claim ClaimOf(std::span<const std::uint8_t> content);
 

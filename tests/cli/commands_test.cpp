@@ -163,14 +163,15 @@ TEST(Commands, InputsAreReadAsWhatTheyAreOrRefusedWithoutStopping)
 {
     TempFolder folder;
     const std::string hex = ":020000001234B8\n:00000001FF\n";
-    auto utf16 = [&](bool bigEndian) {
-        std::string units = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    auto utf16 = [&](bool bigEndian, bool mark = true) {
+        std::string units = !mark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
         for (const char c : hex)
             units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
         return units;
     };
     folder.write("le.hex", utf16(false));
     folder.write("be.hex", utf16(true));
+    folder.write("unmarked.hex", utf16(false, false));
     folder.write("nul.hex", '\0' + hex);
     folder.write("comment.hex", "; made by hand\n" + hex);
     folder.write("notes.txt", "VID 1234\n");
@@ -186,6 +187,7 @@ TEST(Commands, InputsAreReadAsWhatTheyAreOrRefusedWithoutStopping)
     } kCases[] = {
         {"dump le.hex", 0, listed, ""},
         {"dump be.hex", 0, listed, ""},
+        {"dump unmarked.hex", 0, listed, ""},
         {"dump nul.hex", 0, listed, ""},
         {"dump comment.hex", 1, "", "comment.hex: looks like Intel HEX, but line 1: a record must start with ':'"},
         {"decode comment.hex -m qh404", 1, "", "comment.hex: looks like Intel HEX, but line 1: a record must start with ':'"},

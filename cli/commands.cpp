@@ -7,12 +7,14 @@
 #include "cli/image_formats.h"
 #include "cli/reference.h"
 #include "cli/store.h"
+#include "image/safe_write.h"
 #include "layout/describe.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -27,6 +29,7 @@ struct Io {
     std::ostream& out;
     std::ostream& err;
     Models models;
+    const std::string& inputFormat; // --format of a command that reads images: "" reads by content
 
     void warn(const std::string& text) const
     {
@@ -65,13 +68,14 @@ std::string shownName(const std::string& name)
     return name == "-" ? std::string("standard input") : name;
 }
 
-// The image bytes of a file's content, whatever its format.
-std::vector<std::uint8_t> imageBytes(const std::string& name, std::span<const std::uint8_t> content)
+// The image bytes of a file's content, in the format given or the one it is in.
+std::vector<std::uint8_t> imageBytes(const Io& io, const std::string& name,
+                                     std::span<const std::uint8_t> content)
 {
     if (content.empty())
         throw Error(shownName(name) + ": empty file");
     try {
-        return ImageBytesOf(content);
+        return ImageBytesOf(content, FormatNamed(io.inputFormat));
     } catch (const Error& error) {
         throw Error(shownName(name) + ": " + error.what());
     }
@@ -79,7 +83,7 @@ std::vector<std::uint8_t> imageBytes(const std::string& name, std::span<const st
 
 std::vector<std::uint8_t> imageBytes(const std::string& name, const Io& io)
 {
-    return imageBytes(name, ReadInput(name, io.in));
+    return imageBytes(io, name, ReadInput(name, io.in));
 }
 
 // "0x10, 0x80-0x9F": offsets in order, runs shown as ranges.
@@ -231,7 +235,7 @@ void settle(const Io& io, Side& side, const layout::Model& model, const std::str
         side.bytes = created.image;
         side.values = Decoded(model, side.bytes, warnings);
     } else {
-        const std::vector<std::uint8_t> bytes = imageBytes(side.name, side.content);
+        const std::vector<std::uint8_t> bytes = imageBytes(io, side.name, side.content);
         const Loaded loaded = Load(model, bytes, {.followDisplay = false});
         warnings = loaded.warnings;
         side.values = loaded.values;
@@ -329,6 +333,15 @@ const CLI::Validator kOutputName(
     },
     "FILE");
 
+// --format for a command that reads images: text that no format claims is refused unless
+// it is read as what it is said to be.
+void addInputFormat(CLI::App& command, std::string& format)
+{
+    command.add_option("--format", format,
+                       "Read images as bin, ihex or srec whatever their content looks like")
+        ->check(CLI::IsMember({"bin", "ihex", "srec"}));
+}
+
 int usageError(const Io& io, const std::string& what)
 {
     io.err << kProgram << ": " << what << "\nRun '" << kProgram
@@ -352,7 +365,8 @@ int finished(const Io& io, int code, int trouble)
 int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
         std::ostream& err, Models models)
 {
-    const Io io{in, out, err, models};
+    std::string inputFormat;
+    const Io io{in, out, err, models, inputFormat};
     const std::vector<std::string> ids = modelIds(models);
 
     CLI::App app("HUBQUILL profiles and EEPROM images from the command line", kProgram);
@@ -409,6 +423,7 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
         ->check(kOutputName);
     decodeCommand->add_flag("--strict", decodeOptions.strict,
                             "Any warning (image of another model, undecodable value) is an error");
+    addInputFormat(*decodeCommand, inputFormat);
     decodeCommand->add_flag("--keep-model", decodeOptions.keepModel,
                             "Answer No to a family editor's display-template question");
 
@@ -417,6 +432,7 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
     dumpCommand->add_option("IMAGE", image, "Image file, - for standard input")->required();
     dumpCommand->add_option("-m,--model", modelId, "List what this model's editor holds after a load")
         ->check(CLI::IsMember(ids));
+    addInputFormat(*dumpCommand, inputFormat);
 
     std::string nameA, nameB;
     auto* diffCommand = app.add_subcommand("diff", "Show the fields (and bytes) in which A and B differ");
@@ -424,6 +440,7 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
     diffCommand->add_option("B", nameB, "Image or profile")->required();
     diffCommand->add_option("-m,--model", modelId, "Model id (optional when a profile names it)")
         ->check(CLI::IsMember(ids));
+    addInputFormat(*diffCommand, inputFormat);
 
     auto* describeCommand = app.add_subcommand("describe", "Print a model's byte map");
     describeCommand->add_option("MODEL", modelId, "Model id")->required()->check(CLI::IsMember(ids));
@@ -474,6 +491,12 @@ int Run(const std::vector<std::string>& arguments, std::istream& in, std::ostrea
         }
     } catch (const Error& error) {
         err << kProgram << ": " << error.what() << '\n';
+        return trouble;
+    } catch (const std::filesystem::filesystem_error& error) {
+        // Whatever the file system answers (a loop of links, a folder that went away) is
+        // said as any failed file is, never left to end the program.
+        err << kProgram << ": " << (error.path1().empty() ? "" : error.path1().string() + ": ")
+            << image::ReasonOfError(error.code().value()) << '\n';
         return trouble;
     }
     return finished(io, code, trouble);

@@ -1,7 +1,6 @@
 #include "cli/files.h"
 
 #include "cli/error.h"
-#include "image/file_manager.h"
 #include "image/safe_write.h"
 
 #include <cerrno>
@@ -95,16 +94,14 @@ std::vector<std::uint8_t> ReadInput(const std::string& name, std::istream& in)
 
 void WriteOutput(const std::string& name, std::string_view content, std::ostream& out)
 {
-    if (name.empty() || name == "-") {
+    // A name of standard output is written as "-" is: opened anew, it would be truncated.
+    if (name.empty() || name == "-" || image::IsStandardOutput(name)) {
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
         out.flush();
         if (!out)
             throw Error("writing to standard output failed");
         return;
     }
-    if (name.size() > CFileManager::kMaxNameLength)
-        throw Error(name + ": file names are limited to " +
-                    std::to_string(CFileManager::kMaxNameLength) + " characters");
     const image::WriteOutcome outcome = image::WriteFileSafely(
         name, reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
     if (!outcome)

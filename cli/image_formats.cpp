@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 
 namespace cli {
 
@@ -32,16 +33,67 @@ bool allText(std::string_view text) { return std::all_of(text.begin(), text.end(
 
 std::string hexByte(std::uint32_t value) { return layout::Format("%02X", value & 0xFFu); }
 
-// The text of a record file without what editors and transfer programs add around it: a
-// UTF-8 byte-order mark in front, Ctrl-Z (an old end-of-file mark) or NUL padding behind.
-std::string_view recordText(std::span<const std::uint8_t> content)
+// Text in UTF-16 with its byte-order mark, as UTF-8; nullopt when it holds a character no
+// record file or profile can (anything past U+00FF), or an odd number of bytes, which
+// makes it no UTF-16 text at all.
+std::optional<std::string> fromUtf16(std::string_view units, bool bigEndian)
 {
-    std::string_view text(reinterpret_cast<const char*>(content.data()), content.size());
-    if (text.starts_with(kByteOrderMark))
-        text.remove_prefix(kByteOrderMark.size());
-    while (!text.empty() && (text.back() == '\x1A' || text.back() == '\0'))
-        text.remove_suffix(1);
+    if (units.size() % 2 != 0)
+        return std::nullopt;
+    std::string text;
+    for (std::size_t at = 0; at < units.size(); at += 2) {
+        const auto high = static_cast<unsigned char>(units[at + (bigEndian ? 0 : 1)]);
+        const auto low = static_cast<unsigned char>(units[at + (bigEndian ? 1 : 0)]);
+        if (high != 0)
+            return std::nullopt;
+        if (low < 0x80) {
+            text += static_cast<char>(low);
+        } else {
+            text += static_cast<char>(0xC0 | low >> 6);
+            text += static_cast<char>(0x80 | (low & 0x3F));
+        }
+    }
     return text;
+}
+
+// Whether every other byte is NUL and none between is, as in UTF-16 text without its
+// byte-order mark; few images look so, and no text in another encoding does.
+bool looksUtf16(std::string_view bytes, bool bigEndian)
+{
+    if (bytes.size() < 2 || bytes.size() % 2 != 0)
+        return false;
+    for (std::size_t at = 0; at < bytes.size(); at += 2)
+        if ((bytes[at + (bigEndian ? 0 : 1)] != '\0') || bytes[at + (bigEndian ? 1 : 0)] == '\0')
+            return false;
+    return true;
+}
+
+// The bytes of a file as UTF-8 text: a byte-order mark set aside, and UTF-16, after its
+// mark or plainly so without one, turned into UTF-8. Content that is no UTF-16 after a
+// UTF-16 mark is kept as it is.
+std::string decodedText(std::span<const std::uint8_t> content)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(content.data()), content.size());
+    if (bytes.starts_with(kByteOrderMark))
+        return std::string(bytes.substr(kByteOrderMark.size()));
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        if (std::optional<std::string> text = fromUtf16(bytes.substr(2), bytes[0] == '\xFE'))
+            return *text;
+    for (const bool bigEndian : {false, true})
+        if (looksUtf16(bytes, bigEndian))
+            return *fromUtf16(bytes, bigEndian);
+    return std::string(bytes);
+}
+
+// The text of a record file without what editors and transfer programs add around it: a
+// byte-order mark (decodedText), NUL padding in front and Ctrl-Z (an old end-of-file mark)
+// or NUL padding behind.
+std::string recordText(std::span<const std::uint8_t> content)
+{
+    std::string text = decodedText(content);
+    while (!text.empty() && (text.back() == '\x1A' || text.back() == '\0'))
+        text.pop_back();
+    return text.substr(std::min(text.find_first_not_of('\0'), text.size()));
 }
 
 // A line of a record file that is not blank, without its leading and trailing blanks.
@@ -252,26 +304,34 @@ std::string_view NameOf(Format format)
 
 Claim ClaimOf(std::span<const std::uint8_t> content)
 {
-    std::string_view line = recordText(content);
+    const std::string text = recordText(content);
     // A raw image may start like a line of text; one of the image's size is taken for what
     // it is unless it is text throughout.
-    if (content.size() == CE2promData::kSize && !allText(line))
+    if (content.size() == CE2promData::kSize && !allText(text))
         return Claim::Nothing;
-    const std::size_t start = line.find_first_not_of(kBlanks);
-    if (start == std::string_view::npos)
-        return Claim::Nothing;
-    line = line.substr(start);
-    line = line.substr(0, line.find('\n'));
-    if (!allText(line))
-        return Claim::Nothing;
-    const bool digitFollows = line.size() > 1 && std::isdigit(static_cast<unsigned char>(line[1]));
-    if (line[0] == '{')
-        return Claim::Profile;
-    if (line[0] == ':' && line.size() > 1 && layout::HexDigit(line[1]) >= 0)
-        return Claim::IntelHex;
-    if ((line[0] == 'S' || line[0] == 's') && digitFollows)
-        return Claim::SRecord;
-    return Claim::Nothing;
+    // The first line that looks like a record or a profile claims the file, whatever text
+    // comes before it (a comment is still refused by the reader, naming its line); a line
+    // that is not text ends the search.
+    for (const Line& line : recordLines(text)) {
+        const std::string_view start = line.text;
+        if (!allText(start))
+            break;
+        const bool digitFollows = start.size() > 1 && std::isdigit(static_cast<unsigned char>(start[1]));
+        if (start[0] == '{')
+            return Claim::Profile;
+        if (start[0] == ':' && start.size() > 1 && layout::HexDigit(start[1]) >= 0)
+            return Claim::IntelHex;
+        if ((start[0] == 'S' || start[0] == 's') && digitFollows)
+            return Claim::SRecord;
+    }
+    // Text is lines of text bytes. Padding says nothing about a file that no line claims (an
+    // image of a few bytes among NULs is no text), and nor do a few bytes that happen to be
+    // letters but end no line.
+    std::string whole = decodedText(content);
+    while (!whole.empty() && whole.back() == '\x1A')
+        whole.pop_back();
+    const bool lines = allText(whole) && whole.find_first_of("\r\n") != std::string::npos;
+    return content.size() != CE2promData::kSize && lines ? Claim::Text : Claim::Nothing;
 }
 
 std::vector<std::uint8_t> ReadIntelHex(std::span<const std::uint8_t> content)
@@ -279,7 +339,8 @@ std::vector<std::uint8_t> ReadIntelHex(std::span<const std::uint8_t> content)
     Assembler image;
     std::uint64_t base = 0;
     std::size_t endLine = 0; // the line of the end record, once seen
-    for (const Line& line : recordLines(recordText(content))) {
+    const std::string text = recordText(content);
+    for (const Line& line : recordLines(text)) {
         if (endLine)
             refuse(line, "a record after the end-of-file record of line " + std::to_string(endLine));
         if (line.text.front() != ':')
@@ -326,7 +387,8 @@ std::vector<std::uint8_t> ReadSRecord(std::span<const std::uint8_t> content)
     std::size_t dataRecords = 0;
     std::size_t endLine = 0;   // the line of the termination record, once seen
     bool countsLast = false;   // the last record so far is a count record
-    for (const Line& line : recordLines(recordText(content))) {
+    const std::string text = recordText(content);
+    for (const Line& line : recordLines(text)) {
         if (endLine)
             refuse(line, "a record after the termination record of line " + std::to_string(endLine));
         if (line.text.size() < 2 || std::toupper(static_cast<unsigned char>(line.text[0])) != 'S' ||
@@ -378,16 +440,28 @@ std::vector<std::uint8_t> ReadSRecord(std::span<const std::uint8_t> content)
     return image.finish();
 }
 
-std::vector<std::uint8_t> ImageBytesOf(std::span<const std::uint8_t> content)
+std::vector<std::uint8_t> ImageBytesOf(std::span<const std::uint8_t> content,
+                                       std::optional<Format> format)
 {
-    const Claim claim = ClaimOf(content);
-    if (claim == Claim::Nothing)
+    if (format == Format::Binary)
         return {content.begin(), content.end()};
-    if (claim == Claim::IntelHex)
+    if (format == Format::IntelHex)
         return withLook("Intel HEX", ReadIntelHex, content);
-    if (claim == Claim::SRecord)
+    if (format == Format::SRecord)
         return withLook("an S-record file", ReadSRecord, content);
-    throw Error("looks like a profile (JSON), not an image");
+    switch (ClaimOf(content)) {
+    case Claim::Nothing:
+        return {content.begin(), content.end()};
+    case Claim::IntelHex:
+        return withLook("Intel HEX", ReadIntelHex, content);
+    case Claim::SRecord:
+        return withLook("an S-record file", ReadSRecord, content);
+    case Claim::Profile:
+        throw Error("looks like a profile (JSON), not an image");
+    case Claim::Text:
+        break;
+    }
+    throw Error("looks like text, but no line of it is an Intel HEX or S-record record");
 }
 
 std::string Encoded(std::span<const std::uint8_t> image, Format format)

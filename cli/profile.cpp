@@ -2,6 +2,7 @@
 
 #include "cli/error.h"
 #include "cli/files.h"
+#include "image/e2prom_data.h"
 
 #include <algorithm>
 #include <cctype>
@@ -129,10 +130,43 @@ std::string parseErrorText(const json::exception& error)
     return std::string(text);
 }
 
+// Far deeper than a profile goes (a text in "fields" in the document is 2); a value nested
+// far deeper would exhaust the stack of whatever walks it.
+constexpr std::size_t kDeepestNesting = 64;
+
+// Refuses a value nested deeper than kDeepestNesting, naming the line and column of the
+// bracket that goes too deep, before the parser builds it.
+void requireShallow(const std::string& name, std::span<const std::uint8_t> content)
+{
+    std::size_t depth = 0, line = 1, column = 0;
+    bool inString = false, escaped = false;
+    for (const std::uint8_t byte : content) {
+        ++column;
+        if (byte == '\n') {
+            ++line;
+            column = 0;
+        }
+        if (inString) {
+            inString = escaped || byte != '"';
+            escaped = !escaped && byte == '\\';
+        } else if (byte == '"') {
+            inString = true;
+        } else if (byte == '[' || byte == '{') {
+            if (++depth > kDeepestNesting)
+                throw Error(shown(name) + ": line " + std::to_string(line) + ", column " +
+                            std::to_string(column) + ": values nested more than " +
+                            std::to_string(kDeepestNesting) + " deep");
+        } else if ((byte == ']' || byte == '}') && depth > 0) {
+            --depth;
+        }
+    }
+}
+
 // The JSON of a profile file. A key given twice in one object is refused rather than
 // left to the parser, which would quietly keep the last.
 json parseDocument(const std::string& name, std::span<const std::uint8_t> content)
 {
+    requireShallow(name, content);
     std::vector<std::set<std::string>> openObjects; // the keys of each, innermost last
     std::optional<std::string> twice;
     const json::parser_callback_t noteKeys = [&](int, json::parse_event_t event, json& parsed) {
@@ -326,13 +360,56 @@ void ReadField(const layout::Model& model, std::size_t at, const json& text,
 }
 
 
-// A text the profile gives was typed and left: the fields the form fills on leaving it
-// (a string's length) follow it, unless the profile gives them too, which is kept as given.
-void FollowLeftBoxes(const layout::Model& model, const std::vector<bool>& given,
-                     layout::Values& values, std::vector<std::string>& warnings)
+// The image Create builds from `values` in a fresh holder; nullopt when the model refuses
+// to build it.
+std::optional<CE2promData> built(const layout::Model& model, const layout::Values& values)
+{
+    if (layout::RefuseCreate(model, values))
+        return std::nullopt;
+    CE2promData image;
+    layout::Create(model, values, image);
+    return image;
+}
+
+// "byte 0x13" or "bytes 0x13, 0x16-0x1B": where two images differ.
+std::string differingBytes(const CE2promData& a, const CE2promData& b)
+{
+    std::string text;
+    std::size_t count = 0;
+    for (unsigned at = 0; at < CE2promData::kSize;) {
+        if (a.GetByte(at) == b.GetByte(at)) {
+            ++at;
+            continue;
+        }
+        unsigned end = at;
+        while (end + 1 < CE2promData::kSize && a.GetByte(end + 1) != b.GetByte(end + 1))
+            ++end;
+        text += (text.empty() ? "" : ", ") + layout::Format("0x%02X", at) +
+                (end > at ? layout::Format("-0x%02X", end) : std::string());
+        count += end - at + 1;
+        at = end + 1;
+    }
+    return (count == 1 ? "byte " : "bytes ") + text;
+}
+
+// A field given with a text that the form would have changed: kept as given, unless that
+// builds the image the form would build anyway.
+struct Kept {
+    std::size_t field;
+    std::size_t typed; // the field whose typing the form follows
+    std::string follows;
+    layout::Values changes; // what the form fills, `field` among them
+};
+
+// Texts typed and left: the fields the form fills on leaving them (a string's length)
+// follow them, unless `fixed` says that field was given as well, which is kept. A field
+// that follows is kept no longer.
+void FollowLeftBoxes(const layout::Model& model, const std::vector<bool>& typed,
+                     const std::vector<bool>& fixed, layout::Values& values,
+                     std::vector<Kept>& kept)
 {
     for (std::size_t at = 0; at < model.fields.size(); ++at) {
-        if (!given[at] || model.fields[at].kind == layout::Kind::Choice)
+        if (!typed[at] || model.fields[at].kind == layout::Kind::Choice)
             continue;
         const std::optional<layout::Correction> left = layout::OnUserChange(model, at, values);
         if (!left)
@@ -341,26 +418,53 @@ void FollowLeftBoxes(const layout::Model& model, const std::vector<bool>& given,
             if (!left->changes.has(changed))
                 continue;
             const layout::Field& field = model.fields[changed];
-            const std::string kept = layout::ShowValue(field, values, changed);
             const std::string follows = layout::ShowValue(field, left->changes, changed);
-            if (!given[changed])
+            if (!fixed[changed]) {
                 values.take(left->changes, changed);
-            else if (kept != follows)
-                warnings.push_back("key " + inQuotes(field.key) + ": " + inQuotes(utf8Of(kept)) +
-                                   " kept as given; the form shows " + inQuotes(utf8Of(follows)) +
-                                   " once " + inQuotes(model.fields[at].key) + " is typed");
+                std::erase_if(kept, [&](const Kept& one) { return one.field == changed; });
+            } else if (layout::ShowValue(field, values, changed) != follows) {
+                kept.push_back({changed, at, follows, left->changes});
+            }
         }
+    }
+}
+
+// Warns of each field kept as given where the image differs from the one the form builds
+// once the text it follows is typed, saying where.
+void warnOfKept(const layout::Model& model, const std::vector<Kept>& kept,
+                const layout::Values& values, std::vector<std::string>& warnings)
+{
+    const std::optional<CE2promData> image = kept.empty() ? std::nullopt : built(model, values);
+    for (const Kept& one : kept) {
+        const layout::Field& field = model.fields[one.field];
+        layout::Values formValues = values;
+        formValues.take(one.changes, one.field);
+        const std::optional<CE2promData> formImage = built(model, formValues);
+        if (image && formImage && image->bytes() == formImage->bytes())
+            continue;
+        const std::string how = image && formImage
+                                    ? " (the image differs at " + differingBytes(*image, *formImage) + ")"
+                                    : std::string();
+        warnings.push_back("key " + inQuotes(field.key) + ": " +
+                           inQuotes(utf8Of(layout::ShowValue(field, values, one.field))) +
+                           " kept as given; the form shows " + inQuotes(utf8Of(one.follows)) +
+                           " once " + inQuotes(model.fields[one.typed].key) + " is typed" + how);
     }
 }
 
 using GivenTexts = std::map<std::string, Given, std::less<>>;
 
+constexpr const char* kSetting = "--set";
+
 // Reads texts over `values`, each as ReadField reads it, a refusal naming where the text
-// came from; then the fields the form fills once a text is typed and left follow it.
+// came from; then the fields the form fills once a text is typed and left follow it. The
+// profile's texts stand together: a field it gives is kept whatever else it gives. A --set
+// is typed over them: what it fills follows it, unless another --set gives that too.
 void readGivenTexts(const layout::Model& model, const GivenTexts& texts, layout::Values& values,
                     std::vector<std::string>& warnings)
 {
-    std::vector<bool> given(model.fields.size(), false);
+    std::vector<bool> given(model.fields.size(), false), fromFile(model.fields.size(), false),
+        set(model.fields.size(), false);
     for (const auto& [key, value] : texts) {
         const std::size_t at = *layout::FieldIndex(model, key);
         try {
@@ -369,8 +473,12 @@ void readGivenTexts(const layout::Model& model, const GivenTexts& texts, layout:
             throw Error(value.from.empty() ? error.what() : value.from + ": " + error.what());
         }
         given[at] = true;
+        (value.from == kSetting ? set : fromFile)[at] = true;
     }
-    FollowLeftBoxes(model, given, values, warnings);
+    std::vector<Kept> kept;
+    FollowLeftBoxes(model, fromFile, given, values, kept);
+    FollowLeftBoxes(model, set, set, values, kept);
+    warnOfKept(model, kept, values, warnings);
 }
 
 } // namespace
@@ -421,8 +529,8 @@ Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> conte
     profile.model = &ModelNamed(models, layer.model);
     const layout::Model& model = *profile.model;
     for (const Setting& setting : settings) {
-        requireKey(model, setting.key, "--set");
-        layer.fields[setting.key] = {setting.text, "--set"};
+        requireKey(model, setting.key, kSetting);
+        layer.fields[setting.key] = {setting.text, kSetting};
     }
     profile.values = layout::DefaultValues(model);
     readGivenTexts(model, layer.fields, profile.values, profile.warnings);

@@ -21,18 +21,6 @@ WriteOutcome Failed(int error) { return {false, ReasonOfError(error)}; }
 WriteOutcome Failed(std::string reason) { return {false, std::move(reason)}; }
 WriteOutcome Succeeded() { return {true, {}}; }
 
-bool StartsWith(const std::string& text, const char* prefix)
-{
-    return text.rfind(prefix, 0) == 0;
-}
-
-// Names the system owns: /dev/stdout, /proc/self/fd/1 and the like stand for something
-// that is already open, so replacing the name would take the output away from its reader.
-bool IsSystemName(const std::string& name)
-{
-    return StartsWith(name, "/dev/") || StartsWith(name, "/proc/");
-}
-
 std::string FolderOf(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
@@ -44,15 +32,15 @@ std::string FolderOf(const std::string& path)
 struct Resolved {
     std::string path;        // where a plain file would be replaced or created
     bool nameExists = false; // the name itself, or a link of that name, is there
-    bool systemName = false;
     int error = 0;
 };
 
 // Follows links by hand so that the file at the end of them can be replaced while the
-// links stay links.
+// links stay links. Some of the system's links name no path at all ("pipe:[42]", "/x
+// (deleted)"); the caller checks that the path found is the file the name leads to.
 Resolved Resolve(const std::string& name)
 {
-    Resolved resolved{name, false, IsSystemName(name), 0};
+    Resolved resolved{name, false, 0};
     for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
         struct stat status {};
         if (::lstat(resolved.path.c_str(), &status) != 0) {
@@ -62,9 +50,7 @@ Resolved Resolve(const std::string& name)
         }
         if (hop == 0)
             resolved.nameExists = true;
-        // The system's own links (/proc/self/fd/1) may name no path at all ("pipe:[42]"):
-        // the kernel follows them when the name is opened.
-        if (!S_ISLNK(status.st_mode) || resolved.systemName)
+        if (!S_ISLNK(status.st_mode))
             return resolved;
         std::string target(static_cast<std::size_t>(status.st_size) + 256, '\0');
         const ssize_t length = ::readlink(resolved.path.c_str(), target.data(), target.size());
@@ -74,7 +60,6 @@ Resolved Resolve(const std::string& name)
         }
         target.resize(static_cast<std::size_t>(length));
         resolved.path = target.front() == '/' ? target : FolderOf(resolved.path) + "/" + target;
-        resolved.systemName = resolved.systemName || IsSystemName(resolved.path);
     }
     resolved.error = ELOOP;
     return resolved;
@@ -101,12 +86,11 @@ bool Flush(int descriptor)
     return ::fsync(descriptor) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP;
 }
 
-WriteOutcome WriteInPlace(const std::string& name, bool plainFile, const std::uint8_t* bytes,
-                          std::size_t count)
+// Never truncates: a device keeps what lies past the bytes written.
+WriteOutcome WriteInPlace(const std::string& name, const std::uint8_t* bytes, std::size_t count)
 {
     // Without O_NONBLOCK, opening a FIFO that nobody reads would wait for ever.
-    const int flags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | (plainFile ? O_TRUNC : 0);
-    const int descriptor = ::open(name.c_str(), flags);
+    const int descriptor = ::open(name.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
         return Failed(errno);
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
@@ -167,10 +151,20 @@ void FlushFolder(const std::string& folder)
     }
 }
 
+// Gives the temporary the owner and group of the file it replaces, as far as the process
+// may: root gives both, an owner may give a group it belongs to, anyone else keeps its own.
+void KeepOwner(int descriptor, const struct stat& replaced)
+{
+    if (::fchown(descriptor, replaced.st_uid, replaced.st_gid) != 0)
+        (void)::fchown(descriptor, static_cast<uid_t>(-1), replaced.st_gid);
+}
+
 // Fills the temporary and gets it to the disk; answers 0 or the errno of what failed.
 int FillTemporary(int descriptor, const struct stat* replaced, const std::uint8_t* bytes,
                   std::size_t count)
 {
+    if (replaced != nullptr)
+        KeepOwner(descriptor, *replaced); // before the mode, which a change of owner may clear
     const bool filled = WriteAll(descriptor, bytes, count) &&
                         (replaced == nullptr || ::fchmod(descriptor, replaced->st_mode & 07777) == 0) &&
                         ::fsync(descriptor) == 0;
@@ -199,11 +193,38 @@ WriteOutcome WriteReplacing(const std::string& target, const struct stat* replac
     return Succeeded();
 }
 
-bool MayReplace(const struct stat& status, const std::string& path)
+// 0 when the file may be replaced, or why not: the system's answer first (a read-only file
+// system says so), then the file's own mode, since root may write anything but a file that
+// nobody may write was made read-only on purpose.
+int ReplaceRefusal(const struct stat& status, const std::string& path)
 {
-    // Root may write anything, but a file that nobody may write was made read-only on purpose.
-    const bool someoneMayWrite = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-    return someoneMayWrite && ::access(path.c_str(), W_OK) == 0;
+    if (::access(path.c_str(), W_OK) != 0)
+        return errno;
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 ? 0 : EACCES;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Standard output or error when `status` is the file it has open: a name of it stands for
+// what the program was handed open, in its mode and at its position.
+int StandardStreamOf(const struct stat& status)
+{
+    for (const int descriptor : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat open {};
+        if (::fstat(descriptor, &open) == 0 && SameFile(status, open))
+            return descriptor;
+    }
+    return -1;
+}
+
+WriteOutcome WriteThrough(int descriptor, const std::uint8_t* bytes, std::size_t count)
+{
+    if (!WriteAll(descriptor, bytes, count) || !Flush(descriptor))
+        return Failed(errno);
+    return Succeeded();
 }
 
 WriteOutcome ReplaceEntry(const std::string& name, const std::uint8_t* bytes, std::size_t count)
@@ -215,8 +236,9 @@ WriteOutcome ReplaceEntry(const std::string& name, const std::uint8_t* bytes, st
     if (S_ISDIR(status.st_mode))
         return Failed(EISDIR);
     const bool plainFile = S_ISREG(status.st_mode);
-    if (plainFile && !MayReplace(status, name))
-        return Failed(EACCES);
+    if (plainFile)
+        if (const int refusal = ReplaceRefusal(status, name))
+            return Failed(refusal);
     return WriteReplacing(name, plainFile ? &status : nullptr, bytes, count, IfExists::Replace);
 }
 
@@ -271,6 +293,13 @@ std::size_t RemoveStaleTemporaries(const std::string& folder)
     return removed;
 }
 
+bool IsStandardOutput(const std::string& name)
+{
+    struct stat named {};
+    return !name.empty() && ::stat(name.c_str(), &named) == 0 &&
+           StandardStreamOf(named) == STDOUT_FILENO;
+}
+
 WriteOutcome WriteFileSafely(const std::string& name, const std::uint8_t* bytes,
                              std::size_t count, IfExists ifExists)
 {
@@ -278,24 +307,35 @@ WriteOutcome WriteFileSafely(const std::string& name, const std::uint8_t* bytes,
         return Failed("no file name");
     if (ifExists == IfExists::ReplaceEntry)
         return ReplaceEntry(name, bytes, count);
+    // What the name is, is asked of the system, which follows every link and "..": its
+    // spelling says nothing.
+    struct stat status {};
+    if (::stat(name.c_str(), &status) != 0) {
+        if (errno != ENOENT)
+            return Failed(errno);
+        const Resolved resolved = Resolve(name); // a new file, or one a dangling link names
+        if (resolved.error != 0)
+            return Failed(resolved.error);
+        if (ifExists == IfExists::Refuse && resolved.nameExists)
+            return Failed(EEXIST);
+        return WriteReplacing(resolved.path, nullptr, bytes, count, ifExists);
+    }
+    if (ifExists == IfExists::Refuse)
+        return Failed(EEXIST);
+    if (S_ISDIR(status.st_mode))
+        return Failed(EISDIR);
+    if (const int stream = StandardStreamOf(status); stream >= 0)
+        return WriteThrough(stream, bytes, count);
+    if (!S_ISREG(status.st_mode))
+        return WriteInPlace(name, bytes, count);
     const Resolved resolved = Resolve(name);
     if (resolved.error != 0)
         return Failed(resolved.error);
-    if (ifExists == IfExists::Refuse && resolved.nameExists)
-        return Failed(EEXIST);
-
-    struct stat status {};
-    if (::stat(resolved.path.c_str(), &status) != 0) {
-        if (errno != ENOENT)
-            return Failed(errno);
-        return WriteReplacing(resolved.path, nullptr, bytes, count, ifExists);
-    }
-    if (S_ISDIR(status.st_mode))
-        return Failed(EISDIR);
-    if (!S_ISREG(status.st_mode) || resolved.systemName)
-        return WriteInPlace(name, S_ISREG(status.st_mode), bytes, count);
-    if (!MayReplace(status, resolved.path))
-        return Failed(EACCES);
+    struct stat found {};
+    if (::stat(resolved.path.c_str(), &found) != 0 || !SameFile(found, status))
+        return Failed("an open file without a name it could be replaced under");
+    if (const int refusal = ReplaceRefusal(status, resolved.path))
+        return Failed(refusal);
     return WriteReplacing(resolved.path, &status, bytes, count, ifExists);
 }
 

@@ -10,6 +10,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <functional>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace cli_testing;
 
 namespace {
@@ -101,7 +106,7 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
     folder.write("p.json", R"({"model": "qh404"})");
     folder.write("good.hex", ":020000001234B8\n:00000001FF\n");
     folder.write("brace.bin", "{\xFF\x01"); // an image may start with a brace
-    folder.write("big.bin", std::string(300, 'x'));
+    folder.write("big.bin", std::string(300, '\xEE') + '\0');
     folder.write("empty.bin", "");
     folder.write("short.bin", std::string(15, '\x01'));
     folder.write("a.bin", Image({}));
@@ -112,7 +117,7 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
     } kCases[] = {
         {"dump good.hex", 0, "00: 12 34 FF FF FF FF FF FF FF FF FF FF FF FF FF FF\n10: FF ", ""},
         {"dump brace.bin", 0, "00: 7B FF 01 FF ", ""},
-        {"dump big.bin", 0, "00: 78 ", "warning: big.bin holds 300 bytes; the first 256 are listed"},
+        {"dump big.bin", 0, "00: EE ", "warning: big.bin holds 301 bytes; the first 256 are listed"},
         {"dump -", 1, "", "standard input: looks like Intel HEX, but line 1: checksum B9 is wrong, expected B8"},
         {"dump nothing.bin", 1, "", "nothing.bin: no such file"},
         {"dump empty.bin", 1, "", "empty.bin: empty file"},
@@ -152,6 +157,58 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
         EXPECT_NE(help.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
 }
 
+// A file that is text is read as the format it is or refused, never taken for raw bytes;
+// a profile too deep to walk and a loop of links are refused; nothing stops the program.
+TEST(Commands, InputsAreReadAsWhatTheyAreOrRefusedWithoutStopping)
+{
+    TempFolder folder;
+    const std::string hex = ":020000001234B8\n:00000001FF\n";
+    auto utf16 = [&](bool bigEndian, bool mark = true) {
+        std::string units = !mark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : hex)
+            units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return units;
+    };
+    folder.write("le.hex", utf16(false));
+    folder.write("be.hex", utf16(true));
+    folder.write("unmarked.hex", utf16(false, false));
+    folder.write("nul.hex", '\0' + hex);
+    folder.write("comment.hex", "; made by hand\n" + hex);
+    folder.write("notes.txt", "VID 1234\n");
+    folder.write("p.json", R"({"model": "qh207", "fields": {"string_enable": "Strings Enabled"}})");
+    folder.write("deep.json", R"({"model": "qh404", "fields": {"vid": )" + std::string(100000, '[') +
+                                  std::string(100000, ']') + "}}");
+    std::filesystem::create_symlink("loop.json", folder.path() / "loop.json");
+    const std::string listed = "00: 12 34 FF FF ";
+    const struct {
+        std::string arguments;
+        int code;
+        std::string out, err; // the start of the output; the last line of the error
+    } kCases[] = {
+        {"dump le.hex", 0, listed, ""},
+        {"dump be.hex", 0, listed, ""},
+        {"dump unmarked.hex", 0, listed, ""},
+        {"dump nul.hex", 0, listed, ""},
+        {"dump comment.hex", 1, "", "comment.hex: looks like Intel HEX, but line 1: a record must start with ':'"},
+        {"decode comment.hex -m qh404", 1, "", "comment.hex: looks like Intel HEX, but line 1: a record must start with ':'"},
+        {"dump notes.txt", 1, "", "notes.txt: looks like text, but no line of it is an Intel HEX or S-record record"},
+        {"dump notes.txt --format bin", 0, "00: 56 49 44 20 31 32 33 34 0A FF ", ""},
+        {"encode deep.json", 1, "", "deep.json: line 1, column 100: values nested more than 64 deep"},
+        {"encode loop.json", 1, "", "loop.json: too many links"},
+        {"diff loop.json p.json", 2, "", "loop.json: too many links"},
+        {"batch p.json --serial A001 --count 1 --out-dir . --state loop.json", 1, "", "loop.json: too many links"},
+    };
+    for (const auto& row : kCases) {
+        const Result result = folder.run(row.arguments);
+        EXPECT_EQ(result.code, row.code) << row.arguments;
+        EXPECT_EQ(result.out.substr(0, row.code == 0 ? row.out.size() : std::string::npos), row.out)
+            << row.arguments;
+        const std::vector<std::string> lines = LinesOf(result.err);
+        EXPECT_EQ(lines.empty() ? "" : lines.back(), row.err.empty() ? "" : "hubquill-cli: " + row.err)
+            << row.arguments;
+    }
+}
+
 // A script that sends the output to a full disk learns that it is not there.
 TEST(Commands, EveryCommandFailsWhenStandardOutputCannotBeWritten)
 {
@@ -165,6 +222,105 @@ TEST(Commands, EveryCommandFailsWhenStandardOutputCannotBeWritten)
         EXPECT_EQ(result.code, command.starts_with("diff") ? 2 : 1) << command;
         EXPECT_EQ(result.err, "hubquill-cli: writing to standard output failed\n") << command;
     }
+}
+
+// What a name is, is what it leads to: standard output however it is named is written as
+// it is open, and a plain file however it is reached is replaced whole or refused.
+TEST(Commands, SavesGoWhereTheNameLeadsAndLoseNothing)
+{
+    TempFolder folder;
+    folder.write("p.json", R"({"model": "qh404"})");
+    const std::string image = folder.run("encode p.json").out;
+    ASSERT_EQ(image.size(), 256u);
+    const std::string here = folder.path().string();
+    const std::string program = "'" + std::string(HUBQUILL_CLI_PATH) + "' ";
+    const std::string refused = ": cannot be written: permission denied (an existing file is left as it was)\n";
+    auto readOnly = [&](const std::string& name) {
+        folder.write(name, "precious");
+        ::chmod((folder.path() / name).c_str(), 0444);
+    };
+    // A folder on a read-only file system, where the machine lets the test mount one.
+    std::filesystem::create_directory(folder.path() / "ro");
+    const bool mounted = ::mount("tmpfs", (folder.path() / "ro").c_str(), "tmpfs", 0, "size=16k") == 0;
+    if (mounted) {
+        folder.write("ro/nv.bin", "precious");
+        ::mount(nullptr, (folder.path() / "ro").c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
+    }
+    const std::string longPath = "long/" + std::string(200, 'd') + "/" + std::string(250, 'n');
+    std::filesystem::create_directories(folder.path() / "long" / std::string(200, 'd'));
+    const struct {
+        const char* what;
+        std::function<void()> prepare;
+        std::string arguments;
+        int code;
+        std::string err;
+        std::string file, content; // what the file holds afterwards
+    } kCases[] = {
+        {"/dev/stdout appended to a log", [&] { folder.write("log", "log\n"); },
+         "encode p.json -o /dev/stdout >>log", 0, "", "log", "log\n" + image},
+        {"/dev/stderr appended to a log", [&] { folder.write("log", "log\n"); },
+         "encode p.json -o /dev/stderr 2>>log", 0, "", "log", "log\n" + image},
+        {"/dev/fd/1 between other output", [] {},
+         "encode p.json -o /dev/fd/1 --format srec; echo middle; " + program +
+             "encode p.json -o /proc/self/fd/1 --format ihex; echo end",
+         0, "", ".stdout",
+         folder.run("encode p.json --format srec").out + "middle\n" +
+             folder.run("encode p.json --format ihex").out + "end\n"},
+        {"a read-only file by way of /dev/..", [&] { readOnly("ro.bin"); },
+         "encode p.json -o /dev/.." + here + "/ro.bin", 1, "/dev/.." + here + "/ro.bin" + refused,
+         "ro.bin", "precious"},
+        {"a read-only file by way of /proc/self/cwd", [&] { readOnly("ro.bin"); },
+         "encode p.json -o /proc/self/cwd/ro.bin", 1, "/proc/self/cwd/ro.bin" + refused, "ro.bin", "precious"},
+        {"a link to it", [&] {
+             readOnly("ro.bin");
+             std::filesystem::create_symlink("/proc/self/cwd/ro.bin", folder.path() / "link.bin");
+         },
+         "encode p.json -o link.bin", 1, "link.bin" + refused, "ro.bin", "precious"},
+        {"a new file by way of /proc/self/cwd", [] {}, "encode p.json -o /proc/self/cwd/new.bin", 0, "",
+         "new.bin", image},
+        {"a file on a read-only file system", [] {}, "encode p.json -o ro/nv.bin", 1,
+         "ro/nv.bin: cannot be written: read-only file system (an existing file is left as it was)\n",
+         "ro/nv.bin", "precious"},
+        {"a path of 456 characters", [] {}, "encode p.json -o " + longPath, 0, "", longPath, image},
+        {"a part of 256 characters", [] {}, "encode p.json -o " + std::string(256, 'n'), 1,
+         std::string(256, 'n') + ": cannot be written: name too long (an existing file is left as it was)\n",
+         "", ""},
+    };
+    for (const auto& row : kCases) {
+        if (!mounted && row.file.starts_with("ro/"))
+            continue; // no read-only file system to be had
+        std::filesystem::remove(folder.path() / "link.bin");
+        std::filesystem::remove(folder.path() / "ro.bin");
+        row.prepare();
+        const Result result = folder.run(row.arguments);
+        EXPECT_EQ(result.code, row.code) << row.what;
+        EXPECT_EQ(result.err, row.err.empty() ? "" : "hubquill-cli: " + row.err) << row.what;
+        if (!row.file.empty())
+            EXPECT_EQ(row.file == ".stdout" ? result.out : folder.read(row.file), row.content) << row.what;
+    }
+    if (mounted)
+        ::umount((folder.path() / "ro").c_str());
+}
+
+// Owner and group stay those of the replaced file, where the process may set them.
+TEST(Commands, AReplacedFileKeepsItsOwner)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "not run as root, which alone gives a file to another user";
+    TempFolder folder;
+    folder.write("p.json", R"({"model": "qh404"})");
+    const std::string image = folder.run("encode p.json").out;
+    folder.write("owned.bin", "precious");
+    const std::string owned = (folder.path() / "owned.bin").string();
+    ASSERT_EQ(::chown(owned.c_str(), 65534, 65534), 0);
+    ::chmod(owned.c_str(), 0640);
+    ASSERT_EQ(folder.run("encode p.json -o owned.bin").code, 0);
+    struct stat status {};
+    ASSERT_EQ(::stat(owned.c_str(), &status), 0);
+    EXPECT_EQ(folder.read("owned.bin"), image);
+    EXPECT_EQ(status.st_uid, 65534u);
+    EXPECT_EQ(status.st_gid, 65534u);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
 TEST(Commands, DiffNamesTheFieldsThenEveryOtherByteThatDiffers)
@@ -229,7 +385,7 @@ TEST(Commands, ModelsDescribeAndTheProfileKeysComeFromTheDescriptions)
         EXPECT_NE(qh107.find(line), std::string::npos) << line;
 
     const std::filesystem::path docs =
-        std::filesystem::path(__FILE__).parent_path() / "../../docs/profiles.md";
+        std::filesystem::path(HUBQUILL_SOURCE_DIR) / "docs/profiles.md";
     EXPECT_EQ(ReadFile(docs), folder.run("keys").out)
         << "docs/profiles.md is out of date: run `hubquill-cli keys > docs/profiles.md`";
 }

@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kInputs = fs::path(__FILE__).parent_path() / "../data/fuzz";
+const fs::path kInputs = fs::path(HUBQUILL_SOURCE_DIR) / "tests/data/fuzz";
 
 TEST(FuzzInputs, EveryKeptInputRunsThroughItsTarget)
 {

@@ -131,8 +131,8 @@ TEST(ImageFormats, TheToolsReadOurFilesAsTheImage)
     }
 }
 
-// A file is raw only when no text format claims it, or when it is exactly one image long
-// and holds bytes no text does.
+// A file is raw only when it is not text, or when it is exactly one image long and no text
+// format claims it; text no format claims is refused.
 TEST(ImageFormats, RawOnlyWhatNoTextFormatClaims)
 {
     const std::string record = ":10000000" + std::string(32, 'F') + "00\n";
@@ -141,8 +141,19 @@ TEST(ImageFormats, RawOnlyWhatNoTextFormatClaims)
     EXPECT_EQ(refusal(record + "\xFF"),
               "looks like Intel HEX, but line 2: a record must start with ':'");
     EXPECT_EQ(refusal("{\"model\": \"qh404\",}"), "looks like a profile (JSON), not an image");
-    for (const std::string raw : {"Sx", "{\xFF\x01", ":\xFF", "hello\n", " \n"})
-        EXPECT_EQ(ClaimOf(bytesOf(raw)), Claim::Nothing) << raw;
+    const std::pair<std::string, Claim> kClaims[] = {
+        {"{\xFF\x01", Claim::Nothing},
+        {":\xFF", Claim::Nothing},
+        {std::string("\0\0A\0", 4), Claim::Nothing}, // a few bytes among NULs are no text
+        {"\xFF\xFE\xFF\xFF", Claim::Nothing},         // no UTF-16 a text file holds
+        {"Sx", Claim::Nothing},                       // no line without a line end
+        {"hello\n", Claim::Text},
+        {" \n", Claim::Text},
+        {std::string(256, 'x'), Claim::Nothing},      // one image long
+        {"; made by hand\n:00000001FF\n", Claim::IntelHex},
+    };
+    for (const auto& [content, claim] : kClaims)
+        EXPECT_EQ(ClaimOf(bytesOf(content)), claim) << content;
 }
 
 TEST(ImageFormats, MalformedRecordsAreRefusedWithTheirLine)

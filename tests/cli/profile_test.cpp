@@ -92,7 +92,7 @@ TEST(Profiles, StringsAreOneBytePerCharacterAndTheirLengthsFollowThem)
     ASSERT_EQ(given.code, 0) << given.err;
     EXPECT_EQ(given.out.substr(0x13, 1), "\x05");
     EXPECT_EQ(given.err, "hubquill-cli: warning: key \"mfg_length\": \"05\" kept as given; the form "
-                         "shows \"03\" once \"mfg_string\" is typed\n");
+                         "shows \"03\" once \"mfg_string\" is typed (the image differs at byte 0x13)\n");
     EXPECT_EQ(folder.run("decode p.json -m qh207").code, 1) << "a profile is not an image";
     folder.write("image.bin", given.out);
     EXPECT_EQ(folder.run("decode image.bin -m qh207" + Pipe("encode -")).out, given.out);
@@ -119,6 +119,39 @@ TEST(Profiles, SettingsAreReadAsAnExtendingProfileIsRead)
     EXPECT_EQ(set.out[0x13], '\x03') << "the length follows the string";
     for (const char* refused : {"--set vid", "--set =1", "--set 'vid=zz'", "--set nokey=1"})
         EXPECT_EQ(folder.run("encode base.json " + std::string(refused)).code, 1) << refused;
+}
+
+// --set acts as typing does: a string set makes its length follow, over the profile's,
+// unless the run sets the length too. A length kept as given is warned of only where the
+// image differs from the one the form builds, saying where.
+TEST(Profiles, SettingAStringIsTypingItAndOnlyADifferentImageIsWarnedOf)
+{
+    TempFolder folder;
+    ASSERT_EQ(folder.run("defaults qh207 -o defaults.json").code, 0);
+    folder.write("given.json", R"({"model": "qh207", "fields": {"mfg_string": "abc", "mfg_length": "05"}})");
+    folder.write("same.json", R"({"model": "qh207", "fields": {"mfg_string": "abc", "mfg_length": "3"}})");
+    const std::string kept = "hubquill-cli: warning: key \"mfg_length\": \"05\" kept as given; the form shows "
+                             "\"03\" once \"mfg_string\" is typed (the image differs at byte 0x13)\n";
+    const struct {
+        std::string arguments;
+        char length; // byte 0x13
+        std::string err;
+    } kCases[] = {
+        {"defaults.json --set mfg_string=abc", 3, ""},
+        {"defaults.json --set mfg_string=abc --set mfg_length=05", 5, kept},
+        {"given.json --set mfg_string=xy", 2, ""},
+        {"given.json --set mfg_length=04", 4,
+         "hubquill-cli: warning: key \"mfg_length\": \"04\" kept as given; the form shows \"03\" once "
+         "\"mfg_string\" is typed (the image differs at byte 0x13)\n"},
+        {"given.json", 5, kept},
+        {"same.json", 3, ""}, // "3" builds what "03" builds
+    };
+    for (const auto& row : kCases) {
+        const Result result = folder.run("encode " + row.arguments);
+        ASSERT_EQ(result.code, 0) << row.arguments << result.err;
+        EXPECT_EQ(result.out[0x13], row.length) << row.arguments;
+        EXPECT_EQ(result.err, row.err) << row.arguments;
+    }
 }
 
 // The texts are read as the form holds them once left, and the same checks refuse them.

@@ -125,6 +125,22 @@ TEST_F(FileManagerTest, NamesAtTheLengthLimitAndFifosWithAReader)
     EXPECT_EQ(entries(), 2u) << "a temporary file was left behind";
 }
 
+// An open file that no path leads to any more (a deleted file's /proc/self/fd/N) is
+// refused rather than created anew under the text of its link. (Standard output and error
+// are written as they are open: tests/cli.)
+TEST_F(FileManagerTest, AnOpenFileWithoutAPathIsRefusedNotCreatedAgain)
+{
+    const std::vector<std::uint8_t> bytes(4, 0x66);
+    make("log", 3);
+    const int log = ::open(path("log").c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(log, 0);
+    ::unlink(path("log").c_str());
+    EXPECT_EQ(image::WriteFileSafely("/proc/self/fd/" + std::to_string(log), bytes.data(), 4).reason,
+              "an open file without a name it could be replaced under");
+    ::close(log);
+    EXPECT_EQ(entries(), 0u);
+}
+
 TEST_F(FileManagerTest, RefusingToReplaceLeavesEveryExistingNameAlone)
 {
     const std::vector<std::uint8_t> bytes(256, 0x55);

@@ -104,7 +104,7 @@ WriteOutcome WriteInPlace(const std::string& name, const std::uint8_t* bytes, st
 
 bool IsTemporaryName(const std::string& name)
 {
-    return name.size() == 15 && StartsWith(name, ".hq") && name.compare(11, 4, ".tmp") == 0;
+    return name.size() == 15 && name.starts_with(".hq") && name.ends_with(".tmp");
 }
 
 // A short name, so that a name near the length limit never fails because of its temporary.

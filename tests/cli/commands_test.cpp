@@ -131,7 +131,7 @@ TEST(Commands, AnswerWithTheirExitCodeAndOneClearLine)
         {"diff p.json nothing.bin", 2, "", "nothing.bin: no such file"},
         {"diff p.json", 2, "", "B is required"},
         {"frobnicate", 2, "", "unknown command \"frobnicate\"; commands: models, defaults, encode, "
-                              "batch, decode, dump, diff, describe, keys"},
+                              "batch, serials, decode, dump, diff, describe, keys"},
         {"encode p.json -o ''", 2, "", "--output: an empty name names no file; give - for standard output"},
         {"", 2, "", ""}, {"encode", 2, "", ""}, {"decode a.bin", 2, "", ""}, {"defaults qh999", 2, "", ""},
         {"encode p.json --format hex", 2, "", ""}, {"models extra", 2, "", ""},

@@ -14,6 +14,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -244,9 +245,12 @@ private:
     static void requireWritableFolder(const std::string& name)
     {
         std::error_code error;
-        if (!fs::is_directory(name, error))
+        if (!fs::is_directory(name, error)) {
+            if (error && error.value() != ENOENT)
+                throw Error(name + ": " + image::ReasonOfError(error.value()));
             throw Error(name + (fs::exists(fs::symlink_status(name, error)) ? ": not a folder"
                                                                            : ": no such folder"));
+        }
         if (::access(name.c_str(), W_OK | X_OK) != 0)
             throw Error(name + ": the batch may not write in this folder: " +
                         image::ReasonOfError(errno));

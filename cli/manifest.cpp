@@ -1,6 +1,7 @@
 #include "cli/manifest.h"
 
 #include "cli/error.h"
+#include "cli/file_checks.h"
 #include "image/safe_write.h"
 
 #include <cerrno>
@@ -33,19 +34,14 @@ bool SameFile(const std::string& a, const std::string& b)
 // header (or an empty file, which gets it).
 void CheckExisting(const std::string& name)
 {
-    std::error_code error;
-    const fs::path path = fs::canonical(name, error);
-    if (error)
-        throw Error(name + (error.value() == ENOENT ? std::string(": a link to a file that does not exist")
-                                                    : ": " + image::ReasonOfError(error.value())));
+    const fs::path path = ResolvedPath(name);
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
         throw Error(name + ": " + image::ReasonOfError(errno));
     if (!S_ISREG(status.st_mode))
         throw Error(name + (S_ISDIR(status.st_mode) ? ": is a folder" : ": not a regular file") +
                     "; a manifest is a file (- prints it)");
-    const bool someoneMayWrite = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-    if (!someoneMayWrite || ::access(path.c_str(), W_OK) != 0)
+    if (!MayWrite(status, path))
         throw Error(name + ": read-only; the manifest cannot be added to");
     std::ifstream file(path, std::ios::binary);
     std::string first(kHeader.size(), '\0');
@@ -69,15 +65,6 @@ std::string Lines(const std::vector<SerialRecord>& issued, const std::string& ou
     }
     return lines;
 }
-
-struct Descriptor {
-    int value;
-    ~Descriptor()
-    {
-        if (value >= 0)
-            ::close(value);
-    }
-};
 
 std::string ReadAll(int descriptor, off_t size)
 {

@@ -1,6 +1,7 @@
 #include "cli/store.h"
 
 #include "cli/error.h"
+#include "cli/file_checks.h"
 #include "image/safe_write.h"
 
 #include <nlohmann/json.hpp>
@@ -156,10 +157,7 @@ StoreFile Inspect(const std::string& name)
             throw Error(name + ": no such folder");
         return {name, FileKind::Absent};
     }
-    const fs::path path = fs::canonical(name, error);
-    if (error)
-        throw Error(name + (error.value() == ENOENT ? std::string(": a link to a file that does not exist")
-                                                    : ": " + image::ReasonOfError(error.value())));
+    const fs::path path = ResolvedPath(name);
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
         throw Error(name + ": " + image::ReasonOfError(errno));
@@ -171,8 +169,7 @@ StoreFile Inspect(const std::string& name)
         throw Error(name + ": the store has " + std::to_string(status.st_nlink) +
                     " names (hard links), and SQLite would keep a log beside each; keep one "
                     "name and reach it by symbolic links");
-    const bool someoneMayWrite = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-    if (!someoneMayWrite || ::access(path.c_str(), R_OK | W_OK) != 0)
+    if (!MayWrite(status, path))
         throw Error(name + ": read-only; a serial store must be writable");
     return {path.string(), KindOf(name, path.string())};
 }
@@ -196,16 +193,6 @@ OldState ReadOldState(const std::string& name, const std::string& path)
         throw Error(name + ": not a state file (one holds {\"next_serial\": \"...\"})");
     return old;
 }
-
-// Closes a descriptor however a step ends.
-struct Descriptor {
-    int value;
-    ~Descriptor()
-    {
-        if (value >= 0)
-            ::close(value);
-    }
-};
 
 // A state file of the older kind becomes a SQLite store under the same name, with the same
 // next serial. The new store is made beside it and takes its name in one step, while the

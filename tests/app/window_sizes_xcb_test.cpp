@@ -67,22 +67,12 @@ TEST(WindowsOnALaptopScreen, EveryWindowOpensWholeWithEveryListUncut)
     CHUBQUILLDlg window;
     window.show();
     ExpectWholeAndUncut(window, QStringLiteral("main window"));
-    for (const layout::Model* model : editors::AllModels().subspan(1)) {
-        const QString name = platform::ToQString(model->name);
-        Select(&window, QStringLiteral("Device ID"), name);
-        ProcessEvents();
-        if (platform::Sheet* sheet = window.sheet()) {
+    ForEveryEditor(window, [](QWidget& editor, const QString& name) {
+        if (auto* sheet = qobject_cast<platform::Sheet*>(&editor))
             ExpectSheetWholeAndUncut(*sheet, name);
-            sheet->leave();
-        } else if (platform::ModelessEditor* editor = window.childEditor()) {
-            ExpectWholeAndUncut(*editor, name);
-            emit editor->backToMain();
-            editor->close();
-        } else {
-            ADD_FAILURE() << "no editor for " << name.toStdString();
-        }
-        ProcessEvents();
-    }
+        else
+            ExpectWholeAndUncut(editor, name);
+    });
 }
 
 } // namespace

@@ -43,21 +43,9 @@ TEST(ChoiceLists, EveryWindowsListsAreSizedByTheirItemsWithoutBuildingPopUps)
     CHUBQUILLDlg window;
     window.show();
     ExpectListsSizedWithoutPopUps(window, QStringLiteral("main window"));
-    for (const layout::Model* model : editors::AllModels().subspan(1)) {
-        const QString name = platform::ToQString(model->name);
-        Select(&window, QStringLiteral("Device ID"), name);
-        if (platform::Sheet* sheet = window.sheet()) {
-            ExpectListsSizedWithoutPopUps(*sheet, name);
-            sheet->leave();
-        } else if (platform::ModelessEditor* editor = window.childEditor()) {
-            ExpectListsSizedWithoutPopUps(*editor, name);
-            emit editor->backToMain();
-            editor->close();
-        } else {
-            ADD_FAILURE() << "no editor for " << name.toStdString();
-        }
-        ProcessEvents();
-    }
+    ForEveryEditor(window, [](QWidget& editor, const QString& name) {
+        ExpectListsSizedWithoutPopUps(editor, name);
+    });
 }
 
 } // namespace

@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class CHUBQUILLDlg;
 
 // Failures show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -35,5 +38,10 @@ private:
     QTemporaryDir m_folder;
     QString m_previous;
 };
+
+// Opens every model's editor but the main window's own from its model list in turn, hands
+// it to `look` with the model's name, and leaves it again.
+void ForEveryEditor(CHUBQUILLDlg& window,
+                    const std::function<void(QWidget& editor, const QString& model)>& look);
 
 } // namespace testing_support

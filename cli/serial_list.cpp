@@ -14,7 +14,7 @@ namespace {
 
 using Columns = std::array<std::string, 8>;
 
-constexpr Columns kHeadings = {"serial", "state", "file", "format", "sha256", "station",
+const Columns kHeadings = {"serial", "state", "file", "format", "sha256", "station",
                                "reserved_utc", "why"};
 
 Columns ColumnsOf(const SerialRecord& record)

@@ -44,8 +44,10 @@ public:
     virtual void rollback() noexcept = 0;
 
     virtual bool hasTable(std::string_view table) = 0;
-    // The column type of a key that the database counts up by itself.
+    // The column type of a key that the database counts up by itself, and what makes a
+    // table kept in the order of its key (empty where tables are not).
     virtual std::string_view counterKey() const = 0;
+    virtual std::string_view byKey() const = 0;
 
     // A text naming this process's hold on the store, kept with each batch, and whether the
     // holder a batch kept is still there: a batch whose holder is gone was stopped.

@@ -7,6 +7,8 @@
 
 #include <libpq-fe.h>
 
+#include <dlfcn.h>
+
 #include <memory>
 #include <chrono>
 #include <regex>
@@ -15,6 +17,39 @@
 namespace cli {
 
 namespace {
+
+// The client library is loaded when a server is named, not with the program: it brings two
+// dozen libraries of its own (TLS, Kerberos, LDAP), which every run of hubquill-cli would
+// otherwise load, and a station that keeps its serials in a file does not need it.
+struct Client {
+#define HUBQUILL_CLIENT_CALLS(CALL)                                                           \
+    CALL(PQconnectdb) CALL(PQstatus) CALL(PQerrorMessage) CALL(PQfinish)                      \
+    CALL(PQsetNoticeProcessor) CALL(PQexecParams) CALL(PQexec) CALL(PQresultStatus)           \
+    CALL(PQresultErrorMessage) CALL(PQclear) CALL(PQntuples) CALL(PQnfields) CALL(PQgetisnull) \
+    CALL(PQgetvalue) CALL(PQtransactionStatus)
+#define HUBQUILL_CLIENT_POINTER(name) decltype(&::name) name = nullptr;
+    HUBQUILL_CLIENT_CALLS(HUBQUILL_CLIENT_POINTER)
+#undef HUBQUILL_CLIENT_POINTER
+};
+
+const Client& LoadedClient()
+{
+    static const Client client = [] {
+        void* library = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            throw Error(std::string("a postgresql:// store needs the PostgreSQL client library "
+                                    "(Debian's libpq5): ") + ::dlerror());
+        Client loaded;
+#define HUBQUILL_CLIENT_LOOKUP(name)                                                         \
+        loaded.name = reinterpret_cast<decltype(&::name)>(::dlsym(library, #name));           \
+        if (!loaded.name)                                                                    \
+            throw Error("the PostgreSQL client library has no " #name);
+        HUBQUILL_CLIENT_CALLS(HUBQUILL_CLIENT_LOOKUP)
+#undef HUBQUILL_CLIENT_LOOKUP
+        return loaded;
+    }();
+    return client;
+}
 
 // Any number will do, as long as every station takes the same one for the pool's writers.
 constexpr const char* kWritersLock = "4851424c";
@@ -50,16 +85,17 @@ using Result = std::unique_ptr<PGresult, void (*)(PGresult*)>;
 class Postgres final : public Database {
 public:
     Postgres(const std::string& uri, WaitingNote waiting)
-        : m_name(ShownStore(uri)), m_connection(::PQconnectdb(uri.c_str())), m_waiting(std::move(waiting))
+        : m_pq(LoadedClient()), m_name(ShownStore(uri)), m_connection(m_pq.PQconnectdb(uri.c_str())),
+          m_waiting(std::move(waiting))
     {
-        if (!m_connection || ::PQstatus(m_connection) != CONNECTION_OK) {
-            const std::string reason = FirstLine(::PQerrorMessage(m_connection));
-            ::PQfinish(m_connection);
+        if (!m_connection || m_pq.PQstatus(m_connection) != CONNECTION_OK) {
+            const std::string reason = FirstLine(m_pq.PQerrorMessage(m_connection));
+            m_pq.PQfinish(m_connection);
             throw Error(m_name + ": cannot connect: " + reason);
         }
-        ::PQsetNoticeProcessor(m_connection, [](void*, const char*) {}, nullptr);
+        m_pq.PQsetNoticeProcessor(m_connection, [](void*, const char*) {}, nullptr);
     }
-    ~Postgres() override { ::PQfinish(m_connection); }
+    ~Postgres() override { m_pq.PQfinish(m_connection); }
 
     const std::string& name() const override { return m_name; }
 
@@ -68,20 +104,20 @@ public:
         std::vector<const char*> values;
         for (const Cell& parameter : parameters)
             values.push_back(parameter ? parameter->c_str() : nullptr);
-        const Result result(::PQexecParams(m_connection, Numbered(sql).c_str(),
+        const Result result(m_pq.PQexecParams(m_connection, Numbered(sql).c_str(),
                                            static_cast<int>(values.size()), nullptr,
                                            values.data(), nullptr, nullptr, 0),
-                            &::PQclear);
-        const ExecStatusType status = ::PQresultStatus(result.get());
+                            m_pq.PQclear);
+        const ExecStatusType status = m_pq.PQresultStatus(result.get());
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
             fail(result.get());
-        Rows rows(static_cast<std::size_t>(::PQntuples(result.get())));
-        for (int row = 0; row < ::PQntuples(result.get()); ++row)
-            for (int column = 0; column < ::PQnfields(result.get()); ++column)
+        Rows rows(static_cast<std::size_t>(m_pq.PQntuples(result.get())));
+        for (int row = 0; row < m_pq.PQntuples(result.get()); ++row)
+            for (int column = 0; column < m_pq.PQnfields(result.get()); ++column)
                 rows[static_cast<std::size_t>(row)].push_back(
-                    ::PQgetisnull(result.get(), row, column)
+                    m_pq.PQgetisnull(result.get(), row, column)
                         ? std::nullopt
-                        : Cell(::PQgetvalue(result.get(), row, column)));
+                        : Cell(m_pq.PQgetvalue(result.get(), row, column)));
         return rows;
     }
 
@@ -104,8 +140,8 @@ public:
     void commit() override { execute("COMMIT"); }
     void rollback() noexcept override
     {
-        if (::PQtransactionStatus(m_connection) != PQTRANS_IDLE)
-            Result(::PQexec(m_connection, "ROLLBACK"), &::PQclear);
+        if (m_pq.PQtransactionStatus(m_connection) != PQTRANS_IDLE)
+            Result(m_pq.PQexec(m_connection, "ROLLBACK"), m_pq.PQclear);
     }
 
     bool hasTable(std::string_view table) override
@@ -116,6 +152,7 @@ public:
     {
         return "BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY";
     }
+    std::string_view byKey() const override { return ""; }
 
     std::string holder() override
     {
@@ -141,12 +178,13 @@ private:
 
     [[noreturn]] void fail(const PGresult* result) const
     {
-        if (::PQstatus(m_connection) != CONNECTION_OK)
+        if (m_pq.PQstatus(m_connection) != CONNECTION_OK)
             throw Error(m_name + ": the server went away: " +
-                        FirstLine(::PQerrorMessage(m_connection)));
-        throw Error(m_name + ": " + FirstLine(::PQresultErrorMessage(result)));
+                        FirstLine(m_pq.PQerrorMessage(m_connection)));
+        throw Error(m_name + ": " + FirstLine(m_pq.PQresultErrorMessage(result)));
     }
 
+    const Client& m_pq;
     std::string m_name;
     PGconn* m_connection;
     WaitingNote m_waiting;

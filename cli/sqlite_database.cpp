@@ -128,6 +128,7 @@ public:
                     .empty();
     }
     std::string_view counterKey() const override { return "INTEGER PRIMARY KEY"; }
+    std::string_view byKey() const override { return "WITHOUT ROWID"; }
 
     std::string holder() override { return ProcessIdentity(std::to_string(::getpid())); }
 

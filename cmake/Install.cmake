@@ -56,5 +56,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries the programs link (Qt, the C++ runtime) become the package's dependencies.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# hubquill-cli loads the PostgreSQL client only for a postgresql:// serial store.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libpq5")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -50,9 +50,10 @@ public:
     virtual std::string_view byKey() const = 0;
 
     // A text naming this process's hold on the store, kept with each batch, and whether the
-    // holder a batch kept is still there: a batch whose holder is gone was stopped.
+    // holder a batch kept on `machine` is still there: a batch whose holder is gone was
+    // stopped.
     virtual std::string holder() = 0;
-    virtual bool holds(const std::string& station, const std::string& holder) = 0;
+    virtual bool holds(const std::string& machine, const std::string& holder) = 0;
 
     // Whether this store is the file at `path` (a SQLite store can be; a server never is).
     virtual bool isFile(const std::string& path) const = 0;
@@ -77,7 +78,7 @@ bool IsPostgresUri(std::string_view location);
 // A store's name as messages show it: a URI without its password.
 std::string ShownStore(const std::string& location);
 
-// This machine's name, as a batch records its station.
+// This machine's name, as a batch records it (and its station, unless given one).
 std::string ThisStation();
 
 } // namespace cli

@@ -133,9 +133,9 @@ public:
     std::string holder() override { return ProcessIdentity(std::to_string(::getpid())); }
 
     // A batch of another machine sharing the disk cannot be asked; it counts as running.
-    bool holds(const std::string& station, const std::string& holder) override
+    bool holds(const std::string& machine, const std::string& holder) override
     {
-        if (station != ThisStation())
+        if (machine != ThisStation())
             return true;
         const std::size_t pidStart = holder.find(':') + 1;
         const std::string pid = holder.substr(pidStart, holder.find(':', pidStart) - pidStart);

@@ -38,6 +38,7 @@ constexpr std::array<std::string_view, 1> kMigrations = {
        CREATE TABLE batches (
            id %KEY%,
            station TEXT NOT NULL,
+           machine TEXT NOT NULL,
            holder TEXT NOT NULL,
            started TEXT NOT NULL,
            out_dir TEXT NOT NULL,
@@ -312,7 +313,7 @@ std::optional<Serial> SerialStore::PeekNext(const std::string& location, const W
     return Open(location, false, note)->next();
 }
 
-SerialStore::SerialStore(std::unique_ptr<Database> db) : m_db(std::move(db)), m_station(ThisStation())
+SerialStore::SerialStore(std::unique_ptr<Database> db) : m_db(std::move(db))
 {
 }
 
@@ -336,16 +337,16 @@ std::optional<Serial> SerialStore::next()
 void SerialStore::startBatch(const BatchRecord& batch)
 {
     inTransaction([&] {
-        m_batch = m_db->query("INSERT INTO batches (station, holder, started, out_dir, format, "
-                              "profile, manifest) VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id",
-                              {batch.station, m_db->holder(), UtcNow(), batch.outDir,
+        m_batch = m_db->query("INSERT INTO batches (station, machine, holder, started, out_dir, "
+                              "format, profile, manifest) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                              "RETURNING id",
+                              {batch.station, ThisStation(), m_db->holder(), UtcNow(), batch.outDir,
                                batch.format, batch.profile,
                                batch.manifest.empty() ? std::nullopt : Cell(batch.manifest)})
                       .at(0)
                       .at(0)
                       .value_or("");
     });
-    m_station = batch.station;
 }
 
 std::vector<SerialRecord> SerialStore::settleStopped(
@@ -354,14 +355,17 @@ std::vector<SerialRecord> SerialStore::settleStopped(
     std::vector<SerialRecord> settled;
     inTransaction([&] {
         const Rows reserved = m_db->query(
-            "SELECT s.serial, s.file, s.sha256, b.station, b.holder FROM serials s JOIN batches b "
+            "SELECT s.serial, s.file, s.sha256, b.station, b.holder, b.machine FROM serials s "
+            "JOIN batches b "
             "ON b.id = s.batch WHERE s.state = 'reserved' AND s.batch <> ? ORDER BY s.serial",
             {m_batch});
         for (const Row& row : reserved) {
             const std::string &serial = *row[0], &file = *row[1], &station = *row[3];
-            if (m_db->holds(station, *row[4]))
+            const std::string& machine = *row[5];
+            if (m_db->holds(machine, *row[4]))
                 continue;
-            const bool written = station == m_station && holdsImage(file, *row[2]);
+            // Its file can be looked at only on the machine that wrote it.
+            const bool written = machine == ThisStation() && holdsImage(file, *row[2]);
             const std::string why =
                 written ? "its batch was stopped after writing the image; issued by a later batch"
                         : "its batch was stopped before the image was written; never given out";
@@ -431,14 +435,14 @@ std::vector<SerialRecord> SerialStore::records(const std::string& where,
 {
     const Rows rows = m_db->query(
         "SELECT s.serial, s.state, s.file, s.format, s.sha256, s.station, s.reserved_at, "
-        "s.why, b.holder FROM serials s JOIN batches b ON b.id = s.batch " +
+        "s.why, b.holder, b.machine FROM serials s JOIN batches b ON b.id = s.batch " +
             where + " ORDER BY s.serial",
         parameters);
     std::vector<SerialRecord> found;
     for (const Row& row : rows) {
         SerialRecord& record = found.emplace_back();
         record = {*row[0], *row[1], *row[2], *row[3], *row[4], *row[5], *row[6], row[7].value_or("")};
-        if (record.state == "reserved" && !m_db->holds(record.station, *row[8])) {
+        if (record.state == "reserved" && !m_db->holds(*row[9], *row[8])) {
             record.state = "void";
             record.why = "its batch was stopped before the image was recorded";
         }
@@ -450,8 +454,8 @@ std::vector<std::string> SerialStore::unlistedBatches()
 {
     std::vector<std::string> batches{m_batch};
     const Rows stopped = m_db->query(
-        "SELECT b.id, b.station, b.holder FROM batches b JOIN batches mine ON mine.id = ? WHERE "
-        "b.manifest = mine.manifest AND b.station = mine.station AND b.listed = 0 AND b.id <> "
+        "SELECT b.id, b.machine, b.holder FROM batches b JOIN batches mine ON mine.id = ? WHERE "
+        "b.manifest = mine.manifest AND b.machine = mine.machine AND b.listed = 0 AND b.id <> "
         "mine.id ORDER BY b.id",
         {m_batch});
     for (const Row& row : stopped)

@@ -79,7 +79,7 @@ public:
 
     // Settles the serials that stopped batches reserved: issued where the file they were
     // for holds exactly their image (the batch was stopped after writing it), void
-    // otherwise. `holdsImage` says whether a file of this station has that hash. Answers
+    // otherwise. `holdsImage` says whether a file of this machine has that hash. Answers
     // the serials settled.
     std::vector<SerialRecord> settleStopped(
         const std::function<bool(const std::string& file, const std::string& sha256)>& holdsImage);
@@ -94,7 +94,7 @@ public:
     void markVoid(const std::string& serial, const std::string& why);
 
     // The serials the manifest of this batch lists: those it issued or settled as issued,
-    // and those of its station's stopped batches that named the same manifest and never
+    // and those of its machine's stopped batches that named the same manifest and never
     // wrote it. Once they are written, markListed() records it.
     std::vector<SerialRecord> issuedForManifest();
     void markListed();
@@ -115,7 +115,6 @@ private:
     std::unique_ptr<Database> m_db;
     std::string m_batch; // its id, once started
     std::vector<std::string> m_listing; // the batches whose serials the manifest gets
-    std::string m_station;
 };
 
 } // namespace cli

@@ -258,8 +258,10 @@ TEST(Batch, AStoreNeverIssuesASerialTwiceThroughStationsAtOnceKillsAndReruns)
 {
     TempFolder folder(RamOrTemp());
     folder.write("p.json", Profile("qh204-36", kStrings));
+    // A station named otherwise than its machine: its stopped batches are still told.
     const std::string batch = "'" + std::string(HUBQUILL_CLI_PATH) +
-                              "' batch p.json --state s.db --manifest m.csv --serial SN000001 ";
+                              "' batch p.json --state s.db --manifest m.csv --serial SN000001 "
+                              "--station line-1 ";
     // Two stations at once, then kills at random moments, each followed by a rerun into a
     // new folder in another format, and by one into the killed batch's own folder.
     std::string script = "cd '" + folder.path().string() + "' && mkdir a b && { " + batch +

@@ -215,23 +215,10 @@ public:
                                    {"the profile", m_options.profile},
                                    {"the serial store", m_options.state}},
                                m_out);
-        std::optional<Serial> free;
-        if (!m_options.state.empty()) {
-            requireStoreOrFirst(asked);
-            free = SerialStore::PeekNext(m_options.state, m_note);
-        }
-        m_first = firstSerial(asked, free);
+        m_first = firstSerial(asked, peekStore(asked));
         checkRange();
         checkImages();
-        if (!m_options.state.empty()) {
-            m_store = SerialStore::Open(m_options.state, true, m_note);
-            const std::string station =
-                m_options.station.empty() ? ThisStation() : m_options.station;
-            m_store->startBatch({station, m_outDir, m_options.format, m_options.profile,
-                                 manifestPath()});
-            for (const SerialRecord& settled : m_store->settleStopped(HoldsImage))
-                tell("note: ", settled.serial + " (" + settled.file + "): " + settled.why);
-        }
+        openStore();
         image::RemoveStaleTemporaries(m_options.outDir);
         write();
     }
@@ -266,14 +253,30 @@ private:
         return serial;
     }
 
-    // A new store starts its series at the first serial asked for.
-    void requireStoreOrFirst(const std::optional<Serial>& asked) const
+    // The store's next free serial, found without making or changing it: a refused batch
+    // leaves it as it was. A new store starts its series at the first serial asked for.
+    std::optional<Serial> peekStore(const std::optional<Serial>& asked) const
     {
+        if (m_options.state.empty())
+            return std::nullopt;
         std::error_code error;
         if (!asked && !IsPostgresUri(m_options.state) &&
             !fs::exists(fs::symlink_status(m_options.state, error)))
             throw Error(m_options.state + " does not exist yet; give the series' first serial "
                                           "with --serial");
+        return SerialStore::PeekNext(m_options.state, m_note);
+    }
+
+    // Opens the store for this batch, and settles what stopped batches left reserved.
+    void openStore()
+    {
+        if (m_options.state.empty())
+            return;
+        m_store = SerialStore::Open(m_options.state, true, m_note);
+        const std::string station = m_options.station.empty() ? ThisStation() : m_options.station;
+        m_store->startBatch({station, m_outDir, m_options.format, m_options.profile, manifestPath()});
+        for (const SerialRecord& settled : m_store->settleStopped(HoldsImage))
+            tell("note: ", settled.serial + " (" + settled.file + "): " + settled.why);
     }
 
     // The serial the batch starts at: the one asked for, or the store's next free one,

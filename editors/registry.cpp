@@ -1,9 +1,9 @@
 #include "editors/registry.h"
 
-#include "editors/qh1xx/layout.h"
-#include "editors/qh20x/layout.h"
-#include "editors/qh304/layout.h"
-#include "editors/qh404/layout.h"
+#include "editors/qh1xx/core/layout.h"
+#include "editors/qh20x/core/layout.h"
+#include "editors/qh304/core/layout.h"
+#include "editors/qh404/core/layout.h"
 
 #include <array>
 

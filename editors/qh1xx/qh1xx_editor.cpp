@@ -1,6 +1,6 @@
 #include "editors/qh1xx/qh1xx_editor.h"
 
-#include "editors/qh1xx/layout.h"
+#include "editors/qh1xx/core/layout.h"
 #include "editors/registry.h"
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"

@@ -1,6 +1,6 @@
 #include "editors/qh20x/qh20x_pages.h"
 
-#include "editors/qh20x/layout.h"
+#include "editors/qh20x/core/layout.h"
 #include "platform/field_form.h"
 #include "platform/file_panel.h"
 #include "platform/form_builder.h"

@@ -1,6 +1,6 @@
 #include "editors/qh304/qh304_pages.h"
 
-#include "editors/qh304/layout.h"
+#include "editors/qh304/core/layout.h"
 #include "editors/registry.h"
 #include "platform/field_form.h"
 #include "platform/file_panel.h"

@@ -1,4 +1,4 @@
-#include "editors/qh20x/layout.h"
+#include "editors/qh20x/core/layout.h"
 #include "image/e2prom_data.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "editors/qh304/layout.h"
+#include "editors/qh304/core/layout.h"
 #include "image/e2prom_data.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "editors/qh404/layout.h"
+#include "editors/qh404/core/layout.h"
 #include "image/e2prom_data.h"
 
 #include <gtest/gtest.h>

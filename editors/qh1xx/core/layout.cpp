@@ -1,4 +1,4 @@
-#include "editors/qh1xx/layout.h"
+#include "editors/qh1xx/core/layout.h"
 
 #include "image/e2prom_data.h"
 #include "layout/family.h"

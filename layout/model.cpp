@@ -96,6 +96,14 @@ std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key)
     return std::nullopt;
 }
 
+std::optional<std::size_t> PositionAmong(std::span<const Model> models, const Model& model)
+{
+    for (std::size_t at = 0; at < models.size(); ++at)
+        if (&models[at] == &model)
+            return at;
+    return std::nullopt;
+}
+
 const Field* FindField(std::span<const Field> fields, std::string_view key)
 {
     for (const Field& field : fields)

@@ -119,6 +119,9 @@ struct Model {
 };
 
 std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key);
+// The position of `model` among `models`, found by its address; none when it is not one of
+// them (a model of another family).
+std::optional<std::size_t> PositionAmong(std::span<const Model> models, const Model& model);
 const Field* FindField(std::span<const Field> fields, std::string_view key);
 
 // The values a model's form shows when it opens.

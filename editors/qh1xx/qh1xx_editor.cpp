@@ -29,11 +29,10 @@ namespace {
 constexpr int kBackToMainIndex = 0;
 constexpr int kPortsPerColumn = 4;
 
-// The entry of the own "Device ID" list that shows `model`.
+// The entry of the own "Device ID" list that shows `model`, one of the family's.
 int EntryOf(const layout::Model& model)
 {
-    const std::span<const layout::Model> models = qh1xx::Models();
-    return static_cast<int>(&model - models.data()) + 1;
+    return static_cast<int>(layout::PositionAmong(qh1xx::Models(), model).value()) + 1;
 }
 
 } // namespace
@@ -53,15 +52,7 @@ platform::ModelessEditor* CE2PromQH1XX::Open(const layout::Model& model, QWidget
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->SetModel(model);
     editor->Create();
-    editor->SetMainWindow(&mainWindow);
-    editor->SetModel(model);
     return editor;
-}
-
-bool CE2PromQH1XX::SetMainWindow(QWidget* mainWindow)
-{
-    m_mainWindow = mainWindow;
-    return mainWindow != nullptr;
 }
 
 bool CE2PromQH1XX::Create()

@@ -2,8 +2,6 @@
 
 #include "platform/modeless_editor.h"
 
-#include <QPointer>
-
 #include <memory>
 
 class CE2promData;
@@ -36,9 +34,6 @@ public:
 
     void SetModel(const layout::Model& model) { m_model = &model; }
     const layout::Model* model() const { return m_model; }
-    // The window the notifications are meant for; answers whether there is one.
-    bool SetMainWindow(QWidget* mainWindow);
-    QWidget* mainWindow() const { return m_mainWindow; }
 
     // Builds the window and sets the form up for the model given last. Once only.
     bool Create();
@@ -63,7 +58,6 @@ private:
     void OnFieldChanged(std::size_t field);
 
     const layout::Model* m_model = nullptr;
-    QPointer<QWidget> m_mainWindow;
     std::unique_ptr<CE2promData> m_pE2promData;
     std::unique_ptr<CFileManager> m_pFileManager;
     platform::FieldForm* m_form = nullptr;

@@ -34,8 +34,6 @@ struct Variant {
     std::string_view name;        // the main window's model-list entry
     std::string_view description;
     Editor editor;
-    int variant;                  // the package variant the editor is given: 1 to 4, or 0
-    std::string_view modelText;   // "QH203", handed to the QH_20X page
     std::string_view deviceEntry; // the page's own "Device ID" entry for the model
     int ports;                    // port choices per group (the QH203 shows a fourth, fixed)
     int logicalPorts;             // the highest "Map to Logical Port" item

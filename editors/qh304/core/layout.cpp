@@ -1,6 +1,7 @@
 #include "editors/qh304/core/layout.h"
 
 #include "image/e2prom_data.h"
+#include "layout/fields.h"
 
 #include <algorithm>
 #include <array>
@@ -37,9 +38,6 @@ constexpr Items3 kAssigned{"Unassigned", "Owned by UP1", "Owned by UP2"};
 constexpr Items3 kAssignedPort1{"Unassigned", "Owned by UP1", "Owner by UP2"}; // as it reads
 constexpr Items2 kLockout{"Available", "Locked"};
 
-constexpr std::uint8_t kWordDigits = 4;
-constexpr std::uint8_t kByteDigits = 2;
-
 // The interface registers: for interface n, port 1 and 2 in the low and high nibble of
 // 0xD1 + 4n (register A), ports 3 and 4 in 0xD2 + 4n (register B); then two zero bytes.
 constexpr std::uint16_t kFirstInterface = 0xD1;
@@ -51,43 +49,14 @@ constexpr int kOwnerDefaults[kInterfaces][kPorts] = {
     {1, 1, 1, 1}, {2, 2, 2, 2}, {1, 1, 2, 2}, {1, 1, 1, 2},
     {2, 2, 2, 1}, {2, 1, 1, 1}, {1, 1, 2, 0}, {1, 1, 1, 0}};
 
-constexpr Field Word(std::string_view key, std::string_view label, std::uint16_t offset,
-                     std::string_view text, bool bigEndian = false)
-{
-    return {.key = key, .label = label, .group = "IDs", .kind = Kind::Hex, .defaultText = text,
-            .place = {offset, 0, 16, bigEndian}, .limit = kWordDigits, .show = Show::HexUpper4};
-}
-
-constexpr Field Byte(std::string_view key, std::string_view label, std::string_view group,
-                     std::uint16_t offset, std::string_view text)
-{
-    return {.key = key, .label = label, .group = group, .kind = Kind::Hex, .defaultText = text,
-            .place = {offset}, .limit = kByteDigits, .show = Show::HexUpper};
-}
-
-constexpr Field Choice(std::string_view key, std::string_view label, std::string_view group,
-                       std::span<const std::string_view> items, std::string_view text,
-                       Place place, std::string_view fallback = {})
-{
-    return {.key = key, .label = label, .group = group, .items = items, .defaultText = text,
-            .place = place, .fallback = fallback};
-}
-
+// A word's box takes four hex digits, a byte's two, shown as "%X" after a load; the user
+// types a string's length, shown as "%d".
+constexpr layout::BoxStyle kBoxes{.wordLimit = 4, .byteLimit = 2, .byteShow = Show::HexUpper,
+                                  .lengthShow = Show::Decimal};
+constexpr std::string_view kIds = "IDs";
 constexpr std::string_view kStringGroup = "String Descriptor Fields";
 
-constexpr Field Length(std::string_view key, std::string_view label, std::uint16_t offset)
-{
-    return {.key = key, .label = label, .group = kStringGroup, .kind = Kind::Decimal,
-            .defaultText = "00", .place = {offset}, .limit = kByteDigits, .show = Show::Decimal};
-}
-
-constexpr Field String(std::string_view key, std::string_view label, std::uint16_t offset,
-                       std::uint16_t countAt)
-{
-    return {.key = key, .label = label, .group = kStringGroup, .kind = Kind::Text,
-            .place = {.offset = offset, .bytes = 2 * layout::kStringUnits},
-            .limit = layout::kStringUnits, .countAt = countAt};
-}
+using layout::Choice;
 
 // Keys and labels of the fields that come in numbered rows.
 struct PortNames {
@@ -139,11 +108,11 @@ constexpr std::array<Field, kFieldCount> MakeFields()
     std::array<Field, kFieldCount> table{};
     std::size_t at = 0;
     for (const Field& field : {
-             Word("vid", "VID (Hex)", 0x00, "7A7A"),
-             Word("pid", "PID (Hex)", 0x02, "0304"),
-             Word("did", "DID (Hex)", 0x04, "0000"),
+             kBoxes.word("vid", "VID (Hex)", kIds, 0x00, "7A7A"),
+             kBoxes.word("pid", "PID (Hex)", kIds, 0x02, "0304"),
+             kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
              // High byte first, unlike the IDs; shown "%02X%02X", its two bytes in order.
-             Word("lang_id", "Lang ID (Hex)", 0x11, "0000", true),
+             kBoxes.word("lang_id", "Lang ID (Hex)", kIds, 0x11, "0000", true),
              Choice("self_bus_power", "Self-/Bus-Power", "Config Data Byte 1", kPowerModes,
                     "Self-Power", {0x06, 7, 1}),
              Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
@@ -182,29 +151,30 @@ constexpr std::array<Field, kFieldCount> MakeFields()
                              "Non Removable Device", kRemovable, "Removeable",
                              {0x09, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = Byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "64");
-    table[at++] = Byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 0x0F, "64");
+    table[at++] = kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "64");
+    table[at++] =
+        kBoxes.byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 0x0F, "64");
     for (int port = 1; port <= kPorts; ++port) {
         const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
         table[at++] = Choice(n.busKey.view(), n.disableLabel.view(), "Bus Power", kEnable,
                              "Enable", {0x0B, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = Byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01");
-    table[at++] = Byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 0x0E,
-                       "01");
+    table[at++] = kBoxes.byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01");
+    table[at++] =
+        kBoxes.byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 0x0E, "01");
     for (int port = 1; port <= kPorts; ++port) {
         const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
         table[at++] = Choice(n.selfKey.view(), n.disableLabel.view(), "Self Power", kEnable,
                              "Enable", {0x0A, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = Byte("power_on_time", "Power-On Time (Hex)", "Other Fields", 0x10, "32");
-    table[at++] = Byte("port_delay", "Port Delay Time (Hex)", "Other Fields", 0xD0, "2F");
-    table[at++] = Length("mfg_length", "Mfg Len", 0x13);
-    table[at++] = Length("prod_length", "Prod Len", 0x14);
-    table[at++] = Length("serial_length", "Serial Len", 0x15);
-    table[at++] = String("mfg_string", "Mfg String", 0x16, 0x13);
-    table[at++] = String("prod_string", "Prod String", 0x54, 0x14);
-    table[at++] = String("serial_string", "Serial String", 0x92, 0x15);
+    table[at++] = kBoxes.byte("power_on_time", "Power-On Time (Hex)", "Other Fields", 0x10, "32");
+    table[at++] = kBoxes.byte("port_delay", "Port Delay Time (Hex)", "Other Fields", 0xD0, "2F");
+    table[at++] = kBoxes.length("mfg_length", "Mfg Len", kStringGroup, 0x13);
+    table[at++] = kBoxes.length("prod_length", "Prod Len", kStringGroup, 0x14);
+    table[at++] = kBoxes.length("serial_length", "Serial Len", kStringGroup, 0x15);
+    table[at++] = layout::String("mfg_string", "Mfg String", kStringGroup, 0x16, 0x13);
+    table[at++] = layout::String("prod_string", "Prod String", kStringGroup, 0x54, 0x14);
+    table[at++] = layout::String("serial_string", "Serial String", kStringGroup, 0x92, 0x15);
 
     // A nibble of 3 to 15 reads as UP1.
     for (int n = 0; n < kInterfaces; ++n)

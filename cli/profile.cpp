@@ -3,6 +3,7 @@
 #include "cli/error.h"
 #include "cli/files.h"
 #include "image/e2prom_data.h"
+#include "layout/fields.h"
 
 #include <algorithm>
 #include <cctype>
@@ -118,6 +119,17 @@ void requireKey(const layout::Model& model, std::string_view key, const std::str
         keys.push_back(std::string(field.key));
     throw Error(where + ": unknown key " + inQuotes(key) + " for " + std::string(model.id) +
                 "; allowed: " + joined(keys));
+}
+
+// The key of the model's field that a profile's `key` gives: itself, or for a key the
+// field was once named by, the key that names it now. Throws cli::Error naming `key` as
+// given when the model has no such field.
+std::string fieldKey(const layout::Model& model, std::string_view key, const std::string& where)
+{
+    const std::string_view current = layout::CurrentKey(key);
+    if (!layout::FindField(model.fields, current))
+        requireKey(model, key, where);
+    return std::string(current);
 }
 
 // The parser's own words for what it could not read: where it is and what it found.
@@ -265,8 +277,12 @@ Layer readLayer(const std::string& name, std::span<const std::uint8_t> content,
         if (!fields.is_object())
             throw Error(shown(name) + ": \"fields\" must be an object of key: text");
         for (const auto& [key, value] : fields.items()) {
-            requireKey(model, key, shown(name));
-            layer.fields[key] = {value, shown(name)};
+            const std::string current = fieldKey(model, key, shown(name));
+            if (current != key && fields.contains(current))
+                throw Error(shown(name) + ": keys " + inQuotes(key) + " and " + inQuotes(current) +
+                            " name the same field (" + inQuotes(key) +
+                            " is its old name); give one of them");
+            layer.fields[current] = {value, shown(name)};
         }
     }
     return layer;
@@ -528,10 +544,8 @@ Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> conte
     Profile profile;
     profile.model = &ModelNamed(models, layer.model);
     const layout::Model& model = *profile.model;
-    for (const Setting& setting : settings) {
-        requireKey(model, setting.key, kSetting);
-        layer.fields[setting.key] = {setting.text, kSetting};
-    }
+    for (const Setting& setting : settings)
+        layer.fields[fieldKey(model, setting.key, kSetting)] = {setting.text, kSetting};
     profile.values = layout::DefaultValues(model);
     readGivenTexts(model, layer.fields, profile.values, profile.warnings);
     return profile;

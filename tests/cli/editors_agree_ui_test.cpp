@@ -231,7 +231,7 @@ TEST_F(EditorsAndCliAgree, FormStatesAndTheirProfilesCreateTheSameFile)
     Type(form, "VID (hex)", " 0x1f");
     Type(form, "DID (hex)", "beef");
     Type(form, "Power-On Timer (hex)", "1FF");
-    createBothWays(form, ModelNamed("qh404"), "power_on_timer");
+    createBothWays(form, ModelNamed("qh404"), "power_on_time");
 
     form = open(ModelNamed("qh107"));
     Select(form, "Self-/Bus-Power", "Self-Power");

@@ -41,6 +41,9 @@ constexpr std::uint8_t kFamilyByte = 0x01; // high byte of every family member's
 // A hex box takes seven characters, scanned as one number; a byte shows as "%x".
 constexpr layout::BoxStyle kBoxes{.wordLimit = 7, .byteLimit = 7, .byteShow = Show::HexLower};
 constexpr std::string_view kCollectData = "Collect Data";
+constexpr std::string_view kConfig1 = "Config Data Byte 1";
+constexpr std::string_view kConfig2 = "Config Data Byte 2";
+namespace hub = layout::hub;
 
 // The product ID: its text is the value, its items are offered to pick from.
 constexpr Field ProductId(std::string_view key, std::string_view label, std::uint16_t offset,
@@ -77,31 +80,27 @@ constexpr FamilyField kFamily[]{
     {kBoxes.word(kVid, "VID (Hex)", kCollectData, 0, "7A7A")},
     {ProductId(kPid, "PID (Hex)", 2, kPidsQh107, "0107")},
     {kBoxes.word("did", "DID (Hex)", kCollectData, 4, "0000")},
-    {kBoxes.byte("power_on_timer", "Power-On Timer (Hex)", kCollectData, 15, "32")},
+    {kBoxes.byte(hub::kPowerOnTime, "Power-On Timer (Hex)", kCollectData, 15, "32")},
     {kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 12, "64")},
     {kBoxes.byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 14, "64")},
     {kBoxes.byte("self_max_power", "Max Power (Hex)", "Self Power", 11, "01")},
     {kBoxes.byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 13, "01")},
 
-    {Choice(kSelfBusPower, "Self-/Bus-Power", "Config Data Byte 1", kPowerModes, "Bus-Power",
-           {6, 7, 1})},
-    {Choice("port_indicators", "Port Indicators", "Config Data Byte 1", kIndicators, "No-LED",
-           {6, 6, 1})},
-    {Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
-           "High-Full", {6, 5, 1})},
-    {Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Mult TT", {6, 4, 1})},
-    {Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "Disable EOP", {6, 3, 1})},
+    {Choice(hub::kSelfBusPower, "Self-/Bus-Power", kConfig1, kPowerModes, "Bus-Power")},
+    {Choice(hub::kPortIndicators, "Port Indicators", kConfig1, kIndicators, "No-LED")},
+    {Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds, "High-Full")},
+    {Choice(hub::kMultipleTt, "Multiple-TT Support", kConfig1, kTts, "Mult TT")},
+    {Choice(hub::kEopDisable, "EOP Disable", kConfig1, kEops, "Disable EOP")},
     // Bits 11 name no item; they read as "OCS Not Supported", so the next build writes 10.
-    {Choice(kCurrentSensing, "Current Sensing", "Config Data Byte 1", kSensing, kOcsNotSupported,
-           {6, 1, 2}, kOcsNotSupported)},
-    {Choice("port_power_enabling", "Downstream Port Power Enabling", "Config Data Byte 1",
-           kGangIndividual, "Gang", {6, 0, 1})},
+    {Choice(hub::kCurrentSensing, "Current Sensing", kConfig1, kSensing, kOcsNotSupported,
+            kOcsNotSupported)},
+    {Choice(hub::kPortPower, "Downstream Port Power Enabling", kConfig1, kGangIndividual,
+            "Gang")},
 
     // Bit 6 (the OTG enable the form shows greyed) and bits 2 to 0 are always written 0.
-    {Choice("dynamic_power", "Dynamic Power", "Config Data Byte 2", kNoYes, "Yes", {7, 7, 1})},
-    {Choice(kOverCurrentTimer, "Over-Current Timer", "Config Data Byte 2", kTimers, "2ms",
-           {7, 4, 2})},
-    {Choice(kCompoundDevice, "Compound Device", "Config Data Byte 2", kNoYes, "No", {7, 3, 1})},
+    {Choice(hub::kDynamicPower, "Dynamic Power", kConfig2, kNoYes, "Yes")},
+    {Choice(hub::kOverCurrentTimer, "Over-Current Timer", kConfig2, kTimers, "2ms")},
+    {Choice(hub::kCompoundDevice, "Compound Device", kConfig2, kNoYes, "No")},
 
     Port("port1_non_removable", "Port 1 Non-Removable", 1, kFixed),
     Port("port2_non_removable", "Port 2 Non-Removable", 2, kFixed),
@@ -140,8 +139,8 @@ struct Variant {
 constexpr std::array<std::string_view, 1> kPidsQh102{"0102"};
 constexpr std::array<std::string_view, 2> kPidsQh103{"0103", "0104"};
 
-constexpr std::array<std::string_view, 3> kAbsentOnQh102{"port_indicators", "multi_tt",
-                                                         "port_power_enabling"};
+constexpr std::array<std::string_view, 3> kAbsentOnQh102{
+    hub::kPortIndicators.key, hub::kMultipleTt.key, hub::kPortPower.key};
 constexpr std::array kQh102{
     Difference{.key = kPid, .items = kPidsQh102, .defaultText = "0102"},
     // Two items, stored in bit 2 alone: "OCS Not Supported" sets the bit that the

@@ -90,7 +90,11 @@ struct FamilyField {
 constexpr layout::BoxStyle kBoxes{.wordLimit = 4, .byteLimit = 2, .byteShow = Show::HexLower2,
                                   .lengthShow = Show::Decimal2, .lengthsFilledByForm = true};
 constexpr std::string_view kIds = "IDs";
+constexpr std::string_view kConfig1 = "Config Data Byte 1";
+constexpr std::string_view kConfig2 = "Config Data Byte 2";
+constexpr std::string_view kConfig3 = "Config Data Byte 3";
 constexpr std::string_view kStringGroup = "String Descriptor Fields";
+namespace hub = layout::hub;
 
 // Stored high byte first, shown as its two bytes in lower case ("%02x%02x").
 constexpr Field LangId()
@@ -153,32 +157,25 @@ constexpr std::array<FamilyField, kFamilySize> MakeFamily()
              kBoxes.word("pid", "PID (Hex)", kIds, 0x02, "0207"),
              kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
              LangId(),
-             Choice("self_bus_power", "Self/Bus Power", "Config Data Byte 1", kPowerModes,
-                    "Self Power", {0x06, 7, 1}),
-             Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
-                    "High/Full Speed", {0x06, 5, 1}),
-             Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Multiple TT",
-                    {0x06, 4, 1}),
-             Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "EOP disabled",
-                    {0x06, 3, 1}),
+             Choice(hub::kSelfBusPower, "Self/Bus Power", kConfig1, kPowerModes, "Self Power"),
+             Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds,
+                    "High/Full Speed"),
+             Choice(hub::kMultipleTt, "Multiple-TT Support", kConfig1, kTts, "Multiple TT"),
+             Choice(hub::kEopDisable, "EOP Disable", kConfig1, kEops, "EOP disabled"),
              // Bits 11 are never written; they read as "OCS Not Supported".
-             Choice("current_sensing", "Current Sensing", "Config Data Byte 1", kSensing,
-                    "Individual", {0x06, 1, 2}, "OCS Not Supported"),
-             Choice("port_power", "Downstream Port Power Enabling", "Config Data Byte 1",
-                    kGangIndividual, "Individual", {0x06, 0, 1}),
-             Choice("dynamic_power", "Dynamic Power", "Config Data Byte 2", kNoYes, "No",
-                    {0x07, 7, 1}),
-             Choice("over_current_timer", "Over-Current Timer", "Config Data Byte 2", kTimers,
-                    "8 ms", {0x07, 4, 2}),
-             Choice(kCompoundDevice, "Compound Device", "Config Data Byte 2", kNoYes, "No",
-                    {0x07, 3, 1}),
-             Choice(kPortRemap, "Port Re-Mapping Enable", "Config Data Byte 3", kRemaps,
-                    "Standard", {0x08, 3, 1}),
+             Choice(hub::kCurrentSensing, "Current Sensing", kConfig1, kSensing, "Individual",
+                    "OCS Not Supported"),
+             Choice(hub::kPortPower, "Downstream Port Power Enabling", kConfig1, kGangIndividual,
+                    "Individual"),
+             Choice(hub::kDynamicPower, "Dynamic Power", kConfig2, kNoYes, "No"),
+             Choice(hub::kOverCurrentTimer, "Over-Current Timer", kConfig2, kTimers, "8 ms"),
+             Choice(hub::kCompoundDevice, "Compound Device", kConfig2, kNoYes, "No"),
+             Choice(kPortRemap, "Port Re-Mapping Enable", kConfig3, kRemaps, "Standard",
+                    {0x08, 3, 1}),
              // Only 01 is "Speed Indication"; 10 and 11 read as "USB".
-             Choice(kLedMode, "LED Mode", "Config Data Byte 3", kLeds, "USB", {0x08, 1, 2},
-                    "USB"),
-             Choice(kStringEnable, "String Descriptor Enable", "Config Data Byte 3", kStrings,
-                    "Strings Disabled", {0x08, 0, 1}),
+             Choice(hub::kLedMode, "LED Mode", kConfig3, kLeds, "USB", "USB"),
+             Choice(hub::kStringEnable, "String Descriptor Enable", kConfig3, kStrings,
+                    "Strings Disabled"),
          })
         table[at++] = {field};
     AddPorts(table, at, Role::NonRemovable, kNonRemovable, 1, 7);
@@ -190,18 +187,19 @@ constexpr std::array<FamilyField, kFamilySize> MakeFamily()
     table[at++] = {kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "32")};
     table[at++] = {kBoxes.byte("bus_hub_current", "Max Hub Controller Current (Hex)",
                                "Bus Power", 0x0F, "32")};
-    table[at++] = {kBoxes.byte("power_on_time", "Power On Time (Hex)", "", 0x10, "32")};
+    table[at++] = {kBoxes.byte(hub::kPowerOnTime, "Power On Time (Hex)", "", 0x10, "32")};
     for (const Field& field : {
              kBoxes.length("mfg_length", "Mfg. Length", kStringGroup, 0x13),
-             kBoxes.length("product_length", "Product Length", kStringGroup, 0x14),
+             kBoxes.length(hub::kProductLength, "Product Length", kStringGroup, 0x14),
              kBoxes.length("serial_length", "Serial # Length", kStringGroup, 0x15),
              layout::String("mfg_string", "Mfg. String", kStringGroup, 0x16, 0x13),
-             layout::String("product_string", "Product String", kStringGroup, 0x54, 0x14),
+             layout::String(hub::kProductString, "Product String", kStringGroup, 0x54, 0x14),
              layout::String("serial_string", "Serial String", kStringGroup, 0x92, 0x15),
          })
         table[at++] = {field};
     AddPorts(table, at, Role::Boost, kBoost, 1, 7);
-    table[at++] = {Choice("up_port_boost", "Up port", kGroupBoost, kBoosts, "Normal", {0xF6, 0, 2})};
+    table[at++] = {
+        Choice("up_port_boost", "Up port", kGroupBoost, kBoosts, "Normal", {0xF6, 0, 2})};
     AddPorts(table, at, Role::Map, kMap, 1, 7);
     AddPorts(table, at, Role::Swap, kSwap, 0, 7);
     if (at != kFamilySize)
@@ -213,15 +211,15 @@ constexpr std::array<FamilyField, kFamilySize> kFamily = MakeFamily();
 
 // What the QH202 lacks; every other model has all of the family's fields its ports allow.
 constexpr std::array<std::string_view, 10> kAbsentOnQh202{
-    "multi_tt",   "led_mode",       "string_enable",  "lang_id",        "mfg_length",
-    "product_length", "serial_length", "mfg_string", "product_string", "serial_string"};
+    hub::kMultipleTt.key, kLedMode, kStringEnable, "lang_id", "mfg_length", hub::kProductLength,
+    "serial_length", "mfg_string", hub::kProductString, "serial_string"};
 
 using layout::Difference;
 constexpr std::array kQh202{
     Difference{.key = "pid", .defaultText = "0202"},
     Difference{.key = "did", .defaultText = "0AA0"},
-    Difference{.key = "over_current_timer", .defaultText = "4 ms"},
-    Difference{.key = "port_power", .label = "Port Power Switching"},
+    Difference{.key = hub::kOverCurrentTimer.key, .defaultText = "4 ms"},
+    Difference{.key = hub::kPortPower.key, .label = "Port Power Switching"},
 };
 constexpr std::array kQh203Pins36{Difference{.key = "pid", .defaultText = "0203"}};
 constexpr std::array kQh203Pins48{Difference{.key = "pid", .defaultText = "0203"},
@@ -305,7 +303,8 @@ Positions PositionsIn(const layout::Model& model)
                  .led = layout::FieldIndex(model, kLedMode),
                  .strings = layout::FieldIndex(model, kStringEnable)};
     for (std::size_t field = 0; field < model.fields.size(); ++field) {
-        const FamilyField& entry = layout::EntryOf<FamilyField>(kFamily, model.fields[field].key);
+        const FamilyField& entry =
+            layout::EntryOf<FamilyField>(kFamily, model.fields[field].key);
         at.roles.push_back(entry.role);
         at.ports.push_back(entry.port);
         if (entry.field.kind == Kind::Text || entry.field.key == "lang_id")

@@ -6,6 +6,7 @@
 // lacks (ports, and on the QH202 the strings and three options), plus the values it sets its
 // own way. Create builds the image from zeros; a load takes files of exactly 256 bytes.
 
+#include "layout/fields.h"
 #include "layout/model.h"
 
 #include <span>
@@ -14,10 +15,10 @@
 namespace qh20x {
 
 // Keys the family's rules and editors name.
-inline constexpr std::string_view kCompoundDevice = "compound_device";
+inline constexpr std::string_view kCompoundDevice = layout::hub::kCompoundDevice.key;
 inline constexpr std::string_view kPortRemap = "port_remap";
-inline constexpr std::string_view kLedMode = "led_mode";
-inline constexpr std::string_view kStringEnable = "string_enable";
+inline constexpr std::string_view kLedMode = layout::hub::kLedMode.key;
+inline constexpr std::string_view kStringEnable = layout::hub::kStringEnable.key;
 
 // The group captions of the additional page; every other group is on the main page.
 inline constexpr std::string_view kGroupBoost = "Electrical Drive Strength Boost";

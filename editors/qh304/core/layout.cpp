@@ -54,7 +54,11 @@ constexpr int kOwnerDefaults[kInterfaces][kPorts] = {
 constexpr layout::BoxStyle kBoxes{.wordLimit = 4, .byteLimit = 2, .byteShow = Show::HexUpper,
                                   .lengthShow = Show::Decimal};
 constexpr std::string_view kIds = "IDs";
+constexpr std::string_view kConfig1 = "Config Data Byte 1";
+constexpr std::string_view kConfig2 = "Config Data Byte 2";
+constexpr std::string_view kConfig3 = "Config Data Byte 3";
 constexpr std::string_view kStringGroup = "String Descriptor Fields";
+namespace hub = layout::hub;
 
 using layout::Choice;
 
@@ -113,36 +117,28 @@ constexpr std::array<Field, kFieldCount> MakeFields()
              kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
              // High byte first, unlike the IDs; shown "%02X%02X", its two bytes in order.
              kBoxes.word("lang_id", "Lang ID (Hex)", kIds, 0x11, "0000", true),
-             Choice("self_bus_power", "Self-/Bus-Power", "Config Data Byte 1", kPowerModes,
-                    "Self-Power", {0x06, 7, 1}),
-             Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
-                    "High-Full", {0x06, 5, 1}),
-             Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Mult TT",
-                    {0x06, 4, 1}),
-             Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "Disable EOP",
-                    {0x06, 3, 1}),
+             Choice(hub::kSelfBusPower, "Self-/Bus-Power", kConfig1, kPowerModes, "Self-Power"),
+             Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds, "High-Full"),
+             Choice(hub::kMultipleTt, "Multiple-TT Support", kConfig1, kTts, "Mult TT"),
+             Choice(hub::kEopDisable, "EOP Disable", kConfig1, kEops, "Disable EOP"),
              // The value 3 reads as "OCS Not Supported".
-             Choice("current_sensing", "Current Sensing", "Config Data Byte 1", kSensing,
-                    "Individual", {0x06, 1, 2}, "OCS Not Supported"),
-             Choice("port_power", "Downstream Port Power Enabling", "Config Data Byte 1",
-                    kGangIndividual, "Individual", {0x06, 0, 1}),
-             Choice("dynamic_power", "Dynamic Power", "Config Data Byte 2", kNoYes, "No",
-                    {0x07, 7, 1}),
-             Choice("over_current_timer", "Over-Current Timer", "Config Data Byte 2", kTimers,
-                    "2ms", {0x07, 4, 2}),
-             Choice("compound_device", "Compound Device", "Config Data Byte 2", kNoYes, "No",
-                    {0x07, 3, 1}),
-             Choice("drive_strength", "Drive Strength", "Config Data Byte 2", kStrengths,
-                    "Normal", {0x07, 0, 1}),
-             Choice("port_assign_mode", "Port Assign Int Mode", "Config Data Byte 3",
-                    kAssignModes, "Programmable Mode", {0x08, 6, 2}),
-             Choice("port_assign_cfg", "Port Assign Cfg", "Config Data Byte 3", kAssignConfigs,
+             Choice(hub::kCurrentSensing, "Current Sensing", kConfig1, kSensing, "Individual",
+                    "OCS Not Supported"),
+             Choice(hub::kPortPower, "Downstream Port Power Enabling", kConfig1, kGangIndividual,
+                    "Individual"),
+             Choice(hub::kDynamicPower, "Dynamic Power", kConfig2, kNoYes, "No"),
+             Choice(hub::kOverCurrentTimer, "Over-Current Timer", kConfig2, kTimers, "2ms"),
+             Choice(hub::kCompoundDevice, "Compound Device", kConfig2, kNoYes, "No"),
+             Choice("drive_strength", "Drive Strength", kConfig2, kStrengths, "Normal",
+                    {0x07, 0, 1}),
+             Choice("port_assign_mode", "Port Assign Int Mode", kConfig3, kAssignModes,
+                    "Programmable Mode", {0x08, 6, 2}),
+             Choice("port_assign_cfg", "Port Assign Cfg", kConfig3, kAssignConfigs,
                     "HW Interface Pins", {0x08, 5, 1}),
              // The value 3 reads as "USB Mode".
-             Choice("led_mode", "LED Mode", "Config Data Byte 3", kLeds, "USB Mode",
-                    {0x08, 1, 2}, "USB Mode"),
-             Choice("string_enable", "String Desc Enable", "Config Data Byte 3", kStringSupport,
-                    "Disable String Support", {0x08, 0, 1}),
+             Choice(hub::kLedMode, "LED Mode", kConfig3, kLeds, "USB Mode", "USB Mode"),
+             Choice(hub::kStringEnable, "String Desc Enable", kConfig3, kStringSupport,
+                    "Disable String Support"),
          })
         table[at++] = field;
     for (int port = 1; port <= kPorts; ++port) {
@@ -167,13 +163,14 @@ constexpr std::array<Field, kFieldCount> MakeFields()
         table[at++] = Choice(n.selfKey.view(), n.disableLabel.view(), "Self Power", kEnable,
                              "Enable", {0x0A, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = kBoxes.byte("power_on_time", "Power-On Time (Hex)", "Other Fields", 0x10, "32");
+    table[at++] =
+        kBoxes.byte(hub::kPowerOnTime, "Power-On Time (Hex)", "Other Fields", 0x10, "32");
     table[at++] = kBoxes.byte("port_delay", "Port Delay Time (Hex)", "Other Fields", 0xD0, "2F");
     table[at++] = kBoxes.length("mfg_length", "Mfg Len", kStringGroup, 0x13);
-    table[at++] = kBoxes.length("prod_length", "Prod Len", kStringGroup, 0x14);
+    table[at++] = kBoxes.length(hub::kProductLength, "Prod Len", kStringGroup, 0x14);
     table[at++] = kBoxes.length("serial_length", "Serial Len", kStringGroup, 0x15);
     table[at++] = layout::String("mfg_string", "Mfg String", kStringGroup, 0x16, 0x13);
-    table[at++] = layout::String("prod_string", "Prod String", kStringGroup, 0x54, 0x14);
+    table[at++] = layout::String(hub::kProductString, "Prod String", kStringGroup, 0x54, 0x14);
     table[at++] = layout::String("serial_string", "Serial String", kStringGroup, 0x92, 0x15);
 
     // A nibble of 3 to 15 reads as UP1.
@@ -240,7 +237,7 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
     {"self_hub_current", layout::Check::HexDigits,
      "Enter a valid value for the field 'Hub Controller Current' for Self-Powered devices (2 "
      "digit HEX number)"},
-    {"power_on_time", layout::Check::HexDigits,
+    {hub::kPowerOnTime, layout::Check::HexDigits,
      "Enter a valid value for the field 'Power-On Time' (2 digit HEX number)"},
     {"port_delay", layout::Check::HexDigits,
      "Enter a valid value for the field 'Port Delay Time' (2 digit HEX number)"},
@@ -249,9 +246,9 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
     {"mfg_string", layout::Check::MatchesLength,
      "The Mfg string length (%d) does not match the value in field 'Mfg Len' (%d). Enter the "
      "correct string and its length"},
-    {"prod_length", layout::Check::CountUpTo31,
+    {hub::kProductLength, layout::Check::CountUpTo31,
      "Enter a valid value for the field 'Prod Len' (decimal number in range 0 through 31)"},
-    {"prod_string", layout::Check::MatchesLength,
+    {hub::kProductString, layout::Check::MatchesLength,
      "The Prod string length (%d) does not match the value in field 'Prod Len' (%d). Enter "
      "the correct string and its length"},
     {"serial_length", layout::Check::CountUpTo31,
@@ -263,10 +260,10 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
 
 constexpr std::size_t At(std::string_view key) { return layout::PositionOf(kFields, key); }
 
-constexpr std::size_t kCompound = At("compound_device");
-constexpr std::size_t kPowerSource = At("self_bus_power");
-constexpr std::size_t kSensingAt = At("current_sensing");
-constexpr std::size_t kStringEnable = At("string_enable");
+constexpr std::size_t kCompound = At(hub::kCompoundDevice.key);
+constexpr std::size_t kPowerSource = At(hub::kSelfBusPower.key);
+constexpr std::size_t kSensingAt = At(hub::kCurrentSensing.key);
+constexpr std::size_t kStringEnable = At(hub::kStringEnable.key);
 constexpr std::size_t kSelfPower = 1;      // "Self-Power"
 constexpr std::size_t kOcsNotSupported = 2; // "OCS Not Supported"
 
@@ -279,7 +276,7 @@ constexpr std::array<std::size_t, kPorts> kBusDisable = PortRow(At("port1_disabl
 constexpr std::array<std::size_t, kPorts> kSelfDisable = PortRow(At("port1_disable_self"));
 // Typed into only while strings are enabled.
 constexpr std::array<std::size_t, 4> kStringFields{At("lang_id"), At("mfg_string"),
-                                                   At("prod_string"), At("serial_string")};
+                                                   At(hub::kProductString), At("serial_string")};
 
 layout::Correction Told(std::string message) { return {std::move(message), {}}; }
 

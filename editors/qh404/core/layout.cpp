@@ -56,7 +56,7 @@ constexpr std::array<Field, 25> kFields{{
      .codes = kTimerCodes},
     kBoxes.byte(key::kMaxPower, "Max Power (hex)", "", 9, "00"),
     kBoxes.byte(key::kHubCurrent, "Hub Controller Current (hex)", "", 10, "00"),
-    kBoxes.byte(key::kPowerOnTimer, "Power-On Timer (hex)", "", 11, "80"),
+    kBoxes.byte(key::kPowerOnTime, "Power-On Timer (hex)", "", 11, "80"),
     Flag(key::kSelfBusPower, "Self-/Bus-Power", kGroupConfig3, kPower, "Self-Power",
          kConfig3Byte, 7),
     Flag(key::kPortIndicators, "Port Indicators", kGroupConfig3, kLed, "LED", kConfig3Byte, 6),

@@ -90,7 +90,7 @@ TEST(Qh304Layout, ChecksRefuseACreateInTheirOrder)
               (Expected{"The Mfg string length (3) does not match the value in field 'Mfg Len' "
                         "(5). Enter the correct string and its length",
                         "mfg_string"}));
-    EXPECT_EQ(refusal(Typed({{"prod_length", "02"}})).second, "prod_string");
+    EXPECT_EQ(refusal(Typed({{"product_length", "02"}})).second, "product_string");
     EXPECT_EQ(refusal(Typed({{"serial_length", ""}})).second, "")
         << "an emptied length is \"0\" once left, and passes";
     EXPECT_EQ(refusal(Typed({{"serial_length", ""}, {"serial_string", "x"}})).second,

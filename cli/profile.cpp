@@ -304,6 +304,12 @@ const layout::Model& ModelNamed(Models models, std::string_view id)
 
 namespace {
 
+bool checkedOnCreate(const layout::Model& model, const layout::Field& field)
+{
+    return std::any_of(model.checks.begin(), model.checks.end(),
+                       [&](const layout::CreateCheck& check) { return check.key == field.key; });
+}
+
 // The text a profile gives a box, as the form would hold it once typed in and left.
 std::string BoxText(const layout::Model& model, const layout::Field& field, const json& text)
 {
@@ -317,7 +323,7 @@ std::string BoxText(const layout::Model& model, const layout::Field& field, cons
         field.defaultText.empty() ? std::string() : ", such as " + inQuotes(field.defaultText);
     std::string allowed = "text of " + limit + " U+0001 to U+00FF";
     if (hex)
-        allowed = std::string(model.readHex == layout::DigitHex ? "hex digits by position, "
+        allowed = std::string(model.readHex == layout::HexReading::ByDigitPosition ? "hex digits by position, "
                                                                 : "hex digits, optionally after 0x, ") +
                   limit + example;
     else if (field.kind == layout::Kind::Decimal)
@@ -333,10 +339,10 @@ std::string BoxText(const layout::Model& model, const layout::Field& field, cons
                  allowed);
     if (bytes->size() > layout::LongestText(field))
         badValue(field, inQuotes(typed) + " is longer than the form's box takes", allowed);
-    // A model that checks its texts before a Create says itself what it refuses; the others
-    // read "12zz" as 12 and "zz" as 0 without a word, which a profile far more likely
-    // means as a slip than as an intention.
-    if (hex && model.checks.empty() && !isHexText(*bytes))
+    // A model that checks a box's text before a Create says itself what it refuses; without
+    // such a check the form reads "12zz" as 12 and "zz" as 0 without a word, which a profile
+    // far more likely means as a slip than as an intention.
+    if (hex && !checkedOnCreate(model, field) && !isHexText(*bytes))
         badValue(field, inQuotes(typed) + " is not a hex number", allowed);
     // Longer than one can type, the text is one a load shows, and stays as shown.
     return bytes->size() > field.limit ? *bytes : layout::AsLeft(model, field, *bytes);

@@ -28,6 +28,8 @@ std::span<const layout::Model* const> AllModels()
     return models;
 }
 
+const layout::Model& HomeModel() { return *AllModels().front(); }
+
 const layout::Model* FindModel(std::string_view id)
 {
     for (const layout::Model* model : AllModels())

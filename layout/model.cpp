@@ -130,7 +130,8 @@ std::uint32_t ReadNumber(const Model& model, const Field& field, std::string_vie
     const std::string_view boxed = text.substr(0, field.limit);
     if (field.kind == Kind::Decimal)
         return static_cast<std::uint32_t>(ScanDecimal(boxed));
-    return (model.readHex ? model.readHex : ScanHex)(boxed, field.limit);
+    return model.readHex == HexReading::ByDigitPosition ? DigitHex(boxed, field.limit)
+                                                        : ScanHex(boxed, field.limit);
 }
 
 std::string ShowValue(const Field& field, const Values& values, std::size_t at)

@@ -56,7 +56,11 @@ struct Typing {
 // writes), zeros, or the erased 0xFF of a fresh holder (every byte is written then).
 enum class CreateStart : std::uint8_t { KeepHolder, Zeros, Erased };
 
-using HexReader = std::uint32_t (*)(std::string_view text, std::size_t digits);
+// How a form reads the text of a hex box.
+enum class HexReading : std::uint8_t {
+    Scanned,         // as ScanHex reads it: one number, up to the first other character
+    ByDigitPosition, // as DigitHex reads it: each character the digit of its position
+};
 
 // What a Create checks of a box's text before it builds anything.
 enum class Check : std::uint8_t {
@@ -88,7 +92,7 @@ struct Model {
     std::span<const Field> fields; // the fields this model uses, in form order
     std::span<const UnusedBytes> unused;
 
-    HexReader readHex = ScanHex;
+    HexReading readHex = HexReading::Scanned;
     Typing typing = {};
     StringUnits strings = StringUnits::Words;
     CreateStart start = CreateStart::KeepHolder;

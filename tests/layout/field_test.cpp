@@ -98,7 +98,8 @@ constexpr std::array<UnusedBytes, 2> kSmallUnused{{{3, 3, "spare"}, {66, 255, "s
 Model SmallModel(CreateStart start)
 {
     return {.id = "small", .name = "Small", .fields = kSmallFields, .unused = kSmallUnused,
-            .readHex = DigitHex, .typing = {.capitals = true, .padOnLeave = true},
+            .readHex = HexReading::ByDigitPosition,
+            .typing = {.capitals = true, .padOnLeave = true},
             .start = start};
 }
 

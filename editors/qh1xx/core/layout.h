@@ -14,6 +14,9 @@
 
 namespace qh1xx {
 
+// The family's name in its models' descriptions.
+inline constexpr std::string_view kFamilyId = "qh1xx";
+
 // Keys of the fields the family's rules and editor name.
 inline constexpr std::string_view kVid = "vid";
 inline constexpr std::string_view kPid = "pid";

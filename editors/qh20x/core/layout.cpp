@@ -330,10 +330,11 @@ layout::MadeModel MakeModel(std::size_t at)
                 .id = variant.id,
                 .name = variant.name,
                 .description = variant.description,
-                .family = "qh20x",
+                .family = kFamilyId,
                 .unused = kMembers[at].unused,
                 // The QH202's form scans a number; the others read digits by position.
-                .readHex = variant.editor == Editor::Qh202 ? layout::ScanHex : layout::DigitHex,
+                .readHex = variant.editor == Editor::Qh202 ? layout::HexReading::Scanned
+                                                           : layout::HexReading::ByDigitPosition,
                 .strings = layout::StringUnits::Words,
                 .start = layout::CreateStart::Zeros,
                 .loadSize = static_cast<int>(CE2promData::kSize),

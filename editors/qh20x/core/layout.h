@@ -14,6 +14,9 @@
 
 namespace qh20x {
 
+// The family's name in its models' descriptions.
+inline constexpr std::string_view kFamilyId = "qh20x";
+
 // Keys the family's rules and editors name.
 inline constexpr std::string_view kCompoundDevice = layout::hub::kCompoundDevice.key;
 inline constexpr std::string_view kPortRemap = "port_remap";

@@ -11,6 +11,9 @@
 
 namespace qh404 {
 
+// The family's name in its model's description.
+inline constexpr std::string_view kFamilyId = "qh404";
+
 // Field keys (profile keys and widget object names).
 // The configuration bits it shares with the other families carry their shared keys, though
 // most of them sit elsewhere in its image.

@@ -211,12 +211,6 @@ EncodeResult Create(const Model& model, const Values& values, CE2promData& holde
     return model.encode(model, values, holder);
 }
 
-bool LoadTakes(const Model& model, std::size_t size)
-{
-    const auto wanted = static_cast<std::size_t>(model.loadSize);
-    return model.exactLoadSize ? size == wanted : size >= wanted;
-}
-
 std::vector<bool> Enabled(const Model& model, const Values& values,
                           std::optional<std::size_t> changed, std::vector<bool> current)
 {

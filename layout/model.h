@@ -155,8 +155,6 @@ std::optional<std::size_t> LengthFieldOf(const Model& model, std::size_t textFie
 
 // Create's image: the holder's bytes, zeros or 0xFF as the model starts, then its fields.
 EncodeResult Create(const Model& model, const Values& values, CE2promData& holder);
-// Whether a load takes a file of `size` bytes.
-bool LoadTakes(const Model& model, std::size_t size);
 
 // The enabled state of each field given the values; `current` is the form's (all enabled
 // when empty), `changed` as for the model's greying.

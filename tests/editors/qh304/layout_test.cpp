@@ -39,19 +39,6 @@ Values Typed(std::initializer_list<std::pair<std::string_view, std::string_view>
     return values;
 }
 
-TEST(Qh304Layout, DefaultsBuildEveryByteAndNoErasedOneSurvives)
-{
-    const Bytes image = Built(DefaultValues(kModel));
-    EXPECT_EQ(Bytes(image.begin(), image.begin() + 6), (Bytes{0x7A, 0x7A, 0x04, 0x03, 0x00, 0x00}));
-    EXPECT_EQ(image[0xD0], 0x2F);
-    EXPECT_EQ(Bytes(image.begin() + 0xD1, image.begin() + 0xF1),
-              (Bytes{0x11, 0x11, 0, 0, 0x22, 0x22, 0, 0, 0x11, 0x22, 0, 0, 0x11, 0x21, 0, 0,
-                     0x22, 0x12, 0, 0, 0x12, 0x11, 0, 0, 0x11, 0x02, 0, 0, 0x11, 0x01, 0, 0}));
-    EXPECT_EQ(Bytes(image.begin() + 0xF1, image.end()), Bytes(15, 0x00));
-    EXPECT_EQ(std::count(image.begin(), image.end(), 0xFF), 0);
-    EXPECT_EQ(RefuseCreate(kModel, DefaultValues(kModel)), std::nullopt);
-}
-
 TEST(Qh304Layout, TextsAsTheBoxesLeaveThem)
 {
     const Values values = Typed({{"vid", "12345"}, {"pid", "7"}, {"did", "ab"},

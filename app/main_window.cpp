@@ -1,9 +1,8 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
-#include "app/sheet_editors.h"
+#include "app/editor_table.h"
 #include "editors/registry.h"
-#include "editors/qh1xx/qh1xx_editor.h"
 #include "editors/qh404/qh404_form.h"
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
@@ -26,8 +25,7 @@
 CHUBQUILLDlg::CHUBQUILLDlg(QWidget* parent)
     : platform::Dialog(parent),
       m_pE2promData(std::make_unique<CE2promData>()),
-      m_pFileManager(std::make_unique<CFileManager>()),
-      m_modelessFactory(&CE2PromQH1XX::Open)
+      m_pFileManager(std::make_unique<CFileManager>())
 {
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     buildWindow();
@@ -93,18 +91,27 @@ void CHUBQUILLDlg::dispatchModel(int index)
         return;
     }
     const layout::Model& model = *models[static_cast<std::size_t>(index)];
-    if (index == 0)
-        InitForm();
-    else if (model.family == "qh1xx")
-        openModeless(model);
+    const EditorEntry* editor = EditorFor(model);
+    if (!editor)
+        platform::Notice(this, QStringLiteral("The %1 editor is not part of this build yet.")
+                                   .arg(platform::ToQString(model.name)));
+    else if (editor->beside)
+        openModeless(model, editor->beside);
+    else if (editor->sheet)
+        openSheet(model, editor->sheet);
     else
-        openSheet(model);
+        InitForm();
 }
 
-void CHUBQUILLDlg::openModeless(const layout::Model& model)
+platform::EditorOpening CHUBQUILLDlg::openingOf(const layout::Model& model)
+{
+    return {model, *this, platform::ToQString(editors::HomeModel().name), [this] { SelectModel(0); }};
+}
+
+void CHUBQUILLDlg::openModeless(const layout::Model& model, ModelessOpener open)
 {
     platform::ModelessEditor* editor =
-        m_modelessFactory ? m_modelessFactory(model, *this) : nullptr;
+        m_modelessFactory ? m_modelessFactory(model, *this) : open(openingOf(model));
     if (!editor) {
         platform::Notice(this, QStringLiteral("Failed to create child dialog E2PromQH1XX"));
         return;
@@ -124,12 +131,9 @@ void CHUBQUILLDlg::openModeless(const layout::Model& model)
 
 // The sheet runs over the window, which takes no input meanwhile; when it is left, the
 // model list goes back to its first entry and the QH404 form keeps its contents.
-void CHUBQUILLDlg::openSheet(const layout::Model& model)
+void CHUBQUILLDlg::openSheet(const layout::Model& model, SheetOpener open)
 {
-    m_sheet = OpenSheetEditor(model, *this, [this] { SelectModel(0); });
-    if (!m_sheet)
-        platform::Notice(this, QStringLiteral("The %1 editor is not part of this build yet.")
-                                   .arg(platform::ToQString(model.name)));
+    m_sheet = open(openingOf(model));
 }
 
 void CHUBQUILLDlg::OnBackToMain() { m_bBackToMain = true; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/editor_opening.h"
 #include "platform/modeless_editor.h"
 #include "platform/sheet.h"
 
@@ -22,7 +23,8 @@ struct Model;
 class CHUBQUILLDlg : public platform::Dialog {
     Q_OBJECT
 public:
-    // Opens the modeless editor for a model; answers nullptr when it cannot.
+    // Opens the modeless editor for a model in place of the editor table's window (tests
+    // put a window of their own there); answers nullptr when it cannot.
     using ModelessFactory =
         std::function<platform::ModelessEditor*(const layout::Model& model, CHUBQUILLDlg& owner)>;
 
@@ -49,10 +51,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    using ModelessOpener = platform::ModelessEditor* (*)(const platform::EditorOpening&);
+    using SheetOpener = platform::Sheet* (*)(const platform::EditorOpening&);
+
     void buildWindow();
     void dispatchModel(int index);
-    void openModeless(const layout::Model& model);
-    void openSheet(const layout::Model& model);
+    platform::EditorOpening openingOf(const layout::Model& model);
+    void openModeless(const layout::Model& model, ModelessOpener open);
+    void openSheet(const layout::Model& model, SheetOpener open);
     void InitForm();
     void endProgram();
     void discardChildEditor();

@@ -4,7 +4,7 @@
 #include "bench/measure.h"
 #include "bench/qh404_floor.h"
 
-#include "editors/qh404/layout.h"
+#include "editors/qh404/core/layout.h"
 #include "editors/registry.h"
 #include "image/e2prom_data.h"
 

@@ -3,6 +3,7 @@
 #include "cli/error.h"
 #include "cli/files.h"
 #include "image/e2prom_data.h"
+#include "layout/fields.h"
 
 #include <algorithm>
 #include <cctype>
@@ -118,6 +119,17 @@ void requireKey(const layout::Model& model, std::string_view key, const std::str
         keys.push_back(std::string(field.key));
     throw Error(where + ": unknown key " + inQuotes(key) + " for " + std::string(model.id) +
                 "; allowed: " + joined(keys));
+}
+
+// The key of the model's field that a profile's `key` gives: itself, or for a key the
+// field was once named by, the key that names it now. Throws cli::Error naming `key` as
+// given when the model has no such field.
+std::string fieldKey(const layout::Model& model, std::string_view key, const std::string& where)
+{
+    const std::string_view current = layout::CurrentKey(key);
+    if (!layout::FindField(model.fields, current))
+        requireKey(model, key, where);
+    return std::string(current);
 }
 
 // The parser's own words for what it could not read: where it is and what it found.
@@ -265,8 +277,12 @@ Layer readLayer(const std::string& name, std::span<const std::uint8_t> content,
         if (!fields.is_object())
             throw Error(shown(name) + ": \"fields\" must be an object of key: text");
         for (const auto& [key, value] : fields.items()) {
-            requireKey(model, key, shown(name));
-            layer.fields[key] = {value, shown(name)};
+            const std::string current = fieldKey(model, key, shown(name));
+            if (current != key && fields.contains(current))
+                throw Error(shown(name) + ": keys " + inQuotes(key) + " and " + inQuotes(current) +
+                            " name the same field (" + inQuotes(key) +
+                            " is its old name); give one of them");
+            layer.fields[current] = {value, shown(name)};
         }
     }
     return layer;
@@ -288,6 +304,12 @@ const layout::Model& ModelNamed(Models models, std::string_view id)
 
 namespace {
 
+bool checkedOnCreate(const layout::Model& model, const layout::Field& field)
+{
+    return std::any_of(model.checks.begin(), model.checks.end(),
+                       [&](const layout::CreateCheck& check) { return check.key == field.key; });
+}
+
 // The text a profile gives a box, as the form would hold it once typed in and left.
 std::string BoxText(const layout::Model& model, const layout::Field& field, const json& text)
 {
@@ -301,7 +323,7 @@ std::string BoxText(const layout::Model& model, const layout::Field& field, cons
         field.defaultText.empty() ? std::string() : ", such as " + inQuotes(field.defaultText);
     std::string allowed = "text of " + limit + " U+0001 to U+00FF";
     if (hex)
-        allowed = std::string(model.readHex == layout::DigitHex ? "hex digits by position, "
+        allowed = std::string(model.readHex == layout::HexReading::ByDigitPosition ? "hex digits by position, "
                                                                 : "hex digits, optionally after 0x, ") +
                   limit + example;
     else if (field.kind == layout::Kind::Decimal)
@@ -317,10 +339,10 @@ std::string BoxText(const layout::Model& model, const layout::Field& field, cons
                  allowed);
     if (bytes->size() > layout::LongestText(field))
         badValue(field, inQuotes(typed) + " is longer than the form's box takes", allowed);
-    // A model that checks its texts before a Create says itself what it refuses; the others
-    // read "12zz" as 12 and "zz" as 0 without a word, which a profile far more likely
-    // means as a slip than as an intention.
-    if (hex && model.checks.empty() && !isHexText(*bytes))
+    // A model that checks a box's text before a Create says itself what it refuses; without
+    // such a check the form reads "12zz" as 12 and "zz" as 0 without a word, which a profile
+    // far more likely means as a slip than as an intention.
+    if (hex && !checkedOnCreate(model, field) && !isHexText(*bytes))
         badValue(field, inQuotes(typed) + " is not a hex number", allowed);
     // Longer than one can type, the text is one a load shows, and stays as shown.
     return bytes->size() > field.limit ? *bytes : layout::AsLeft(model, field, *bytes);
@@ -528,10 +550,8 @@ Profile ReadProfile(const std::string& name, std::span<const std::uint8_t> conte
     Profile profile;
     profile.model = &ModelNamed(models, layer.model);
     const layout::Model& model = *profile.model;
-    for (const Setting& setting : settings) {
-        requireKey(model, setting.key, kSetting);
-        layer.fields[setting.key] = {setting.text, kSetting};
-    }
+    for (const Setting& setting : settings)
+        layer.fields[fieldKey(model, setting.key, kSetting)] = {setting.text, kSetting};
     profile.values = layout::DefaultValues(model);
     readGivenTexts(model, layer.fields, profile.values, profile.warnings);
     return profile;

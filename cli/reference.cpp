@@ -1,5 +1,7 @@
 #include "cli/reference.h"
 
+#include "layout/fields.h"
+
 #include <algorithm>
 #include <tuple>
 
@@ -88,6 +90,18 @@ std::string KeysSection(const layout::Model& model)
     return text;
 }
 
+std::string OldKeysSection()
+{
+    std::string text = "\n## Old keys\n\n"
+                       "Profiles written with an older name of a key are still read: the old key\n"
+                       "gives the field of the current one and builds the same image. A profile\n"
+                       "that gives both names of one field is refused.\n\n"
+                       "| Old key | Read as |\n|---|---|\n";
+    for (const layout::KeyAlias& alias : layout::kKeyAliases)
+        text += "| `" + std::string(alias.old) + "` | `" + std::string(alias.current) + "` |\n";
+    return text;
+}
+
 std::string KeysReference(Models models)
 {
     std::string text =
@@ -102,7 +116,7 @@ std::string KeysReference(Models models)
         text += "\nNo model is built in yet.\n";
     for (const layout::Model* model : models)
         text += "\n" + KeysSection(*model);
-    return text;
+    return text + OldKeysSection();
 }
 
 } // namespace cli

@@ -21,7 +21,11 @@ std::string ByteMap(const layout::Model& model);
 // default.
 std::string KeysSection(const layout::Model& model);
 
-// The whole profile reference (docs/profiles.md): an introduction, then every model.
+// The keys profiles were once written with, and the keys they are read as now.
+std::string OldKeysSection();
+
+// The whole profile reference (docs/profiles.md): an introduction, every model, then the
+// old keys.
 std::string KeysReference(Models models);
 
 } // namespace cli

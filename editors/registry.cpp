@@ -1,9 +1,9 @@
 #include "editors/registry.h"
 
-#include "editors/qh1xx/layout.h"
-#include "editors/qh20x/layout.h"
-#include "editors/qh304/layout.h"
-#include "editors/qh404/layout.h"
+#include "editors/qh1xx/core/layout.h"
+#include "editors/qh20x/core/layout.h"
+#include "editors/qh304/core/layout.h"
+#include "editors/qh404/core/layout.h"
 
 #include <array>
 
@@ -27,6 +27,8 @@ std::span<const layout::Model* const> AllModels()
     });
     return models;
 }
+
+const layout::Model& HomeModel() { return *AllModels().front(); }
 
 const layout::Model* FindModel(std::string_view id)
 {

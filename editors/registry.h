@@ -12,6 +12,9 @@
 namespace editors {
 
 std::span<const layout::Model* const> AllModels();
+// The model the main window's own form edits: first in the list, and where the way back of
+// every other editor leads.
+const layout::Model& HomeModel();
 const layout::Model* FindModel(std::string_view id);
 
 } // namespace editors

@@ -125,7 +125,7 @@ std::string BoxRule(const Model& model, const Field& field)
     const std::string limit = " of at most " + std::to_string(field.limit) + " characters";
     switch (field.kind) {
     case Kind::Hex:
-        return std::string(model.readHex == DigitHex ? "hex digits by position" : "hex text") +
+        return std::string(model.readHex == HexReading::ByDigitPosition ? "hex digits by position" : "hex text") +
                limit + " (" + std::to_string(field.place.bits) + " bits stored)";
     case Kind::Decimal:
         return "decimal digits" + limit + " (8 bits stored)";

@@ -156,12 +156,6 @@ int ItemOfMappedCode(const Field& field, std::uint32_t code)
     return field.fallback.empty() ? -1 : field.indexOf(field.fallback);
 }
 
-std::optional<int> IndexOfCode(const Field& field, std::uint32_t code)
-{
-    const int item = ItemOfCode(field, code);
-    return item < 0 ? std::nullopt : std::optional<int>(item);
-}
-
 std::string Format(const char* pattern, ...)
 {
     char text[512];

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -139,8 +138,7 @@ inline void PutBits(ImageBytes& bytes, const Place& place, std::uint32_t value)
     byte = static_cast<std::uint8_t>((byte & ~mask) | ((value << place.lsb) & mask));
 }
 
-// The stored code of a choice index, and the index of a stored code: the fallback item,
-// or nullopt, when no item has that code.
+// The stored code of a choice index.
 inline std::uint32_t CodeOfIndex(const Field& field, std::int64_t index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
@@ -152,8 +150,8 @@ inline std::uint32_t CodeOfIndex(const Field& field, std::int64_t index)
                : 0u;
 }
 
-std::optional<int> IndexOfCode(const Field& field, std::uint32_t code);
-// The same as an index, -1 for nullopt: the codec's loop reads it without the stall that
+// The item index of a stored code: the item with that code, else the fallback item, else -1.
+// An index rather than an optional: the codec's loop reads it without the stall that
 // reading an optional straight after building it costs.
 int ItemOfMappedCode(const Field& field, std::uint32_t code);
 inline int ItemOfCode(const Field& field, std::uint32_t code)

@@ -96,6 +96,14 @@ std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key)
     return std::nullopt;
 }
 
+std::optional<std::size_t> PositionAmong(std::span<const Model> models, const Model& model)
+{
+    for (std::size_t at = 0; at < models.size(); ++at)
+        if (&models[at] == &model)
+            return at;
+    return std::nullopt;
+}
+
 const Field* FindField(std::span<const Field> fields, std::string_view key)
 {
     for (const Field& field : fields)
@@ -122,7 +130,8 @@ std::uint32_t ReadNumber(const Model& model, const Field& field, std::string_vie
     const std::string_view boxed = text.substr(0, field.limit);
     if (field.kind == Kind::Decimal)
         return static_cast<std::uint32_t>(ScanDecimal(boxed));
-    return (model.readHex ? model.readHex : ScanHex)(boxed, field.limit);
+    return model.readHex == HexReading::ByDigitPosition ? DigitHex(boxed, field.limit)
+                                                        : ScanHex(boxed, field.limit);
 }
 
 std::string ShowValue(const Field& field, const Values& values, std::size_t at)
@@ -200,12 +209,6 @@ EncodeResult Create(const Model& model, const Values& values, CE2promData& holde
         break;
     }
     return model.encode(model, values, holder);
-}
-
-bool LoadTakes(const Model& model, std::size_t size)
-{
-    const auto wanted = static_cast<std::size_t>(model.loadSize);
-    return model.exactLoadSize ? size == wanted : size >= wanted;
 }
 
 std::vector<bool> Enabled(const Model& model, const Values& values,

@@ -56,7 +56,11 @@ struct Typing {
 // writes), zeros, or the erased 0xFF of a fresh holder (every byte is written then).
 enum class CreateStart : std::uint8_t { KeepHolder, Zeros, Erased };
 
-using HexReader = std::uint32_t (*)(std::string_view text, std::size_t digits);
+// How a form reads the text of a hex box.
+enum class HexReading : std::uint8_t {
+    Scanned,         // as ScanHex reads it: one number, up to the first other character
+    ByDigitPosition, // as DigitHex reads it: each character the digit of its position
+};
 
 // What a Create checks of a box's text before it builds anything.
 enum class Check : std::uint8_t {
@@ -88,7 +92,7 @@ struct Model {
     std::span<const Field> fields; // the fields this model uses, in form order
     std::span<const UnusedBytes> unused;
 
-    HexReader readHex = ScanHex;
+    HexReading readHex = HexReading::Scanned;
     Typing typing = {};
     StringUnits strings = StringUnits::Words;
     CreateStart start = CreateStart::KeepHolder;
@@ -119,6 +123,9 @@ struct Model {
 };
 
 std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key);
+// The position of `model` among `models`, found by its address; none when it is not one of
+// them (a model of another family).
+std::optional<std::size_t> PositionAmong(std::span<const Model> models, const Model& model);
 const Field* FindField(std::span<const Field> fields, std::string_view key);
 
 // The values a model's form shows when it opens.
@@ -148,8 +155,6 @@ std::optional<std::size_t> LengthFieldOf(const Model& model, std::size_t textFie
 
 // Create's image: the holder's bytes, zeros or 0xFF as the model starts, then its fields.
 EncodeResult Create(const Model& model, const Values& values, CE2promData& holder);
-// Whether a load takes a file of `size` bytes.
-bool LoadTakes(const Model& model, std::size_t size);
 
 // The enabled state of each field given the values; `current` is the form's (all enabled
 // when empty), `changed` as for the model's greying.

@@ -2,6 +2,7 @@
 
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
+#include "layout/load.h"
 #include "platform/dialog.h"
 #include "platform/field_form.h"
 #include "platform/hex_listing.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -307,8 +309,8 @@ void FilePanel::refuseFile()
     }
 }
 
-std::optional<CE2promData> FilePanel::readImage(CFileManager& files, const layout::Model& model,
-                                                const CE2promData& holder)
+std::optional<FilePanel::InputFile> FilePanel::readInput(CFileManager& files,
+                                                         const layout::Model& model)
 {
     const std::string name = m_inputName->text().toStdString();
     if (name.empty()) {
@@ -319,51 +321,72 @@ std::optional<CE2promData> FilePanel::readImage(CFileManager& files, const layou
         Notice(m_owner, QString::fromLatin1(m_texts.nameRefused));
         return std::nullopt;
     }
-    // A read that fails after the size check (the file changed in between) is refused
-    // the same way: nothing half-read reaches the holder.
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(model.loadSize));
-    if ((model.exactLoadSize && files.GetFileSize() != model.loadSize) ||
-        files.Read(bytes.data(), model.loadSize) != model.loadSize) {
-        refuseFile();
-        return std::nullopt;
-    }
-    CE2promData image = holder;
-    image.CopyIn(bytes.data(), model.loadSize);
-    return image;
+    // As many bytes as the load reads. A read that fails (the file changed since its size
+    // was taken) leaves none, and the load refuses the file: nothing half-read reaches the
+    // holder.
+    InputFile input{static_cast<std::size_t>(std::max(files.GetFileSize(), 0L)), {}};
+    input.head.resize(std::min(input.size, static_cast<std::size_t>(model.loadSize)));
+    const int count = static_cast<int>(input.head.size());
+    if (count > 0 && files.Read(input.head.data(), count) != count)
+        input.head.clear();
+    return input;
 }
 
 bool FilePanel::load(CE2promData& holder, CFileManager& files, const ShowModel& showModel)
 {
-    FieldForm& form = m_form;
-    const layout::Model& model = form.model();
-    const std::optional<CE2promData> loaded = readImage(files, model, holder);
-    if (!loaded)
+    const layout::Model& model = m_form.model();
+    const std::optional<InputFile> input = readInput(files, model);
+    if (!input)
         return false;
-    if (const auto question =
-            model.foreignImageQuestion ? model.foreignImageQuestion(model, *loaded) : std::nullopt;
-        question && Ask(m_owner, MessageKind::OkCancelStop, ToQString(*question)) != Answer::Ok)
-        return false;
-
-    holder = *loaded;
-    listImage(holder);
-    if (model.chooseDisplayModel) {
-        const layout::DisplayChoice choice = model.chooseDisplayModel(model, holder);
-        const layout::Model* shown = choice.model;
-        if (!shown &&
-            Ask(m_owner, MessageKind::YesNoStop, ToQString(choice.question)) == Answer::Yes)
-            shown = choice.ifYes;
-        if (shown && showModel)
-            showModel(*shown);
+    const CE2promData before = holder;
+    // Only an editor that switches its form follows the image to another model.
+    layout::LoadAnswers answers{.followImage = static_cast<bool>(showModel)};
+    for (;;) {
+        const layout::LoadStep step =
+            layout::Load(model, {input->size, input->head}, before, answers);
+        switch (step.outcome) {
+        case layout::LoadOutcome::Refused:
+            refuseFile();
+            return false;
+        case layout::LoadOutcome::Cancelled:
+            return false;
+        case layout::LoadOutcome::Asks:
+            answer(step, holder, answers);
+            break;
+        case layout::LoadOutcome::Taken:
+            take(step, holder, showModel);
+            return true;
+        }
     }
-    const layout::Model& shown = form.model();
-    const layout::DecodeResult decoded = shown.decode(shown, holder);
-    form.showDecoded(decoded);
-    if (shown.greyingFollowsLoads)
-        form.applyGreying();
+}
+
+void FilePanel::answer(const layout::LoadStep& step, CE2promData& holder,
+                       layout::LoadAnswers& answers)
+{
+    const QString question = ToQString(step.questionText);
+    if (step.question == layout::LoadQuestion::ForeignImage) {
+        answers.foreignImage = Ask(m_owner, MessageKind::OkCancelStop, question) == Answer::Ok;
+        return;
+    }
+    // The image is in, and listed, while the user picks the form that shows it.
+    holder = step.image;
+    listImage(holder);
+    answers.displayTemplate = Ask(m_owner, MessageKind::YesNoStop, question) == Answer::Yes;
+}
+
+void FilePanel::take(const layout::LoadStep& step, CE2promData& holder,
+                     const ShowModel& showModel)
+{
+    holder = step.image;
+    listImage(holder);
+    if (step.modelChosen)
+        showModel(*step.model);
+    m_form.showDecoded(step.decoded);
+    if (m_form.model().greyingFollowsLoads)
+        m_form.applyGreying();
     m_loaded = holder;
-    m_notes = decoded.notes;
+    m_notes = step.decoded.notes;
     markChanges();
-    return true;
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 // messages and load rule. Each editor places the widgets where its window wants them.
 
 #include "image/e2prom_data.h"
+#include "layout/load.h"
 #include "layout/model.h"
 
 #include <QList>
@@ -128,10 +129,17 @@ signals:
     void exitClicked();
 
 private:
+    // The input file as the load sees it: its size and its first bytes.
+    struct InputFile {
+        std::size_t size = 0;
+        std::vector<std::uint8_t> head;
+    };
+
     void browse();
     bool takeOutputName(CFileManager& files);
-    std::optional<CE2promData> readImage(CFileManager& files, const layout::Model& model,
-                                         const CE2promData& holder);
+    std::optional<InputFile> readInput(CFileManager& files, const layout::Model& model);
+    void answer(const layout::LoadStep& step, CE2promData& holder, layout::LoadAnswers& answers);
+    void take(const layout::LoadStep& step, CE2promData& holder, const ShowModel& showModel);
     void refuseFile();
     void dropped(const QList<QUrl>& urls);
     void markChanges();

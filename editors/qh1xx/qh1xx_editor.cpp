@@ -1,7 +1,6 @@
 #include "editors/qh1xx/qh1xx_editor.h"
 
-#include "editors/qh1xx/layout.h"
-#include "editors/registry.h"
+#include "editors/qh1xx/core/layout.h"
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/field_form.h"
@@ -29,17 +28,17 @@ namespace {
 constexpr int kBackToMainIndex = 0;
 constexpr int kPortsPerColumn = 4;
 
-// The entry of the own "Device ID" list that shows `model`.
+// The entry of the own "Device ID" list that shows `model`, one of the family's.
 int EntryOf(const layout::Model& model)
 {
-    const std::span<const layout::Model> models = qh1xx::Models();
-    return static_cast<int>(&model - models.data()) + 1;
+    return static_cast<int>(layout::PositionAmong(qh1xx::Models(), model).value()) + 1;
 }
 
 } // namespace
 
-CE2PromQH1XX::CE2PromQH1XX(QWidget* parent)
+CE2PromQH1XX::CE2PromQH1XX(QString wayBack, QWidget* parent)
     : platform::ModelessEditor(parent),
+      m_wayBack(std::move(wayBack)),
       m_pE2promData(std::make_unique<CE2promData>()),
       m_pFileManager(std::make_unique<CFileManager>())
 {
@@ -47,21 +46,13 @@ CE2PromQH1XX::CE2PromQH1XX(QWidget* parent)
 
 CE2PromQH1XX::~CE2PromQH1XX() = default;
 
-platform::ModelessEditor* CE2PromQH1XX::Open(const layout::Model& model, QWidget& mainWindow)
+platform::ModelessEditor* CE2PromQH1XX::Open(const platform::EditorOpening& opening)
 {
-    auto* editor = new CE2PromQH1XX(&mainWindow);
+    auto* editor = new CE2PromQH1XX(opening.wayBack, &opening.owner);
     editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->SetModel(model);
+    editor->SetModel(opening.model);
     editor->Create();
-    editor->SetMainWindow(&mainWindow);
-    editor->SetModel(model);
     return editor;
-}
-
-bool CE2PromQH1XX::SetMainWindow(QWidget* mainWindow)
-{
-    m_mainWindow = mainWindow;
-    return mainWindow != nullptr;
 }
 
 bool CE2PromQH1XX::Create()
@@ -70,8 +61,8 @@ bool CE2PromQH1XX::Create()
         return false;
     m_created = true;
     buildWindow();
-    // The way back first: the main window's own model, then the family's.
-    m_deviceList->addItem(platform::ToQString(editors::AllModels().front()->name));
+    // The way back first, then the family's models.
+    m_deviceList->addItem(m_wayBack);
     for (const layout::Model& model : qh1xx::Models())
         m_deviceList->addItem(platform::ToQString(model.name));
     m_files->setInitialNames();

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "platform/editor_opening.h"
 #include "platform/modeless_editor.h"
-
-#include <QPointer>
 
 #include <memory>
 
@@ -22,23 +21,22 @@ class FilePanel;
 
 // The editor of the QH1xx family, one window for the QH102, QH103, QH104 and QH107 beside
 // the main window. Its own "Device ID" list switches between the four models, or goes back
-// to the main window with "QH404".
+// to the main window with its first entry, the main window's model.
 class CE2PromQH1XX : public platform::ModelessEditor {
     Q_OBJECT
 public:
-    explicit CE2PromQH1XX(QWidget* parent = nullptr);
+    // `wayBack` is the first entry of the "Device ID" list, which leads back to the main
+    // window.
+    explicit CE2PromQH1XX(QString wayBack, QWidget* parent = nullptr);
     ~CE2PromQH1XX() override;
 
     // How the main window opens the editor: the model is set before the window is built,
     // because building it sets the form up for that model. The editor goes away once
     // closed.
-    static platform::ModelessEditor* Open(const layout::Model& model, QWidget& mainWindow);
+    static platform::ModelessEditor* Open(const platform::EditorOpening& opening);
 
     void SetModel(const layout::Model& model) { m_model = &model; }
     const layout::Model* model() const { return m_model; }
-    // The window the notifications are meant for; answers whether there is one.
-    bool SetMainWindow(QWidget* mainWindow);
-    QWidget* mainWindow() const { return m_mainWindow; }
 
     // Builds the window and sets the form up for the model given last. Once only.
     bool Create();
@@ -63,7 +61,7 @@ private:
     void OnFieldChanged(std::size_t field);
 
     const layout::Model* m_model = nullptr;
-    QPointer<QWidget> m_mainWindow;
+    QString m_wayBack;
     std::unique_ptr<CE2promData> m_pE2promData;
     std::unique_ptr<CFileManager> m_pFileManager;
     platform::FieldForm* m_form = nullptr;

@@ -1,6 +1,6 @@
 #include "editors/qh20x/qh20x_pages.h"
 
-#include "editors/qh20x/layout.h"
+#include "editors/qh20x/core/layout.h"
 #include "platform/field_form.h"
 #include "platform/file_panel.h"
 #include "platform/form_builder.h"
@@ -151,10 +151,11 @@ void addPages(platform::Sheet& sheet, const layout::Model& model, platform::Fiel
 
 } // namespace
 
-platform::Sheet* OpenSheet(const layout::Model& model, QWidget& owner,
-                           std::function<void()> onLeave)
+platform::Sheet* OpenSheet(const platform::EditorOpening& opening)
 {
-    auto* sheet = new platform::Sheet(platform::ToQString(model.name), std::move(onLeave), &owner);
+    const layout::Model& model = opening.model;
+    auto* sheet =
+        new platform::Sheet(platform::ToQString(model.name), opening.onLeave, &opening.owner);
     auto* form = new platform::FieldForm(sheet, model);
     switch (VariantOf(model).editor) {
     case Editor::Qh202:

@@ -4,11 +4,11 @@
 // of each page serves all six models; the page classes of the three editors are names over
 // it. Both pages edit one form (the model's fields) on the sheet's one image holder.
 
+#include "platform/editor_opening.h"
 #include "platform/sheet.h"
 
 #include <QWidget>
 
-#include <functional>
 
 class QComboBox;
 
@@ -93,9 +93,8 @@ public:
 
 namespace qh20x {
 
-// Opens the model's sheet over `owner`, at the model's defaults; `onLeave` runs when it is
-// left.
-platform::Sheet* OpenSheet(const layout::Model& model, QWidget& owner,
-                           std::function<void()> onLeave);
+// Opens the model's sheet over the main window, at the model's defaults. Its pages name
+// their own way back ("Back").
+platform::Sheet* OpenSheet(const platform::EditorOpening& opening);
 
 } // namespace qh20x

@@ -1,7 +1,6 @@
 #include "editors/qh304/qh304_pages.h"
 
-#include "editors/qh304/layout.h"
-#include "editors/registry.h"
+#include "editors/qh304/core/layout.h"
 #include "platform/field_form.h"
 #include "platform/file_panel.h"
 #include "platform/form_builder.h"
@@ -34,7 +33,7 @@ const platform::FileTexts kFileTexts{
     .createIsDefault = true,
 };
 
-constexpr int kBackToMain = 0; // "QH404"
+constexpr int kBackToMain = 0; // the way back, the main window's model
 
 
 QLabel* heading(const QString& text)
@@ -47,7 +46,7 @@ QLabel* heading(const QString& text)
 } // namespace
 
 CE2PromQH30X::CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet,
-                           CQH30X_Tab2& portPage)
+                           CQH30X_Tab2& portPage, const QString& wayBack)
     : m_form(form), m_sheet(sheet), m_portPage(portPage)
 {
     const layout::Model& model = form.model();
@@ -58,8 +57,8 @@ CE2PromQH30X::CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet,
     m_deviceList = platform::AddLabelledChoice(groups.grid("IDs"), 0, 0,
                                                QStringLiteral("Device ID"),
                                                QStringLiteral("deviceId"));
-    // The way back (the main window's own model) first, then this one.
-    m_deviceList->addItem(platform::ToQString(editors::AllModels().front()->name));
+    // The way back first, then this model.
+    m_deviceList->addItem(wayBack);
     m_deviceList->addItem(platform::ToQString(model.name));
     m_deviceList->setCurrentIndex(1);
     connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH30X::OnSelchangeDeviceId);
@@ -179,13 +178,15 @@ void CQH30X_Tab2::OnBnClickedLoad()
 
 namespace qh304 {
 
-platform::Sheet* OpenSheet(const layout::Model& model, QWidget& owner,
-                           std::function<void()> onLeave)
+platform::Sheet* OpenSheet(const platform::EditorOpening& opening)
 {
-    auto* sheet = new platform::Sheet(platform::ToQString(model.name), std::move(onLeave), &owner);
+    const layout::Model& model = opening.model;
+    auto* sheet =
+        new platform::Sheet(platform::ToQString(model.name), opening.onLeave, &opening.owner);
     auto* form = new platform::FieldForm(sheet, model);
     auto* portPage = new CQH30X_Tab2(*form, *sheet);
-    sheet->addPage(new CE2PromQH30X(*form, *sheet, *portPage), QStringLiteral("Tab1"));
+    sheet->addPage(new CE2PromQH30X(*form, *sheet, *portPage, opening.wayBack),
+                   QStringLiteral("Tab1"));
     sheet->addPage(portPage, QStringLiteral("Tab2"));
     portPage->files().takeDrops(*sheet);
     form->reset();

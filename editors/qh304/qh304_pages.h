@@ -5,11 +5,11 @@
 // power choices and the strings; the port page the ownership of the ports by the two
 // upstream hosts and every file action.
 
+#include "platform/editor_opening.h"
 #include "platform/sheet.h"
 
 #include <QWidget>
 
-#include <functional>
 
 class QComboBox;
 class QGridLayout;
@@ -28,7 +28,9 @@ class CQH30X_Tab2;
 class CE2PromQH30X : public QWidget {
     Q_OBJECT
 public:
-    CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet, CQH30X_Tab2& portPage);
+    // `wayBack` is the first entry of the page's "Device ID" list, which leaves the sheet.
+    CE2PromQH30X(platform::FieldForm& form, platform::Sheet& sheet, CQH30X_Tab2& portPage,
+                 const QString& wayBack);
 
     // Both pages back at their defaults, the file names at theirs, the listing empty, the
     // Lang ID and strings greyed as the default "Disable String Support" has them.
@@ -63,8 +65,7 @@ private:
 
 namespace qh304 {
 
-// Opens the sheet over `owner`, at the defaults; `onLeave` runs when it is left.
-platform::Sheet* OpenSheet(const layout::Model& model, QWidget& owner,
-                           std::function<void()> onLeave);
+// Opens the sheet over the main window, at the defaults.
+platform::Sheet* OpenSheet(const platform::EditorOpening& opening);
 
 } // namespace qh304

@@ -1,6 +1,6 @@
 #include "editors/qh404/qh404_form.h"
 
-#include "editors/qh404/layout.h"
+#include "editors/qh404/core/layout.h"
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/field_form.h"

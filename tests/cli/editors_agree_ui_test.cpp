@@ -231,7 +231,7 @@ TEST_F(EditorsAndCliAgree, FormStatesAndTheirProfilesCreateTheSameFile)
     Type(form, "VID (hex)", " 0x1f");
     Type(form, "DID (hex)", "beef");
     Type(form, "Power-On Timer (hex)", "1FF");
-    createBothWays(form, ModelNamed("qh404"), "power_on_timer");
+    createBothWays(form, ModelNamed("qh404"), "power_on_time");
 
     form = open(ModelNamed("qh107"));
     Select(form, "Self-/Bus-Power", "Self-Power");
@@ -245,46 +245,64 @@ TEST_F(EditorsAndCliAgree, FormStatesAndTheirProfilesCreateTheSameFile)
     createBothWays(form, ModelNamed("qh107"), "self_max_power");
 }
 
-TEST_F(EditorsAndCliAgree, Qh404LoadThenCreateOfRandomImages)
-{
-    loadThenCreateBothWays(ModelNamed("qh404"), [](std::string& bytes, int round) {
-        if (round % 2 == 0)
-            bytes[2] = '\xA7', bytes[3] = 0x00; // half of them pass the model check
-    }, 16);
-}
+// Random images of each family, shaped so that its rules and questions come up, loaded then
+// created in each of its editors' forms.
+struct RandomLoads {
+    const char* family;
+    std::vector<const char*> models; // the forms opened
+    void (*shape)(std::string& bytes, int round);
+    int rounds;
+};
 
-TEST_F(EditorsAndCliAgree, Qh1xxLoadThenCreateOfRandomImages)
-{
-    // Every form of the family opened, images naming each model, the QH105 and QH106 and
-    // no model at all, and now and then of another family.
-    static constexpr char kModelBytes[] = {0x02, 0x03, 0x04, 0x07, 0x05, 0x06, 0x09};
-    for (const char* id : {"qh102", "qh103", "qh104", "qh107"})
-        loadThenCreateBothWays(ModelNamed(id), [](std::string& bytes, int round) {
-            bytes[2] = kModelBytes[round % std::size(kModelBytes)];
-            if (round % 5 != 4)
-                bytes[3] = 0x01;
-        }, 10);
-}
+// Every form of the QH1xx family opened, images naming each model, the QH105 and QH106 and
+// no model at all, and now and then of another family.
+constexpr char kQh1xxModelBytes[] = {0x02, 0x03, 0x04, 0x07, 0x05, 0x06, 0x09};
 
-TEST_F(EditorsAndCliAgree, Qh20xLoadThenCreateOfRandomImages)
-{
+const RandomLoads kRandomLoads[] = {
+    {"qh404", {"qh404"},
+     [](std::string& bytes, int round) {
+         if (round % 2 == 0)
+             bytes[2] = '\xA7', bytes[3] = 0x00; // half of them pass the model check
+     },
+     16},
+    {"qh1xx", {"qh102", "qh103", "qh104", "qh107"},
+     [](std::string& bytes, int round) {
+         bytes[2] = kQh1xxModelBytes[round % std::size(kQh1xxModelBytes)];
+         if (round % 5 != 4)
+             bytes[3] = 0x01;
+     },
+     10},
     // Re-mapping on in every other image, so the port maps count half of the time.
-    for (const layout::Model* model : editors::AllModels())
-        if (model->family == "qh20x")
-            loadThenCreateBothWays(*model, [](std::string& bytes, int round) {
-                bytes[0x08] = static_cast<char>(round % 2 ? bytes[0x08] | 0x08 : bytes[0x08] & ~0x08);
-            }, 4);
+    {"qh20x", {"qh203-36", "qh203-48", "qh204-36", "qh204-48", "qh202", "qh207"},
+     [](std::string& bytes, int round) {
+         bytes[0x08] = static_cast<char>(round % 2 ? bytes[0x08] | 0x08 : bytes[0x08] & ~0x08);
+     },
+     4},
+    // Half of the images have string lengths the checks take.
+    {"qh304", {"qh304"},
+     [](std::string& bytes, int round) {
+         if (round % 2 == 0)
+             for (int length : {19, 20, 21})
+                 bytes[static_cast<std::size_t>(length)] = static_cast<char>(bytes[length] & 0x1F);
+     },
+     8},
+};
+
+void PrintTo(const RandomLoads& loads, std::ostream* out) { *out << loads.family; }
+
+class LoadThenCreate : public EditorsAndCliAgree,
+                       public ::testing::WithParamInterface<RandomLoads> {};
+
+TEST_P(LoadThenCreate, OfRandomImagesAgree)
+{
+    for (const char* id : GetParam().models)
+        loadThenCreateBothWays(ModelNamed(id), GetParam().shape, GetParam().rounds);
 }
 
-TEST_F(EditorsAndCliAgree, Qh304LoadThenCreateOfRandomImages)
-{
-    // Half of the images have string lengths the checks take.
-    loadThenCreateBothWays(ModelNamed("qh304"), [](std::string& bytes, int round) {
-        if (round % 2 == 0)
-            for (int length : {19, 20, 21})
-                bytes[static_cast<std::size_t>(length)] = static_cast<char>(bytes[length] & 0x1F);
-    }, 8);
-}
+INSTANTIATE_TEST_SUITE_P(EveryFamily, LoadThenCreate, ::testing::ValuesIn(kRandomLoads),
+                         [](const ::testing::TestParamInfo<RandomLoads>& info) {
+                             return std::string(info.param.family);
+                         });
 
 // Files a production line meets that are no image, or none the model takes, through every
 // editor's load and through decode. A refused load shows the editor's message and leaves

@@ -53,6 +53,9 @@ TEST(Profiles, RefusalsNameTheKeyOrFileAndWhatIsAllowed)
         {fields(R"("vid": "00001234")"), "is longer than the form's box takes"},
         {fields(R"("vid": 4660)"), R"(4660 is not a text; allowed: hex digits, optionally)"},
         {fields(R"("Vid": "1")"), R"(unknown key "Vid" for qh404; allowed: vid, pid, did, )"},
+        {fields(R"("power_on_timer": "1", "power_on_time": "2")"),
+         R"(p.json: keys "power_on_timer" and "power_on_time" name the same field)"},
+        {fields(R"("prod_string": "x")"), R"(unknown key "prod_string" for qh404; allowed: vid,)"},
         {R"({"model": "qh999"})", R"(p.json: unknown model "qh999"; allowed: qh404, qh102, )"},
         {R"({"model": "qh404", "field": {}})", R"(unknown entry "field")"},
         {R"({"fields": {}})", R"(no "model")"},
@@ -104,6 +107,41 @@ TEST(Profiles, StringsAreOneBytePerCharacterAndTheirLengthsFollowThem)
         EXPECT_EQ(result.code, 1) << refused;
         EXPECT_NE(result.err.find("key \"mfg_"), std::string::npos) << result.err;
     }
+}
+
+// A profile written with the key a family once named its bits by builds the image the
+// current key builds, from a file and from --set alike; one that names no other model's
+// bits would be ignored, so each case changes the image from the defaults.
+TEST(Profiles, OldKeysGiveTheFieldsTheirBitsHaveNow)
+{
+    TempFolder folder;
+    const struct {
+        const char* model;
+        const char* old;
+        const char* current;
+    } kCases[] = {
+        {"qh404", R"("power_on_timer": "12")", R"("power_on_time": "12")"},
+        {"qh107", R"("power_on_timer": "12")", R"("power_on_time": "12")"},
+        {"qh404", R"("port_power_enabling": "Gang", "current_sensing": "Gang")",
+         R"("port_power": "Gang", "current_sensing": "Gang")"},
+        {"qh103", R"("port_power_enabling": "Individual")", R"("port_power": "Individual")"},
+        {"qh304", R"("string_enable": "Enable String Support", "prod_length": "3", "prod_string": "Hub")",
+         R"("string_enable": "Enable String Support", "product_length": "3", "product_string": "Hub")"},
+    };
+    for (const auto& row : kCases) {
+        auto encode = [&](const std::string& fields) {
+            folder.write("p.json", R"({"model": ")" + std::string(row.model) + R"(", "fields": {)" +
+                                       fields + "}}");
+            return folder.run("encode p.json");
+        };
+        const Result old = encode(row.old);
+        ASSERT_EQ(old.code, 0) << row.old << old.err;
+        EXPECT_EQ(old.out, encode(row.current).out) << row.old;
+        EXPECT_NE(old.out, encode("").out) << row.old << " was ignored";
+    }
+    ASSERT_EQ(folder.run("defaults qh404 -o defaults.json").code, 0);
+    EXPECT_EQ(folder.run("encode defaults.json --set power_on_timer=12").out,
+              folder.run("encode defaults.json --set power_on_time=12").out);
 }
 
 // --set gives a field as a profile extending the given one would.
@@ -174,7 +212,7 @@ TEST(Profiles, TheQh304TakesTextsAsItsFormLeavesThemAndRefusesWhatItRefuses)
         {R"("mfg_length": "05", "mfg_string": "abc")",
          "The Mfg string length (3) does not match the value in field 'Mfg Len' (5). Enter the "
          "correct string and its length (key \"mfg_string\"; nothing written)"},
-        {R"("prod_length": "02")", "(key \"prod_string\"; nothing written)"},
+        {R"("product_length": "02")", "(key \"product_string\"; nothing written)"},
         {R"("did": "12G4")", "Enter a valid value for the field 'DID' (4 digit HEX number)"},
     };
     for (const auto& [fields, message] : kRefused) {

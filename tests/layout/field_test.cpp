@@ -73,13 +73,13 @@ TEST(Choices, MappedCodesAndFallbacks)
                       .defaultText = "2ms", .place = {8, 0, 4}, .codes = kTimerCodes};
     EXPECT_EQ(CodeOfIndex(timer, 1), 0xAu);
     EXPECT_EQ(CodeOfIndex(timer, kNoSelection), 0x5u) << "no selection stores the first item";
-    EXPECT_EQ(IndexOfCode(timer, 0xF), 2);
-    EXPECT_EQ(IndexOfCode(timer, 0x3), std::nullopt);
+    EXPECT_EQ(ItemOfCode(timer, 0xF), 2);
+    EXPECT_EQ(ItemOfCode(timer, 0x3), -1);
 
     const Field sensing{.key = "s", .label = "S", .items = kSensing, .defaultText = "Gang",
                         .place = {6, 1, 2}, .fallback = "None"};
-    EXPECT_EQ(IndexOfCode(sensing, 1), 1);
-    EXPECT_EQ(IndexOfCode(sensing, 3), 2) << "bits 11 read as the fallback";
+    EXPECT_EQ(ItemOfCode(sensing, 1), 1);
+    EXPECT_EQ(ItemOfCode(sensing, 3), 2) << "bits 11 read as the fallback";
 }
 
 // A model of one byte field, one two-digit box, one length and one string, to follow a
@@ -98,7 +98,8 @@ constexpr std::array<UnusedBytes, 2> kSmallUnused{{{3, 3, "spare"}, {66, 255, "s
 Model SmallModel(CreateStart start)
 {
     return {.id = "small", .name = "Small", .fields = kSmallFields, .unused = kSmallUnused,
-            .readHex = DigitHex, .typing = {.capitals = true, .padOnLeave = true},
+            .readHex = HexReading::ByDigitPosition,
+            .typing = {.capitals = true, .padOnLeave = true},
             .start = start};
 }
 

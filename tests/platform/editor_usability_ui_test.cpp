@@ -121,24 +121,6 @@ protected:
     CHUBQUILLDlg window;
 };
 
-TEST_P(EditorUsabilityTest, TooltipsNameWhereEachFieldLivesAndItsValues)
-{
-    QWidget* opened = open();
-    for (const layout::Field& field : model.fields) {
-        const QWidget* widget = opened->findChild<QWidget*>(
-            QString::fromLatin1(field.key.data(), static_cast<qsizetype>(field.key.size())));
-        ASSERT_NE(widget, nullptr) << field.key;
-        const std::string tip = widget->toolTip().toStdString();
-        const layout::Place& place = field.place;
-        EXPECT_NE(tip.find(layout::Format("0x%02X", place.firstByte())), std::string::npos)
-            << field.key << ": " << tip;
-        EXPECT_NE(tip.find(layout::Format("0x%02X", place.lastByte())), std::string::npos);
-        for (std::string_view item : field.kind == layout::Kind::Choice ? field.items
-                                                                        : decltype(field.items){})
-            EXPECT_NE(tip.find(item), std::string::npos) << field.key << " item " << item;
-    }
-}
-
 TEST_P(EditorUsabilityTest, TheFocusedFieldsBytesAreLitAndAHoveredByteNamesItsFields)
 {
     QWidget* opened = open();
@@ -276,12 +258,6 @@ TEST_P(EditorUsabilityTest, EveryListAndBoxHasALabelThatNamesIt)
     if (QWidget* table = opened->findChild<QWidget*>(QStringLiteral("int0_port2"))) {
         EXPECT_EQ(table->accessibleName(), "Int 0A Port 2");
     }
-}
-
-TEST_P(EditorUsabilityTest, TheWindowShowsTheProgramIcon)
-{
-    EXPECT_TRUE(QFile::exists(QStringLiteral(":/hubquill.png")));
-    EXPECT_FALSE(open()->windowIcon().isNull());
 }
 
 INSTANTIATE_TEST_SUITE_P(OneEditorPerFamily, EditorUsabilityTest, ::testing::ValuesIn(kEditors),

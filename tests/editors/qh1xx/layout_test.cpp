@@ -1,5 +1,4 @@
-#include "editors/qh1xx/layout.h"
-#include "editors/registry.h"
+#include "editors/qh1xx/core/layout.h"
 #include "image/e2prom_data.h"
 
 #include <gtest/gtest.h>
@@ -23,30 +22,6 @@ Head HeadOf(const CE2promData& image)
     Head head{};
     std::copy_n(image.bytes().begin(), head.size(), head.begin());
     return head;
-}
-
-TEST(Qh1xxLayout, DefaultImages)
-{
-    const std::array<Head, 4> heads{{
-        {0x7A, 0x7A, 0x02, 0x01, 0, 0, 0x0C, 0x90, 0, 0, 0, 0x01, 0x64, 0x01, 0x64, 0x32},
-        {0x7A, 0x7A, 0x03, 0x01, 0, 0, 0x1C, 0x90, 0, 0, 0, 0x01, 0x64, 0x01, 0x64, 0x32},
-        {0x7A, 0x7A, 0x04, 0x01, 0, 0, 0x1C, 0x90, 0, 0, 0, 0x01, 0x64, 0x01, 0x64, 0x32},
-        {0x7A, 0x7A, 0x07, 0x01, 0, 0, 0x1C, 0x90, 0, 0, 0, 0x01, 0x01, 0x01, 0x01, 0x32},
-    }};
-    for (std::size_t i = 0; i < kModels.size(); ++i) {
-        CE2promData image;
-        EXPECT_TRUE(Create(*kModels[i], DefaultValues(*kModels[i]), image).corrections.empty());
-        EXPECT_EQ(HeadOf(image), heads[i]) << kModels[i]->id;
-    }
-}
-
-TEST(Qh1xxLayout, RegisteredAfterTheQh404InListOrder)
-{
-    std::vector<std::string_view> ids;
-    for (const Model* model : editors::AllModels())
-        ids.push_back(model->id);
-    ids.resize(std::min<std::size_t>(ids.size(), 5));
-    EXPECT_EQ(ids, (std::vector<std::string_view>{"qh404", "qh102", "qh103", "qh104", "qh107"}));
 }
 
 TEST(Qh1xxLayout, LoadChecksTheFamilyByteAndPicksTheFormByTheModelByte)

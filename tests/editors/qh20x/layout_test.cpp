@@ -1,4 +1,4 @@
-#include "editors/qh20x/layout.h"
+#include "editors/qh20x/core/layout.h"
 #include "image/e2prom_data.h"
 
 #include <gtest/gtest.h>
@@ -42,24 +42,13 @@ Values Loaded(const Model& model, const CE2promData& image)
     return values;
 }
 
-TEST(Qh20xLayout, DefaultImagesAndTheFormsThatShowThem)
+// The defaults are what a load of the default image shows, text for text.
+TEST(Qh20xLayout, TheDefaultImageLoadsAsTheDefaults)
 {
-    const std::pair<const char*, Bytes> kHeads[] = {
-        {"qh202", {0x7A, 0x7A, 0x02, 0x02, 0xA0, 0x0A, 0x8B, 0x10, 0x00}},
-        {"qh203-36", {0x7A, 0x7A, 0x03, 0x02, 0x00, 0x00, 0x9B, 0x20, 0x00}},
-        {"qh203-48", {0x7A, 0x7A, 0x03, 0x02, 0x00, 0x00, 0x9B, 0x20, 0x02}},
-        {"qh204-36", {0x7A, 0x7A, 0x04, 0x02, 0x00, 0x00, 0x9B, 0x20, 0x00}},
-        {"qh204-48", {0x7A, 0x7A, 0x04, 0x02, 0x00, 0x00, 0x9B, 0x20, 0x02}},
-        {"qh207", {0x7A, 0x7A, 0x07, 0x02, 0x00, 0x00, 0x9B, 0x20, 0x00}},
-    };
-    for (const auto& [id, head] : kHeads) {
-        const Model& model = ModelNamed(id);
-        Bytes expected = head;
-        expected.insert(expected.end(), {0x00, 0x00, 0x00, 0x01, 0x32, 0x01, 0x32, 0x32});
-        expected.resize(CE2promData::kSize, 0x00);
-        EXPECT_EQ(Built(model, DefaultValues(model)), expected) << id;
-        // The defaults are what a load of the default image shows, text for text.
-        EXPECT_EQ(Loaded(model, ImageOf(expected)), DefaultValues(model)) << id;
+    for (const Model& model : qh20x::Models()) {
+        CE2promData image;
+        Create(model, DefaultValues(model), image);
+        EXPECT_EQ(Loaded(model, image), DefaultValues(model)) << model.id;
     }
 }
 

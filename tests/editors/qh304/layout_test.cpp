@@ -1,4 +1,4 @@
-#include "editors/qh304/layout.h"
+#include "editors/qh304/core/layout.h"
 #include "image/e2prom_data.h"
 
 #include <gtest/gtest.h>
@@ -39,19 +39,6 @@ Values Typed(std::initializer_list<std::pair<std::string_view, std::string_view>
     return values;
 }
 
-TEST(Qh304Layout, DefaultsBuildEveryByteAndNoErasedOneSurvives)
-{
-    const Bytes image = Built(DefaultValues(kModel));
-    EXPECT_EQ(Bytes(image.begin(), image.begin() + 6), (Bytes{0x7A, 0x7A, 0x04, 0x03, 0x00, 0x00}));
-    EXPECT_EQ(image[0xD0], 0x2F);
-    EXPECT_EQ(Bytes(image.begin() + 0xD1, image.begin() + 0xF1),
-              (Bytes{0x11, 0x11, 0, 0, 0x22, 0x22, 0, 0, 0x11, 0x22, 0, 0, 0x11, 0x21, 0, 0,
-                     0x22, 0x12, 0, 0, 0x12, 0x11, 0, 0, 0x11, 0x02, 0, 0, 0x11, 0x01, 0, 0}));
-    EXPECT_EQ(Bytes(image.begin() + 0xF1, image.end()), Bytes(15, 0x00));
-    EXPECT_EQ(std::count(image.begin(), image.end(), 0xFF), 0);
-    EXPECT_EQ(RefuseCreate(kModel, DefaultValues(kModel)), std::nullopt);
-}
-
 TEST(Qh304Layout, TextsAsTheBoxesLeaveThem)
 {
     const Values values = Typed({{"vid", "12345"}, {"pid", "7"}, {"did", "ab"},
@@ -90,7 +77,7 @@ TEST(Qh304Layout, ChecksRefuseACreateInTheirOrder)
               (Expected{"The Mfg string length (3) does not match the value in field 'Mfg Len' "
                         "(5). Enter the correct string and its length",
                         "mfg_string"}));
-    EXPECT_EQ(refusal(Typed({{"prod_length", "02"}})).second, "prod_string");
+    EXPECT_EQ(refusal(Typed({{"product_length", "02"}})).second, "product_string");
     EXPECT_EQ(refusal(Typed({{"serial_length", ""}})).second, "")
         << "an emptied length is \"0\" once left, and passes";
     EXPECT_EQ(refusal(Typed({{"serial_length", ""}, {"serial_string", "x"}})).second,

@@ -1,4 +1,4 @@
-#include "editors/qh404/layout.h"
+#include "editors/qh404/core/layout.h"
 #include "image/e2prom_data.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +14,6 @@ using Bytes = std::vector<std::uint8_t>;
 const Model& kModel = qh404::kModel;
 
 std::size_t At(std::string_view key) { return *FieldIndex(kModel, key); }
-
-Bytes Head(const CE2promData& image)
-{
-    return {image.bytes().begin(), image.bytes().begin() + 12};
-}
 
 CE2promData ImageOf(const Bytes& head)
 {
@@ -50,19 +45,6 @@ std::vector<std::string_view> Changed(const Correction& correction)
         if (correction.changes.has(at))
             keys.push_back(kModel.fields[at].key);
     return keys;
-}
-
-TEST(Qh404Layout, DefaultsWriteTheirTwelveBytesAndNothingElse)
-{
-    CE2promData image;
-    for (std::uint32_t i = 0; i < CE2promData::kSize; ++i)
-        image.SetByte(static_cast<std::uint8_t>(i * 7), i);
-    const CE2promData before = image;
-    EXPECT_TRUE(Encode(DefaultValues(kModel), image).corrections.empty());
-    EXPECT_EQ(Head(image),
-              (Bytes{0x7A, 0x7A, 0xA7, 0x00, 0x00, 0x00, 0x58, 0x00, 0x05, 0x00, 0x00, 0x80}));
-    for (std::uint32_t i = 12; i < CE2promData::kSize; ++i)
-        ASSERT_EQ(image.GetByte(i), before.GetByte(i)) << "byte " << i;
 }
 
 TEST(Qh404Layout, TimerNibbleZeroReadsAsTheFirstTimer)

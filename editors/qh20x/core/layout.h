@@ -6,6 +6,7 @@
 // lacks (ports, and on the QH202 the strings and three options), plus the values it sets its
 // own way. Create builds the image from zeros; a load takes files of exactly 256 bytes.
 
+#include "layout/fields.h"
 #include "layout/model.h"
 
 #include <span>
@@ -13,11 +14,14 @@
 
 namespace qh20x {
 
+// The family's name in its models' descriptions.
+inline constexpr std::string_view kFamilyId = "qh20x";
+
 // Keys the family's rules and editors name.
-inline constexpr std::string_view kCompoundDevice = "compound_device";
+inline constexpr std::string_view kCompoundDevice = layout::hub::kCompoundDevice.key;
 inline constexpr std::string_view kPortRemap = "port_remap";
-inline constexpr std::string_view kLedMode = "led_mode";
-inline constexpr std::string_view kStringEnable = "string_enable";
+inline constexpr std::string_view kLedMode = layout::hub::kLedMode.key;
+inline constexpr std::string_view kStringEnable = layout::hub::kStringEnable.key;
 
 // The group captions of the additional page; every other group is on the main page.
 inline constexpr std::string_view kGroupBoost = "Electrical Drive Strength Boost";
@@ -34,8 +38,6 @@ struct Variant {
     std::string_view name;        // the main window's model-list entry
     std::string_view description;
     Editor editor;
-    int variant;                  // the package variant the editor is given: 1 to 4, or 0
-    std::string_view modelText;   // "QH203", handed to the QH_20X page
     std::string_view deviceEntry; // the page's own "Device ID" entry for the model
     int ports;                    // port choices per group (the QH203 shows a fourth, fixed)
     int logicalPorts;             // the highest "Map to Logical Port" item

@@ -6,6 +6,7 @@
 // way (its ports, its product IDs, its bus-power defaults, and the QH102's shorter
 // Current Sensing list).
 
+#include "layout/fields.h"
 #include "layout/model.h"
 
 #include <span>
@@ -13,13 +14,16 @@
 
 namespace qh1xx {
 
+// The family's name in its models' descriptions.
+inline constexpr std::string_view kFamilyId = "qh1xx";
+
 // Keys of the fields the family's rules and editor name.
 inline constexpr std::string_view kVid = "vid";
 inline constexpr std::string_view kPid = "pid";
-inline constexpr std::string_view kSelfBusPower = "self_bus_power";
-inline constexpr std::string_view kCurrentSensing = "current_sensing";
-inline constexpr std::string_view kOverCurrentTimer = "over_current_timer";
-inline constexpr std::string_view kCompoundDevice = "compound_device";
+inline constexpr std::string_view kSelfBusPower = layout::hub::kSelfBusPower.key;
+inline constexpr std::string_view kCurrentSensing = layout::hub::kCurrentSensing.key;
+inline constexpr std::string_view kOverCurrentTimer = layout::hub::kOverCurrentTimer.key;
+inline constexpr std::string_view kCompoundDevice = layout::hub::kCompoundDevice.key;
 
 // The port bitmaps a port has a field in.
 enum class PortMap { None, NonRemovable, DisableBus, DisableSelf };

@@ -1,6 +1,7 @@
-#include "editors/qh404/layout.h"
+#include "editors/qh404/core/layout.h"
 
 #include "image/e2prom_data.h"
+#include "layout/fields.h"
 
 #include <algorithm>
 #include <array>
@@ -26,30 +27,17 @@ constexpr std::array<std::string_view, 2> kGang{"Individual", "Gang"};
 constexpr std::array<std::string_view, 2> kRemovable{"Removeable", "Non-Removeable"};
 constexpr std::array<std::string_view, 2> kEnable{"Enable", "Disable"};
 
-// A hex box takes seven characters, read as one hex number.
-constexpr std::uint8_t kHexLimit = 7;
-
-constexpr Field Word(std::string_view key, std::string_view label, std::string_view text,
-                     std::uint16_t offset)
-{
-    return {.key = key, .label = label, .kind = Kind::Hex, .defaultText = text,
-            .place = {offset, 0, 16, true}, .limit = kHexLimit, .show = Show::HexUpper4};
-}
-
-constexpr Field Byte(std::string_view key, std::string_view label, std::string_view text,
-                     std::uint16_t offset)
-{
-    return {.key = key, .label = label, .kind = Kind::Hex, .defaultText = text,
-            .place = {offset, 0, 8}, .limit = kHexLimit, .show = Show::HexLower};
-}
+// A hex box takes seven characters, read as one hex number; a byte shows as "%x". The IDs
+// stand outside any group box and are stored high byte first.
+constexpr layout::BoxStyle kBoxes{.wordLimit = 7, .byteLimit = 7, .byteShow = Show::HexLower};
+constexpr bool kHighByteFirst = true;
 
 // A two-item choice stored as one bit: the item index is the bit.
 constexpr Field Flag(std::string_view key, std::string_view label, std::string_view group,
                      std::span<const std::string_view> items, std::string_view text,
                      std::uint16_t offset, std::uint8_t bit)
 {
-    return {.key = key, .label = label, .group = group, .items = items, .defaultText = text,
-            .place = {offset, bit, 1}};
+    return layout::Choice(key, label, group, items, text, {offset, bit, 1});
 }
 
 constexpr std::uint16_t kConfig3Byte = 6; // the group captions run opposite to the bytes
@@ -58,17 +46,17 @@ constexpr std::uint16_t kConfig1Byte = 8;
 
 // Bits 5-4 of the timer's byte belong to no field and are always written 0.
 constexpr std::array<Field, 25> kFields{{
-    Word(key::kVid, "VID (hex)", "7A7A", 0),
-    Word(key::kPid, "PID (hex)", "A700", 2),
-    Word(key::kDid, "DID (hex)", "0000", 4),
+    kBoxes.word(key::kVid, "VID (hex)", "", 0, "7A7A", kHighByteFirst),
+    kBoxes.word(key::kPid, "PID (hex)", "", 2, "A700", kHighByteFirst),
+    kBoxes.word(key::kDid, "DID (hex)", "", 4, "0000", kHighByteFirst),
     Flag(key::kDynamicPower, "Dynamic Power", kGroupConfig1, kNoYes, "No", kConfig1Byte, 7),
     Flag(key::kOnTheGo, "On-The_Go", kGroupConfig1, kOtg, "Disable OTG", kConfig1Byte, 6),
     {.key = key::kOverCurrentTimer, .label = "Over-Current Timer", .group = kGroupConfig1,
      .items = kTimers, .defaultText = "2ms", .place = {kConfig1Byte, 0, 4},
      .codes = kTimerCodes},
-    Byte(key::kMaxPower, "Max Power (hex)", "00", 9),
-    Byte(key::kHubCurrent, "Hub Controller Current (hex)", "00", 10),
-    Byte(key::kPowerOnTimer, "Power-On Timer (hex)", "80", 11),
+    kBoxes.byte(key::kMaxPower, "Max Power (hex)", "", 9, "00"),
+    kBoxes.byte(key::kHubCurrent, "Hub Controller Current (hex)", "", 10, "00"),
+    kBoxes.byte(key::kPowerOnTime, "Power-On Timer (hex)", "", 11, "80"),
     Flag(key::kSelfBusPower, "Self-/Bus-Power", kGroupConfig3, kPower, "Self-Power",
          kConfig3Byte, 7),
     Flag(key::kPortIndicators, "Port Indicators", kGroupConfig3, kLed, "LED", kConfig3Byte, 6),
@@ -256,10 +244,10 @@ constinit const layout::Model kModel{
     .id = "qh404",
     .name = "QH404",
     .description = "four ports, On-The-Go option",
-    .family = "qh404",
+    .family = kFamilyId,
     .fields = kFields,
     .unused = kUnused,
-    .readHex = layout::ScanHex,
+    .readHex = layout::HexReading::Scanned,
     .start = layout::CreateStart::KeepHolder,
     .loadSize = 16,
     .exactLoadSize = false,

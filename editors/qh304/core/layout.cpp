@@ -1,6 +1,7 @@
-#include "editors/qh304/layout.h"
+#include "editors/qh304/core/layout.h"
 
 #include "image/e2prom_data.h"
+#include "layout/fields.h"
 
 #include <algorithm>
 #include <array>
@@ -37,9 +38,6 @@ constexpr Items3 kAssigned{"Unassigned", "Owned by UP1", "Owned by UP2"};
 constexpr Items3 kAssignedPort1{"Unassigned", "Owned by UP1", "Owner by UP2"}; // as it reads
 constexpr Items2 kLockout{"Available", "Locked"};
 
-constexpr std::uint8_t kWordDigits = 4;
-constexpr std::uint8_t kByteDigits = 2;
-
 // The interface registers: for interface n, port 1 and 2 in the low and high nibble of
 // 0xD1 + 4n (register A), ports 3 and 4 in 0xD2 + 4n (register B); then two zero bytes.
 constexpr std::uint16_t kFirstInterface = 0xD1;
@@ -51,43 +49,18 @@ constexpr int kOwnerDefaults[kInterfaces][kPorts] = {
     {1, 1, 1, 1}, {2, 2, 2, 2}, {1, 1, 2, 2}, {1, 1, 1, 2},
     {2, 2, 2, 1}, {2, 1, 1, 1}, {1, 1, 2, 0}, {1, 1, 1, 0}};
 
-constexpr Field Word(std::string_view key, std::string_view label, std::uint16_t offset,
-                     std::string_view text, bool bigEndian = false)
-{
-    return {.key = key, .label = label, .group = "IDs", .kind = Kind::Hex, .defaultText = text,
-            .place = {offset, 0, 16, bigEndian}, .limit = kWordDigits, .show = Show::HexUpper4};
-}
-
-constexpr Field Byte(std::string_view key, std::string_view label, std::string_view group,
-                     std::uint16_t offset, std::string_view text)
-{
-    return {.key = key, .label = label, .group = group, .kind = Kind::Hex, .defaultText = text,
-            .place = {offset}, .limit = kByteDigits, .show = Show::HexUpper};
-}
-
-constexpr Field Choice(std::string_view key, std::string_view label, std::string_view group,
-                       std::span<const std::string_view> items, std::string_view text,
-                       Place place, std::string_view fallback = {})
-{
-    return {.key = key, .label = label, .group = group, .items = items, .defaultText = text,
-            .place = place, .fallback = fallback};
-}
-
+// A word's box takes four hex digits, a byte's two, shown as "%X" after a load; the user
+// types a string's length, shown as "%d".
+constexpr layout::BoxStyle kBoxes{.wordLimit = 4, .byteLimit = 2, .byteShow = Show::HexUpper,
+                                  .lengthShow = Show::Decimal};
+constexpr std::string_view kIds = "IDs";
+constexpr std::string_view kConfig1 = "Config Data Byte 1";
+constexpr std::string_view kConfig2 = "Config Data Byte 2";
+constexpr std::string_view kConfig3 = "Config Data Byte 3";
 constexpr std::string_view kStringGroup = "String Descriptor Fields";
+namespace hub = layout::hub;
 
-constexpr Field Length(std::string_view key, std::string_view label, std::uint16_t offset)
-{
-    return {.key = key, .label = label, .group = kStringGroup, .kind = Kind::Decimal,
-            .defaultText = "00", .place = {offset}, .limit = kByteDigits, .show = Show::Decimal};
-}
-
-constexpr Field String(std::string_view key, std::string_view label, std::uint16_t offset,
-                       std::uint16_t countAt)
-{
-    return {.key = key, .label = label, .group = kStringGroup, .kind = Kind::Text,
-            .place = {.offset = offset, .bytes = 2 * layout::kStringUnits},
-            .limit = layout::kStringUnits, .countAt = countAt};
-}
+using layout::Choice;
 
 // Keys and labels of the fields that come in numbered rows.
 struct PortNames {
@@ -139,41 +112,33 @@ constexpr std::array<Field, kFieldCount> MakeFields()
     std::array<Field, kFieldCount> table{};
     std::size_t at = 0;
     for (const Field& field : {
-             Word("vid", "VID (Hex)", 0x00, "7A7A"),
-             Word("pid", "PID (Hex)", 0x02, "0304"),
-             Word("did", "DID (Hex)", 0x04, "0000"),
+             kBoxes.word("vid", "VID (Hex)", kIds, 0x00, "7A7A"),
+             kBoxes.word("pid", "PID (Hex)", kIds, 0x02, "0304"),
+             kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
              // High byte first, unlike the IDs; shown "%02X%02X", its two bytes in order.
-             Word("lang_id", "Lang ID (Hex)", 0x11, "0000", true),
-             Choice("self_bus_power", "Self-/Bus-Power", "Config Data Byte 1", kPowerModes,
-                    "Self-Power", {0x06, 7, 1}),
-             Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
-                    "High-Full", {0x06, 5, 1}),
-             Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Mult TT",
-                    {0x06, 4, 1}),
-             Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "Disable EOP",
-                    {0x06, 3, 1}),
+             kBoxes.word("lang_id", "Lang ID (Hex)", kIds, 0x11, "0000", true),
+             Choice(hub::kSelfBusPower, "Self-/Bus-Power", kConfig1, kPowerModes, "Self-Power"),
+             Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds, "High-Full"),
+             Choice(hub::kMultipleTt, "Multiple-TT Support", kConfig1, kTts, "Mult TT"),
+             Choice(hub::kEopDisable, "EOP Disable", kConfig1, kEops, "Disable EOP"),
              // The value 3 reads as "OCS Not Supported".
-             Choice("current_sensing", "Current Sensing", "Config Data Byte 1", kSensing,
-                    "Individual", {0x06, 1, 2}, "OCS Not Supported"),
-             Choice("port_power", "Downstream Port Power Enabling", "Config Data Byte 1",
-                    kGangIndividual, "Individual", {0x06, 0, 1}),
-             Choice("dynamic_power", "Dynamic Power", "Config Data Byte 2", kNoYes, "No",
-                    {0x07, 7, 1}),
-             Choice("over_current_timer", "Over-Current Timer", "Config Data Byte 2", kTimers,
-                    "2ms", {0x07, 4, 2}),
-             Choice("compound_device", "Compound Device", "Config Data Byte 2", kNoYes, "No",
-                    {0x07, 3, 1}),
-             Choice("drive_strength", "Drive Strength", "Config Data Byte 2", kStrengths,
-                    "Normal", {0x07, 0, 1}),
-             Choice("port_assign_mode", "Port Assign Int Mode", "Config Data Byte 3",
-                    kAssignModes, "Programmable Mode", {0x08, 6, 2}),
-             Choice("port_assign_cfg", "Port Assign Cfg", "Config Data Byte 3", kAssignConfigs,
+             Choice(hub::kCurrentSensing, "Current Sensing", kConfig1, kSensing, "Individual",
+                    "OCS Not Supported"),
+             Choice(hub::kPortPower, "Downstream Port Power Enabling", kConfig1, kGangIndividual,
+                    "Individual"),
+             Choice(hub::kDynamicPower, "Dynamic Power", kConfig2, kNoYes, "No"),
+             Choice(hub::kOverCurrentTimer, "Over-Current Timer", kConfig2, kTimers, "2ms"),
+             Choice(hub::kCompoundDevice, "Compound Device", kConfig2, kNoYes, "No"),
+             Choice("drive_strength", "Drive Strength", kConfig2, kStrengths, "Normal",
+                    {0x07, 0, 1}),
+             Choice("port_assign_mode", "Port Assign Int Mode", kConfig3, kAssignModes,
+                    "Programmable Mode", {0x08, 6, 2}),
+             Choice("port_assign_cfg", "Port Assign Cfg", kConfig3, kAssignConfigs,
                     "HW Interface Pins", {0x08, 5, 1}),
              // The value 3 reads as "USB Mode".
-             Choice("led_mode", "LED Mode", "Config Data Byte 3", kLeds, "USB Mode",
-                    {0x08, 1, 2}, "USB Mode"),
-             Choice("string_enable", "String Desc Enable", "Config Data Byte 3", kStringSupport,
-                    "Disable String Support", {0x08, 0, 1}),
+             Choice(hub::kLedMode, "LED Mode", kConfig3, kLeds, "USB Mode", "USB Mode"),
+             Choice(hub::kStringEnable, "String Desc Enable", kConfig3, kStringSupport,
+                    "Disable String Support"),
          })
         table[at++] = field;
     for (int port = 1; port <= kPorts; ++port) {
@@ -182,29 +147,31 @@ constexpr std::array<Field, kFieldCount> MakeFields()
                              "Non Removable Device", kRemovable, "Removeable",
                              {0x09, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = Byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "64");
-    table[at++] = Byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 0x0F, "64");
+    table[at++] = kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "64");
+    table[at++] =
+        kBoxes.byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 0x0F, "64");
     for (int port = 1; port <= kPorts; ++port) {
         const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
         table[at++] = Choice(n.busKey.view(), n.disableLabel.view(), "Bus Power", kEnable,
                              "Enable", {0x0B, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = Byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01");
-    table[at++] = Byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 0x0E,
-                       "01");
+    table[at++] = kBoxes.byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01");
+    table[at++] =
+        kBoxes.byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 0x0E, "01");
     for (int port = 1; port <= kPorts; ++port) {
         const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
         table[at++] = Choice(n.selfKey.view(), n.disableLabel.view(), "Self Power", kEnable,
                              "Enable", {0x0A, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = Byte("power_on_time", "Power-On Time (Hex)", "Other Fields", 0x10, "32");
-    table[at++] = Byte("port_delay", "Port Delay Time (Hex)", "Other Fields", 0xD0, "2F");
-    table[at++] = Length("mfg_length", "Mfg Len", 0x13);
-    table[at++] = Length("prod_length", "Prod Len", 0x14);
-    table[at++] = Length("serial_length", "Serial Len", 0x15);
-    table[at++] = String("mfg_string", "Mfg String", 0x16, 0x13);
-    table[at++] = String("prod_string", "Prod String", 0x54, 0x14);
-    table[at++] = String("serial_string", "Serial String", 0x92, 0x15);
+    table[at++] =
+        kBoxes.byte(hub::kPowerOnTime, "Power-On Time (Hex)", "Other Fields", 0x10, "32");
+    table[at++] = kBoxes.byte("port_delay", "Port Delay Time (Hex)", "Other Fields", 0xD0, "2F");
+    table[at++] = kBoxes.length("mfg_length", "Mfg Len", kStringGroup, 0x13);
+    table[at++] = kBoxes.length(hub::kProductLength, "Prod Len", kStringGroup, 0x14);
+    table[at++] = kBoxes.length("serial_length", "Serial Len", kStringGroup, 0x15);
+    table[at++] = layout::String("mfg_string", "Mfg String", kStringGroup, 0x16, 0x13);
+    table[at++] = layout::String(hub::kProductString, "Prod String", kStringGroup, 0x54, 0x14);
+    table[at++] = layout::String("serial_string", "Serial String", kStringGroup, 0x92, 0x15);
 
     // A nibble of 3 to 15 reads as UP1.
     for (int n = 0; n < kInterfaces; ++n)
@@ -270,7 +237,7 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
     {"self_hub_current", layout::Check::HexDigits,
      "Enter a valid value for the field 'Hub Controller Current' for Self-Powered devices (2 "
      "digit HEX number)"},
-    {"power_on_time", layout::Check::HexDigits,
+    {hub::kPowerOnTime, layout::Check::HexDigits,
      "Enter a valid value for the field 'Power-On Time' (2 digit HEX number)"},
     {"port_delay", layout::Check::HexDigits,
      "Enter a valid value for the field 'Port Delay Time' (2 digit HEX number)"},
@@ -279,9 +246,9 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
     {"mfg_string", layout::Check::MatchesLength,
      "The Mfg string length (%d) does not match the value in field 'Mfg Len' (%d). Enter the "
      "correct string and its length"},
-    {"prod_length", layout::Check::CountUpTo31,
+    {hub::kProductLength, layout::Check::CountUpTo31,
      "Enter a valid value for the field 'Prod Len' (decimal number in range 0 through 31)"},
-    {"prod_string", layout::Check::MatchesLength,
+    {hub::kProductString, layout::Check::MatchesLength,
      "The Prod string length (%d) does not match the value in field 'Prod Len' (%d). Enter "
      "the correct string and its length"},
     {"serial_length", layout::Check::CountUpTo31,
@@ -293,10 +260,10 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
 
 constexpr std::size_t At(std::string_view key) { return layout::PositionOf(kFields, key); }
 
-constexpr std::size_t kCompound = At("compound_device");
-constexpr std::size_t kPowerSource = At("self_bus_power");
-constexpr std::size_t kSensingAt = At("current_sensing");
-constexpr std::size_t kStringEnable = At("string_enable");
+constexpr std::size_t kCompound = At(hub::kCompoundDevice.key);
+constexpr std::size_t kPowerSource = At(hub::kSelfBusPower.key);
+constexpr std::size_t kSensingAt = At(hub::kCurrentSensing.key);
+constexpr std::size_t kStringEnable = At(hub::kStringEnable.key);
 constexpr std::size_t kSelfPower = 1;      // "Self-Power"
 constexpr std::size_t kOcsNotSupported = 2; // "OCS Not Supported"
 
@@ -309,7 +276,7 @@ constexpr std::array<std::size_t, kPorts> kBusDisable = PortRow(At("port1_disabl
 constexpr std::array<std::size_t, kPorts> kSelfDisable = PortRow(At("port1_disable_self"));
 // Typed into only while strings are enabled.
 constexpr std::array<std::size_t, 4> kStringFields{At("lang_id"), At("mfg_string"),
-                                                   At("prod_string"), At("serial_string")};
+                                                   At(hub::kProductString), At("serial_string")};
 
 layout::Correction Told(std::string message) { return {std::move(message), {}}; }
 
@@ -402,10 +369,10 @@ constinit const layout::Model kModel{
     .id = "qh304",
     .name = "QH304",
     .description = "four ports shared by two upstream hosts, with port ownership and lockout",
-    .family = "qh304",
+    .family = kFamilyId,
     .fields = kFields,
     .unused = kUnused,
-    .readHex = layout::ScanHex,
+    .readHex = layout::HexReading::Scanned,
     .typing = {.capitals = true, .padOnLeave = true},
     .strings = layout::StringUnits::LowBytes,
     .start = layout::CreateStart::Erased,

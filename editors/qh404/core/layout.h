@@ -3,6 +3,7 @@
 // The QH404: a four-port hub with an On-The-Go option. Its configuration fills the first
 // twelve bytes of the image; its IDs are stored high byte first, unlike every other family.
 
+#include "layout/fields.h"
 #include "layout/model.h"
 
 #include <span>
@@ -10,25 +11,31 @@
 
 namespace qh404 {
 
+// The family's name in its model's description.
+inline constexpr std::string_view kFamilyId = "qh404";
+
 // Field keys (profile keys and widget object names).
+// The configuration bits it shares with the other families carry their shared keys, though
+// most of them sit elsewhere in its image.
 namespace key {
+namespace hub = layout::hub;
 inline constexpr std::string_view kVid = "vid";
 inline constexpr std::string_view kPid = "pid";
 inline constexpr std::string_view kDid = "did";
-inline constexpr std::string_view kDynamicPower = "dynamic_power";
+inline constexpr std::string_view kDynamicPower = hub::kDynamicPower.key;
 inline constexpr std::string_view kOnTheGo = "on_the_go";
-inline constexpr std::string_view kOverCurrentTimer = "over_current_timer";
+inline constexpr std::string_view kOverCurrentTimer = hub::kOverCurrentTimer.key;
 inline constexpr std::string_view kMaxPower = "max_power";
 inline constexpr std::string_view kHubCurrent = "hub_current";
-inline constexpr std::string_view kPowerOnTimer = "power_on_timer";
-inline constexpr std::string_view kSelfBusPower = "self_bus_power";
-inline constexpr std::string_view kPortIndicators = "port_indicators";
-inline constexpr std::string_view kHighSpeedDisable = "high_speed_disable";
-inline constexpr std::string_view kMultipleTt = "multi_tt";
-inline constexpr std::string_view kEopDisable = "eop_disable";
-inline constexpr std::string_view kCurrentSensing = "current_sensing";
-inline constexpr std::string_view kPortPower = "port_power_enabling";
-inline constexpr std::string_view kCompoundDevice = "compound_device";
+inline constexpr std::string_view kPowerOnTime = hub::kPowerOnTime;
+inline constexpr std::string_view kSelfBusPower = hub::kSelfBusPower.key;
+inline constexpr std::string_view kPortIndicators = hub::kPortIndicators.key;
+inline constexpr std::string_view kHighSpeedDisable = hub::kHighSpeedDisable.key;
+inline constexpr std::string_view kMultipleTt = hub::kMultipleTt.key;
+inline constexpr std::string_view kEopDisable = hub::kEopDisable.key;
+inline constexpr std::string_view kCurrentSensing = hub::kCurrentSensing.key;
+inline constexpr std::string_view kPortPower = hub::kPortPower.key;
+inline constexpr std::string_view kCompoundDevice = hub::kCompoundDevice.key;
 // Port n (1 to 4) is element n - 1.
 inline constexpr std::string_view kNonRemovable[4] = {
     "port1_non_removable", "port2_non_removable", "port3_non_removable", "port4_non_removable"};

@@ -1,7 +1,8 @@
-#include "editors/qh1xx/layout.h"
+#include "editors/qh1xx/core/layout.h"
 
 #include "image/e2prom_data.h"
 #include "layout/family.h"
+#include "layout/fields.h"
 
 #include <algorithm>
 #include <array>
@@ -36,42 +37,24 @@ constexpr std::array<std::string_view, 5> kPidsQh107{"0103", "0104", "0105", "01
 
 constexpr std::string_view kOcsNotSupported = "OCS Not Supported";
 constexpr std::uint8_t kFamilyByte = 0x01; // high byte of every family member's product ID
-constexpr std::uint8_t kHexLimit = 7;      // a hex box takes seven characters
 
-constexpr FamilyField Word(std::string_view key, std::string_view label, std::uint16_t offset,
-                           std::string_view defaultText)
-{
-    return {{.key = key, .label = label, .group = "Collect Data", .kind = Kind::Hex,
-             .defaultText = defaultText, .place = {offset, 0, 16, false}, .limit = kHexLimit,
-             .show = Show::HexUpper4}};
-}
+// A hex box takes seven characters, scanned as one number; a byte shows as "%x".
+constexpr layout::BoxStyle kBoxes{.wordLimit = 7, .byteLimit = 7, .byteShow = Show::HexLower};
+constexpr std::string_view kCollectData = "Collect Data";
+constexpr std::string_view kConfig1 = "Config Data Byte 1";
+constexpr std::string_view kConfig2 = "Config Data Byte 2";
+namespace hub = layout::hub;
 
 // The product ID: its text is the value, its items are offered to pick from.
-constexpr FamilyField ProductId(std::string_view key, std::string_view label,
-                                std::uint16_t offset, std::span<const std::string_view> items,
-                                std::string_view defaultText)
+constexpr Field ProductId(std::string_view key, std::string_view label, std::uint16_t offset,
+                          std::span<const std::string_view> items, std::string_view defaultText)
 {
-    FamilyField entry = Word(key, label, offset, defaultText);
-    entry.field.items = items;
-    return entry;
+    Field field = kBoxes.word(key, label, kCollectData, offset, defaultText);
+    field.items = items;
+    return field;
 }
 
-constexpr FamilyField Byte(std::string_view key, std::string_view label, std::string_view group,
-                           std::uint16_t offset, std::string_view defaultText)
-{
-    return {{.key = key, .label = label, .group = group, .kind = Kind::Hex,
-             .defaultText = defaultText, .place = {offset, 0, 8}, .limit = kHexLimit,
-             .show = Show::HexLower}};
-}
-
-constexpr FamilyField Choice(std::string_view key, std::string_view label,
-                             std::string_view group, std::span<const std::string_view> items,
-                             std::string_view defaultText, Place place,
-                             std::string_view fallback = {})
-{
-    return {{.key = key, .label = label, .group = group, .items = items,
-             .defaultText = defaultText, .place = place, .fallback = fallback}};
-}
+using layout::Choice;
 
 // Bit n of a port bitmap carries port n.
 constexpr FamilyField Port(std::string_view key, std::string_view label, int port, PortMap map)
@@ -82,12 +65,9 @@ constexpr FamilyField Port(std::string_view key, std::string_view label, int por
     const std::string_view group = fixed  ? "Non Removable Device"
                                    : self ? "Port Disable Self Power"
                                           : "Port Disable Bus Power";
-    FamilyField entry = Choice(key, label, group, fixed ? kRemovable : kEnable,
-                               fixed ? "Removeable" : "Enable",
-                               {offset, static_cast<std::uint8_t>(port), 1});
-    entry.port = port;
-    entry.map = map;
-    return entry;
+    return {Choice(key, label, group, fixed ? kRemovable : kEnable, fixed ? "Removeable" : "Enable",
+                   {offset, static_cast<std::uint8_t>(port), 1}),
+            port, map};
 }
 
 constexpr PortMap kFixed = PortMap::NonRemovable;
@@ -96,35 +76,31 @@ constexpr PortMap kSelf = PortMap::DisableSelf;
 
 // Every field of the family: every port and option, the widest product-ID list, and the
 // defaults most models share.
-constexpr std::array kFamily{
-    Word(kVid, "VID (Hex)", 0, "7A7A"),
-    ProductId(kPid, "PID (Hex)", 2, kPidsQh107, "0107"),
-    Word("did", "DID (Hex)", 4, "0000"),
-    Byte("power_on_timer", "Power-On Timer (Hex)", "Collect Data", 15, "32"),
-    Byte("bus_max_power", "Max Power (Hex)", "Bus Power", 12, "64"),
-    Byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 14, "64"),
-    Byte("self_max_power", "Max Power (Hex)", "Self Power", 11, "01"),
-    Byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 13, "01"),
+constexpr FamilyField kFamily[]{
+    {kBoxes.word(kVid, "VID (Hex)", kCollectData, 0, "7A7A")},
+    {ProductId(kPid, "PID (Hex)", 2, kPidsQh107, "0107")},
+    {kBoxes.word("did", "DID (Hex)", kCollectData, 4, "0000")},
+    {kBoxes.byte(hub::kPowerOnTime, "Power-On Timer (Hex)", kCollectData, 15, "32")},
+    {kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 12, "64")},
+    {kBoxes.byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 14, "64")},
+    {kBoxes.byte("self_max_power", "Max Power (Hex)", "Self Power", 11, "01")},
+    {kBoxes.byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 13, "01")},
 
-    Choice(kSelfBusPower, "Self-/Bus-Power", "Config Data Byte 1", kPowerModes, "Bus-Power",
-           {6, 7, 1}),
-    Choice("port_indicators", "Port Indicators", "Config Data Byte 1", kIndicators, "No-LED",
-           {6, 6, 1}),
-    Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
-           "High-Full", {6, 5, 1}),
-    Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Mult TT", {6, 4, 1}),
-    Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "Disable EOP", {6, 3, 1}),
+    {Choice(hub::kSelfBusPower, "Self-/Bus-Power", kConfig1, kPowerModes, "Bus-Power")},
+    {Choice(hub::kPortIndicators, "Port Indicators", kConfig1, kIndicators, "No-LED")},
+    {Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds, "High-Full")},
+    {Choice(hub::kMultipleTt, "Multiple-TT Support", kConfig1, kTts, "Mult TT")},
+    {Choice(hub::kEopDisable, "EOP Disable", kConfig1, kEops, "Disable EOP")},
     // Bits 11 name no item; they read as "OCS Not Supported", so the next build writes 10.
-    Choice(kCurrentSensing, "Current Sensing", "Config Data Byte 1", kSensing, kOcsNotSupported,
-           {6, 1, 2}, kOcsNotSupported),
-    Choice("port_power_enabling", "Downstream Port Power Enabling", "Config Data Byte 1",
-           kGangIndividual, "Gang", {6, 0, 1}),
+    {Choice(hub::kCurrentSensing, "Current Sensing", kConfig1, kSensing, kOcsNotSupported,
+            kOcsNotSupported)},
+    {Choice(hub::kPortPower, "Downstream Port Power Enabling", kConfig1, kGangIndividual,
+            "Gang")},
 
     // Bit 6 (the OTG enable the form shows greyed) and bits 2 to 0 are always written 0.
-    Choice("dynamic_power", "Dynamic Power", "Config Data Byte 2", kNoYes, "Yes", {7, 7, 1}),
-    Choice(kOverCurrentTimer, "Over-Current Timer", "Config Data Byte 2", kTimers, "2ms",
-           {7, 4, 2}),
-    Choice(kCompoundDevice, "Compound Device", "Config Data Byte 2", kNoYes, "No", {7, 3, 1}),
+    {Choice(hub::kDynamicPower, "Dynamic Power", kConfig2, kNoYes, "Yes")},
+    {Choice(hub::kOverCurrentTimer, "Over-Current Timer", kConfig2, kTimers, "2ms")},
+    {Choice(hub::kCompoundDevice, "Compound Device", kConfig2, kNoYes, "No")},
 
     Port("port1_non_removable", "Port 1 Non-Removable", 1, kFixed),
     Port("port2_non_removable", "Port 2 Non-Removable", 2, kFixed),
@@ -163,8 +139,8 @@ struct Variant {
 constexpr std::array<std::string_view, 1> kPidsQh102{"0102"};
 constexpr std::array<std::string_view, 2> kPidsQh103{"0103", "0104"};
 
-constexpr std::array<std::string_view, 3> kAbsentOnQh102{"port_indicators", "multi_tt",
-                                                         "port_power_enabling"};
+constexpr std::array<std::string_view, 3> kAbsentOnQh102{
+    hub::kPortIndicators.key, hub::kMultipleTt.key, hub::kPortPower.key};
 constexpr std::array kQh102{
     Difference{.key = kPid, .items = kPidsQh102, .defaultText = "0102"},
     // Two items, stored in bit 2 alone: "OCS Not Supported" sets the bit that the
@@ -196,12 +172,6 @@ std::vector<Field> FieldsOf(const Variant& variant)
     return layout::WithDifferences(std::move(fields), variant.absent, variant.differences);
 }
 
-const FamilyField& FamilyEntry(std::string_view key)
-{
-    return *std::find_if(kFamily.begin(), kFamily.end(),
-                         [&](const FamilyField& entry) { return entry.field.key == key; });
-}
-
 // Where the fields the rules work on sit in one model.
 struct Positions {
     std::size_t compound = 0;
@@ -218,7 +188,8 @@ Positions PositionsIn(const layout::Model& model)
                  .powerSource = *layout::FieldIndex(model, kSelfBusPower),
                  .sensing = *layout::FieldIndex(model, kCurrentSensing)};
     for (std::size_t field = 0; field < model.fields.size(); ++field)
-        if (FamilyEntry(model.fields[field].key).map == PortMap::NonRemovable)
+        if (layout::EntryOf<FamilyField>(kFamily, model.fields[field].key).map ==
+            PortMap::NonRemovable)
             at.nonRemovable.push_back(field);
     return at;
 }
@@ -230,43 +201,29 @@ layout::DisplayChoice ChooseDisplayModel(const layout::Model&, const CE2promData
 std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
                                                const layout::Values& now);
 
-// The four descriptions, built once from the family table and the variants.
-struct Family {
-    std::array<std::vector<Field>, kVariants.size()> fields;
-    std::array<layout::Model, kVariants.size()> models;
-    std::array<Positions, kVariants.size()> positions;
-
-    Family()
-    {
-        for (std::size_t i = 0; i < kVariants.size(); ++i) {
-            fields[i] = FieldsOf(kVariants[i]);
-            models[i] = layout::Model{.id = kVariants[i].id,
-                                      .name = kVariants[i].name,
-                                      .description = kVariants[i].description,
-                                      .family = "qh1xx",
-                                      .fields = fields[i],
-                                      .unused = kUnused,
-                                      .readHex = layout::ScanHex,
-                                      .start = layout::CreateStart::KeepHolder,
-                                      .loadSize = 16,
-                                      .exactLoadSize = false,
-                                      .encode = Encode,
-                                      .foreignImageQuestion = ForeignImageQuestion,
-                                      .chooseDisplayModel = ChooseDisplayModel,
-                                      .onUserChange = OnUserChange};
-            positions[i] = PositionsIn(models[i]);
-        }
-    }
-
-    const Positions& of(const layout::Model& model) const
-    {
-        return positions[static_cast<std::size_t>(&model - models.data())];
-    }
-};
-
-const Family& TheFamily()
+layout::MadeModel MakeModel(std::size_t at)
 {
-    static const Family family;
+    const Variant& variant = kVariants[at];
+    return {{.id = variant.id,
+             .name = variant.name,
+             .description = variant.description,
+             .family = kFamilyId,
+             .unused = kUnused,
+             .readHex = layout::HexReading::Scanned,
+             .start = layout::CreateStart::KeepHolder,
+             .loadSize = 16,
+             .exactLoadSize = false,
+             .encode = Encode,
+             .foreignImageQuestion = ForeignImageQuestion,
+             .chooseDisplayModel = ChooseDisplayModel,
+             .onUserChange = OnUserChange},
+            FieldsOf(variant)};
+}
+
+// The four descriptions, built once from the family table and the variants.
+const layout::FamilyModels<Positions>& TheFamily()
+{
+    static const layout::FamilyModels<Positions> family(kVariants.size(), MakeModel, PositionsIn);
     return family;
 }
 
@@ -316,7 +273,7 @@ void CompoundRule(const layout::Model& model, const Positions& at, CE2promData& 
 layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
                             CE2promData& image)
 {
-    const Positions& at = TheFamily().of(model);
+    const Positions& at = TheFamily().extraOf(model);
     layout::EncodeResult result;
     TimerRule(model, at, values, result);
     layout::EncodeFields(model, values, image);
@@ -337,10 +294,9 @@ std::optional<std::string> ForeignImageQuestion(const layout::Model&, const CE2p
 // (0105, 0106) are shown through the QH107's if the user agrees.
 layout::DisplayChoice ChooseDisplayModel(const layout::Model&, const CE2promData& loaded)
 {
-    const Family& family = TheFamily();
     for (std::size_t i = 0; i < kVariants.size(); ++i)
         if (kVariants[i].ports == loaded.GetByte(2))
-            return {.model = &family.models[i]};
+            return {.model = &Models()[i]};
     return {.question = "Select QH107 as display template", .ifYes = &Qh107()};
 }
 
@@ -349,7 +305,7 @@ layout::DisplayChoice ChooseDisplayModel(const layout::Model&, const CE2promData
 std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
                                                const layout::Values& now)
 {
-    const Positions& at = TheFamily().of(model);
+    const Positions& at = TheFamily().extraOf(model);
     if (std::find(at.nonRemovable.begin(), at.nonRemovable.end(), field) !=
         at.nonRemovable.end()) {
         if (now.index(field) != 1 || now.index(at.compound) != 0)
@@ -373,11 +329,11 @@ std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::
 
 std::span<const FamilyField> FamilyFields() { return kFamily; }
 
-std::span<const layout::Model> Models() { return TheFamily().models; }
+std::span<const layout::Model> Models() { return TheFamily().models(); }
 
-const layout::Model& Qh102() { return TheFamily().models[0]; }
-const layout::Model& Qh103() { return TheFamily().models[1]; }
-const layout::Model& Qh104() { return TheFamily().models[2]; }
-const layout::Model& Qh107() { return TheFamily().models[3]; }
+const layout::Model& Qh102() { return Models()[0]; }
+const layout::Model& Qh103() { return Models()[1]; }
+const layout::Model& Qh104() { return Models()[2]; }
+const layout::Model& Qh107() { return Models()[3]; }
 
 } // namespace qh1xx

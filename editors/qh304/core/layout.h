@@ -13,6 +13,9 @@
 
 namespace qh304 {
 
+// The family's name in its model's description.
+inline constexpr std::string_view kFamilyId = "qh304";
+
 // Group captions, the second page's first.
 inline constexpr std::string_view kGroupInterfaces = "Port Assign Interface Configuration Fields";
 inline constexpr std::string_view kGroupAssignment = "Port Assignment Fields";

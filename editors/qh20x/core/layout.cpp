@@ -1,7 +1,8 @@
-#include "editors/qh20x/layout.h"
+#include "editors/qh20x/core/layout.h"
 
 #include "image/e2prom_data.h"
 #include "layout/family.h"
+#include "layout/fields.h"
 
 #include <algorithm>
 #include <optional>
@@ -84,48 +85,26 @@ struct FamilyField {
     Role role = Role::None;
 };
 
-constexpr std::uint8_t kWordDigits = 4;
-constexpr std::uint8_t kByteDigits = 2;
-
-constexpr FamilyField Word(std::string_view key, std::string_view label, std::uint16_t offset,
-                           std::string_view text)
-{
-    return {{.key = key, .label = label, .group = "IDs", .kind = Kind::Hex, .defaultText = text,
-             .place = {offset, 0, 16, false}, .limit = kWordDigits, .show = Show::HexUpper4}};
-}
-
-constexpr FamilyField Byte(std::string_view key, std::string_view label, std::string_view group,
-                           std::uint16_t offset, std::string_view text)
-{
-    return {{.key = key, .label = label, .group = group, .kind = Kind::Hex, .defaultText = text,
-             .place = {offset}, .limit = kByteDigits, .show = Show::HexLower2}};
-}
-
-constexpr FamilyField Choice(std::string_view key, std::string_view label,
-                             std::string_view group, std::span<const std::string_view> items,
-                             std::string_view text, Place place, std::string_view fallback = {})
-{
-    return {{.key = key, .label = label, .group = group, .items = items, .defaultText = text,
-             .place = place, .fallback = fallback}};
-}
-
+// A hex box takes as many digits as its value has; a byte shows as "%02x". A string's
+// length is filled by the form as the string is left.
+constexpr layout::BoxStyle kBoxes{.wordLimit = 4, .byteLimit = 2, .byteShow = Show::HexLower2,
+                                  .lengthShow = Show::Decimal2, .lengthsFilledByForm = true};
+constexpr std::string_view kIds = "IDs";
+constexpr std::string_view kConfig1 = "Config Data Byte 1";
+constexpr std::string_view kConfig2 = "Config Data Byte 2";
+constexpr std::string_view kConfig3 = "Config Data Byte 3";
 constexpr std::string_view kStringGroup = "String Descriptor Fields";
+namespace hub = layout::hub;
 
-// A string's length: decimal, filled by the form as the string is left.
-constexpr FamilyField Length(std::string_view key, std::string_view label, std::uint16_t offset)
+// Stored high byte first, shown as its two bytes in lower case ("%02x%02x").
+constexpr Field LangId()
 {
-    return {{.key = key, .label = label, .group = kStringGroup, .kind = Kind::Decimal,
-             .defaultText = "00", .place = {offset}, .limit = kByteDigits,
-             .show = Show::Decimal2, .readOnly = true}};
+    Field field = kBoxes.word("lang_id", "Lang ID (Hex)", kIds, 0x11, "0000", true);
+    field.show = Show::HexLower4;
+    return field;
 }
 
-constexpr FamilyField String(std::string_view key, std::string_view label, std::uint16_t offset,
-                             std::uint16_t countAt)
-{
-    return {{.key = key, .label = label, .group = kStringGroup, .kind = Kind::Text,
-             .place = {.offset = offset, .bytes = 2 * layout::kStringUnits},
-             .limit = layout::kStringUnits, .countAt = countAt}};
-}
+using layout::Choice;
 
 // Where a port's bits live for each kind of port field.
 constexpr Place PortPlace(Role role, int port)
@@ -153,9 +132,8 @@ constexpr Place PortPlace(Role role, int port)
 constexpr FamilyField Port(Role role, const PortKind& kind, int port)
 {
     const auto n = static_cast<std::size_t>(port);
-    return {{.key = kind.keys[n], .label = kPortLabels[n], .group = kind.group,
-             .items = kind.items, .defaultText = kind.items[0], .place = PortPlace(role, port),
-             .fallback = role == Role::Map ? kMaps[0] : std::string_view()},
+    return {Choice(kind.keys[n], kPortLabels[n], kind.group, kind.items, kind.items[0],
+                   PortPlace(role, port), role == Role::Map ? kMaps[0] : std::string_view()),
             port, role};
 }
 
@@ -174,61 +152,54 @@ constexpr std::array<FamilyField, kFamilySize> MakeFamily()
 {
     std::array<FamilyField, kFamilySize> table{};
     std::size_t at = 0;
-    for (const FamilyField& field : {
-             Word("vid", "VID (Hex)", 0x00, "7A7A"),
-             Word("pid", "PID (Hex)", 0x02, "0207"),
-             Word("did", "DID (Hex)", 0x04, "0000"),
-             // Stored high byte first, shown as its two bytes in lower-case ("%02x%02x").
-             FamilyField{{.key = "lang_id", .label = "Lang ID (Hex)", .group = "IDs",
-                          .kind = Kind::Hex, .defaultText = "0000",
-                          .place = {0x11, 0, 16, true}, .limit = kWordDigits,
-                          .show = Show::HexLower4}},
-             Choice("self_bus_power", "Self/Bus Power", "Config Data Byte 1", kPowerModes,
-                    "Self Power", {0x06, 7, 1}),
-             Choice("high_speed_disable", "High-Speed Disable", "Config Data Byte 1", kSpeeds,
-                    "High/Full Speed", {0x06, 5, 1}),
-             Choice("multi_tt", "Multiple-TT Support", "Config Data Byte 1", kTts, "Multiple TT",
-                    {0x06, 4, 1}),
-             Choice("eop_disable", "EOP Disable", "Config Data Byte 1", kEops, "EOP disabled",
-                    {0x06, 3, 1}),
+    for (const Field& field : {
+             kBoxes.word("vid", "VID (Hex)", kIds, 0x00, "7A7A"),
+             kBoxes.word("pid", "PID (Hex)", kIds, 0x02, "0207"),
+             kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
+             LangId(),
+             Choice(hub::kSelfBusPower, "Self/Bus Power", kConfig1, kPowerModes, "Self Power"),
+             Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds,
+                    "High/Full Speed"),
+             Choice(hub::kMultipleTt, "Multiple-TT Support", kConfig1, kTts, "Multiple TT"),
+             Choice(hub::kEopDisable, "EOP Disable", kConfig1, kEops, "EOP disabled"),
              // Bits 11 are never written; they read as "OCS Not Supported".
-             Choice("current_sensing", "Current Sensing", "Config Data Byte 1", kSensing,
-                    "Individual", {0x06, 1, 2}, "OCS Not Supported"),
-             Choice("port_power", "Downstream Port Power Enabling", "Config Data Byte 1",
-                    kGangIndividual, "Individual", {0x06, 0, 1}),
-             Choice("dynamic_power", "Dynamic Power", "Config Data Byte 2", kNoYes, "No",
-                    {0x07, 7, 1}),
-             Choice("over_current_timer", "Over-Current Timer", "Config Data Byte 2", kTimers,
-                    "8 ms", {0x07, 4, 2}),
-             Choice(kCompoundDevice, "Compound Device", "Config Data Byte 2", kNoYes, "No",
-                    {0x07, 3, 1}),
-             Choice(kPortRemap, "Port Re-Mapping Enable", "Config Data Byte 3", kRemaps,
-                    "Standard", {0x08, 3, 1}),
+             Choice(hub::kCurrentSensing, "Current Sensing", kConfig1, kSensing, "Individual",
+                    "OCS Not Supported"),
+             Choice(hub::kPortPower, "Downstream Port Power Enabling", kConfig1, kGangIndividual,
+                    "Individual"),
+             Choice(hub::kDynamicPower, "Dynamic Power", kConfig2, kNoYes, "No"),
+             Choice(hub::kOverCurrentTimer, "Over-Current Timer", kConfig2, kTimers, "8 ms"),
+             Choice(hub::kCompoundDevice, "Compound Device", kConfig2, kNoYes, "No"),
+             Choice(kPortRemap, "Port Re-Mapping Enable", kConfig3, kRemaps, "Standard",
+                    {0x08, 3, 1}),
              // Only 01 is "Speed Indication"; 10 and 11 read as "USB".
-             Choice(kLedMode, "LED Mode", "Config Data Byte 3", kLeds, "USB", {0x08, 1, 2},
-                    "USB"),
-             Choice(kStringEnable, "String Descriptor Enable", "Config Data Byte 3", kStrings,
-                    "Strings Disabled", {0x08, 0, 1}),
+             Choice(hub::kLedMode, "LED Mode", kConfig3, kLeds, "USB", "USB"),
+             Choice(hub::kStringEnable, "String Descriptor Enable", kConfig3, kStrings,
+                    "Strings Disabled"),
          })
-        table[at++] = field;
+        table[at++] = {field};
     AddPorts(table, at, Role::NonRemovable, kNonRemovable, 1, 7);
     AddPorts(table, at, Role::DisableSelf, kDisableSelf, 1, 7);
-    table[at++] = Byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01");
-    table[at++] = Byte("self_hub_current", "Max Hub Controller Current (Hex)", "Self Power", 0x0E,
-                       "01");
+    table[at++] = {kBoxes.byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01")};
+    table[at++] = {kBoxes.byte("self_hub_current", "Max Hub Controller Current (Hex)",
+                               "Self Power", 0x0E, "01")};
     AddPorts(table, at, Role::DisableBus, kDisableBus, 1, 7);
-    table[at++] = Byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "32");
-    table[at++] = Byte("bus_hub_current", "Max Hub Controller Current (Hex)", "Bus Power", 0x0F,
-                       "32");
-    table[at++] = Byte("power_on_time", "Power On Time (Hex)", "", 0x10, "32");
-    table[at++] = Length("mfg_length", "Mfg. Length", 0x13);
-    table[at++] = Length("product_length", "Product Length", 0x14);
-    table[at++] = Length("serial_length", "Serial # Length", 0x15);
-    table[at++] = String("mfg_string", "Mfg. String", 0x16, 0x13);
-    table[at++] = String("product_string", "Product String", 0x54, 0x14);
-    table[at++] = String("serial_string", "Serial String", 0x92, 0x15);
+    table[at++] = {kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "32")};
+    table[at++] = {kBoxes.byte("bus_hub_current", "Max Hub Controller Current (Hex)",
+                               "Bus Power", 0x0F, "32")};
+    table[at++] = {kBoxes.byte(hub::kPowerOnTime, "Power On Time (Hex)", "", 0x10, "32")};
+    for (const Field& field : {
+             kBoxes.length("mfg_length", "Mfg. Length", kStringGroup, 0x13),
+             kBoxes.length(hub::kProductLength, "Product Length", kStringGroup, 0x14),
+             kBoxes.length("serial_length", "Serial # Length", kStringGroup, 0x15),
+             layout::String("mfg_string", "Mfg. String", kStringGroup, 0x16, 0x13),
+             layout::String(hub::kProductString, "Product String", kStringGroup, 0x54, 0x14),
+             layout::String("serial_string", "Serial String", kStringGroup, 0x92, 0x15),
+         })
+        table[at++] = {field};
     AddPorts(table, at, Role::Boost, kBoost, 1, 7);
-    table[at++] = Choice("up_port_boost", "Up port", kGroupBoost, kBoosts, "Normal", {0xF6, 0, 2});
+    table[at++] = {
+        Choice("up_port_boost", "Up port", kGroupBoost, kBoosts, "Normal", {0xF6, 0, 2})};
     AddPorts(table, at, Role::Map, kMap, 1, 7);
     AddPorts(table, at, Role::Swap, kSwap, 0, 7);
     if (at != kFamilySize)
@@ -240,15 +211,15 @@ constexpr std::array<FamilyField, kFamilySize> kFamily = MakeFamily();
 
 // What the QH202 lacks; every other model has all of the family's fields its ports allow.
 constexpr std::array<std::string_view, 10> kAbsentOnQh202{
-    "multi_tt",   "led_mode",       "string_enable",  "lang_id",        "mfg_length",
-    "product_length", "serial_length", "mfg_string", "product_string", "serial_string"};
+    hub::kMultipleTt.key, kLedMode, kStringEnable, "lang_id", "mfg_length", hub::kProductLength,
+    "serial_length", "mfg_string", hub::kProductString, "serial_string"};
 
 using layout::Difference;
 constexpr std::array kQh202{
     Difference{.key = "pid", .defaultText = "0202"},
     Difference{.key = "did", .defaultText = "0AA0"},
-    Difference{.key = "over_current_timer", .defaultText = "4 ms"},
-    Difference{.key = "port_power", .label = "Port Power Switching"},
+    Difference{.key = hub::kOverCurrentTimer.key, .defaultText = "4 ms"},
+    Difference{.key = hub::kPortPower.key, .label = "Port Power Switching"},
 };
 constexpr std::array kQh203Pins36{Difference{.key = "pid", .defaultText = "0203"}};
 constexpr std::array kQh203Pins48{Difference{.key = "pid", .defaultText = "0203"},
@@ -279,22 +250,22 @@ struct Member {
 
 constexpr std::array<Member, 6> kMembers{{
     {{"qh203-36", "QH203 - 36 pin", "QH20x family, QH203 in the 36-pin package, three ports",
-      Editor::Qh20x, 1, "QH203", "QH203 -36 Pin", 4, 3, true, true},
+      Editor::Qh20x, "QH203 -36 Pin", 4, 3, true, true},
      {}, kQh203Pins36, kUnusedFourPorts},
     {{"qh203-48", "QH203 - 48 pin", "QH20x family, QH203 in the 48-pin package, three ports",
-      Editor::Qh20x, 2, "QH203", "QH203 -48 Pin", 4, 3, true, false},
+      Editor::Qh20x, "QH203 -48 Pin", 4, 3, true, false},
      {}, kQh203Pins48, kUnusedFourPorts},
     {{"qh204-36", "QH204 - 36 pin", "QH20x family, QH204 in the 36-pin package, four ports",
-      Editor::Qh20x, 3, "QH204", "QH204 -36 Pin", 4, 4, false, true},
+      Editor::Qh20x, "QH204 -36 Pin", 4, 4, false, true},
      {}, kQh204Pins36, kUnusedFourPorts},
     {{"qh204-48", "QH204 - 48 pin", "QH20x family, QH204 in the 48-pin package, four ports",
-      Editor::Qh20x, 4, "QH204", "QH204 -48 Pin", 4, 4, false, false},
+      Editor::Qh20x, "QH204 -48 Pin", 4, 4, false, false},
      {}, kQh204Pins48, kUnusedFourPorts},
-    {{"qh202", "QH202", "QH20x family, QH202, two ports, no strings", Editor::Qh202, 0,
-      "QH202", "202", 2, 2, false, false},
+    {{"qh202", "QH202", "QH20x family, QH202, two ports, no strings", Editor::Qh202,
+      "202", 2, 2, false, false},
      kAbsentOnQh202, kQh202, kUnusedQh202},
     {{"qh207", "QH207 - 64 pin", "QH20x family, QH207 in the 64-pin package, seven ports",
-      Editor::Qh207, 1, "QH207", "QH207 - 64 Pin", 7, 7, false, false},
+      Editor::Qh207, "QH207 - 64 Pin", 7, 7, false, false},
      {}, {}, kUnusedQh207},
 }};
 
@@ -325,12 +296,6 @@ std::vector<Field> FieldsOf(const Member& member)
     return layout::WithDifferences(std::move(fields), member.absent, member.differences);
 }
 
-const FamilyField& FamilyEntry(std::string_view key)
-{
-    return *std::find_if(kFamily.begin(), kFamily.end(),
-                         [&](const FamilyField& entry) { return entry.field.key == key; });
-}
-
 Positions PositionsIn(const layout::Model& model)
 {
     Positions at{.compound = *layout::FieldIndex(model, kCompoundDevice),
@@ -338,7 +303,8 @@ Positions PositionsIn(const layout::Model& model)
                  .led = layout::FieldIndex(model, kLedMode),
                  .strings = layout::FieldIndex(model, kStringEnable)};
     for (std::size_t field = 0; field < model.fields.size(); ++field) {
-        const FamilyField& entry = FamilyEntry(model.fields[field].key);
+        const FamilyField& entry =
+            layout::EntryOf<FamilyField>(kFamily, model.fields[field].key);
         at.roles.push_back(entry.role);
         at.ports.push_back(entry.port);
         if (entry.field.kind == Kind::Text || entry.field.key == "lang_id")
@@ -357,26 +323,18 @@ std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::
 void Greying(const layout::Model& model, const layout::Values& values,
              std::optional<std::size_t> changed, std::vector<bool>& enabled);
 
-// The six descriptions, built once from the family table and the members.
-struct Family {
-    std::array<std::vector<Field>, kMembers.size()> fields;
-    std::array<layout::Model, kMembers.size()> models;
-    std::array<Positions, kMembers.size()> positions;
-
-    Family()
-    {
-        for (std::size_t i = 0; i < kMembers.size(); ++i) {
-            const Variant& variant = kMembers[i].variant;
-            fields[i] = FieldsOf(kMembers[i]);
-            models[i] = layout::Model{
+layout::MadeModel MakeModel(std::size_t at)
+{
+    const Variant& variant = kMembers[at].variant;
+    return {{
                 .id = variant.id,
                 .name = variant.name,
                 .description = variant.description,
-                .family = "qh20x",
-                .fields = fields[i],
-                .unused = kMembers[i].unused,
+                .family = kFamilyId,
+                .unused = kMembers[at].unused,
                 // The QH202's form scans a number; the others read digits by position.
-                .readHex = variant.editor == Editor::Qh202 ? layout::ScanHex : layout::DigitHex,
+                .readHex = variant.editor == Editor::Qh202 ? layout::HexReading::Scanned
+                                                           : layout::HexReading::ByDigitPosition,
                 .strings = layout::StringUnits::Words,
                 .start = layout::CreateStart::Zeros,
                 .loadSize = static_cast<int>(CE2promData::kSize),
@@ -385,28 +343,18 @@ struct Family {
                 .decode = Decode,
                 .onUserChange = OnUserChange,
                 .greying = Greying,
-            };
-            positions[i] = PositionsIn(models[i]);
-        }
-    }
+            },
+            FieldsOf(kMembers[at])};
+}
 
-    std::size_t indexOf(const layout::Model& model) const
-    {
-        return static_cast<std::size_t>(&model - models.data());
-    }
-};
-
-const Family& TheFamily()
+// The six descriptions, built once from the family table and the members.
+const layout::FamilyModels<Positions>& TheFamily()
 {
-    static const Family family;
+    static const layout::FamilyModels<Positions> family(kMembers.size(), MakeModel, PositionsIn);
     return family;
 }
 
-const Positions& PositionsOf(const layout::Model& model)
-{
-    const Family& family = TheFamily();
-    return family.positions[family.indexOf(model)];
-}
+const Positions& PositionsOf(const layout::Model& model) { return TheFamily().extraOf(model); }
 
 bool RemapOn(const Positions& at, const layout::Values& values)
 {
@@ -506,7 +454,7 @@ bool OnAdditionalPage(const layout::Field& field)
            field.group == kGroupPortSwap;
 }
 
-std::span<const layout::Model> Models() { return TheFamily().models; }
+std::span<const layout::Model> Models() { return TheFamily().models(); }
 
 const Variant& VariantOf(const layout::Model& model)
 {

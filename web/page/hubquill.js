@@ -1,0 +1,608 @@
+// The page: the main window with its model list and the QH404 form, the QH1xx window
+// beside it, and the two-page editors as modal sheets over it. Every caption, item, rule,
+// check, message and byte comes from the core (HubquillCore, the WebAssembly module in this
+// file); this script lays the controls out, hands the core what the user did and shows
+// what it answers. Nothing is sent anywhere: files come from a picker or a drop and leave
+// as downloads.
+'use strict';
+
+(function () {
+  let core = null;
+  let models = [];
+  let texts = {};
+  let home = null;
+
+  const byId = (id) => models.find((m) => m.id === id);
+  const el = (tag, props, children) => {
+    const node = document.createElement(tag);
+    for (const [key, value] of Object.entries(props || {})) {
+      if (key === 'class') node.className = value;
+      else if (key === 'text') node.textContent = value;
+      else if (key.startsWith('on')) node.addEventListener(key.slice(2), value);
+      else if (value !== undefined && value !== null && value !== false) node.setAttribute(key, value === true ? '' : value);
+    }
+    for (const child of children || []) if (child) node.append(child);
+    return node;
+  };
+  let uniqueId = 0;
+  const newId = (stem) => `${stem}-${++uniqueId}`;
+  const fill = (pattern, value) => pattern.replace('%1', value);
+
+  // A button whose caption is its accessible name; Alt and its first letter press it, as
+  // on the desktop.
+  function button(caption, onclick, extra) {
+    return el('button', Object.assign({ type: 'button', accesskey: caption[0].toLowerCase(), onclick }, extra || {}), [caption]);
+  }
+
+  // ---- Messages: modal, with the desktop's buttons and texts --------------------------
+
+  // kind: 'notice' (OK), 'okCancel' (OK, Cancel), 'yesNo' (Yes, No). Answers the caption
+  // key of the button pressed; Esc answers Cancel or No.
+  function message(text, kind = 'notice') {
+    return new Promise((resolve) => {
+      const keys = kind === 'okCancel' ? ['ok', 'cancel'] : kind === 'yesNo' ? ['yes', 'no'] : ['ok'];
+      const textId = newId('message');
+      const dialog = el('dialog', { class: 'message', role: 'alertdialog', 'aria-modal': 'true', 'aria-labelledby': textId + '-title', 'aria-describedby': textId }, [
+        el('h2', { id: textId + '-title', text: texts.title }),
+        el('p', { id: textId, class: kind === 'notice' ? '' : 'stop', text: text.replace(/\n+$/, '') }),
+      ]);
+      const row = el('div', { class: 'buttons' });
+      const done = (key) => { dialog.close(); dialog.remove(); resolve(key); };
+      for (const key of keys) row.append(el('button', { type: 'button', onclick: () => done(key) }, [texts.buttons[key]]));
+      dialog.append(row);
+      dialog.addEventListener('cancel', (event) => { event.preventDefault(); done(keys[keys.length - 1]); });
+      document.body.append(dialog);
+      dialog.showModal();
+      row.firstChild.focus();
+    });
+  }
+
+  // ---- Downloads -------------------------------------------------------------------------
+
+  function download(name, content, type) {
+    const blob = new Blob([content], { type: type || 'application/octet-stream' });
+    const url = URL.createObjectURL(blob);
+    const link = el('a', { href: url, download: name });
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 1000);
+  }
+
+  // The file part of a name as the user typed it (a path as the desktop shows it).
+  const baseName = (name) => name.split(/[\\/]/).pop();
+  const stem = (name) => baseName(name).replace(/\.[^.]*$/, '') || 'nv';
+
+  function pickFile(accept) {
+    return new Promise((resolve) => {
+      const input = el('input', { type: 'file', accept, hidden: true });
+      input.addEventListener('change', () => { resolve(input.files[0] || null); input.remove(); });
+      document.body.append(input);
+      input.click();
+    });
+  }
+
+  // ---- One editor: a model's form, its file controls and listing ------------------------
+
+  class Editor {
+    // host: where the editor's own controls go; way: how the editor is shown ('main',
+    // 'beside', 'sheet'); onLeave: called when the user goes back to the main window.
+    constructor(model, way, onLeave) {
+      this.model = model;
+      this.way = way;
+      this.onLeave = onLeave;
+      this.fileTexts = texts.files[model.family];
+      this.holder = new Array(256).fill(0xff);
+      this.loaded = null; // the image a load showed, and its notes, while it is listed
+      this.file = null; // the file chosen with Browse or dropped
+      this.lastOutputName = '';
+      this.controls = [];
+      this.enabled = [];
+      this.root = el('div', { class: `editor family-${model.family}` });
+      this.build();
+      this.takeDrops(this.root);
+    }
+
+    values() {
+      return this.controls.map((control, at) => {
+        const field = this.model.fields[at];
+        if (field.kind === 'choice') return control.selectedIndex < 0 ? null : control.selectedIndex;
+        return control.value;
+      });
+    }
+
+    show(values) {
+      values.forEach((value, at) => {
+        if (value === null || value === undefined) return;
+        const control = this.controls[at];
+        if (this.model.fields[at].kind === 'choice') control.selectedIndex = value;
+        else control.value = value;
+      });
+    }
+
+    applyGreying(changed = -1) {
+      const current = this.enabled.length ? this.enabled : [];
+      this.enabled = JSON.parse(core.enabled(this.model.id, JSON.stringify(this.values()), changed, JSON.stringify(current)));
+      this.enabled.forEach((on, at) => { this.controls[at].disabled = !on; });
+    }
+
+    reset() {
+      this.show(this.model.defaults);
+      this.enabled = [];
+      this.applyGreying();
+      this.outputName.value = texts.defaultOutput;
+      this.inputName.value = '';
+      this.file = null;
+      this.clearListing();
+    }
+
+    // -- building --
+
+    build() {
+      const model = this.model;
+      this.root.textContent = '';
+      this.controls = [];
+      this.enabled = [];
+      this.tabs = null;
+      this.deviceRow = null;
+      this.fileTexts = texts.files[model.family];
+      const pages = new Map();
+      for (const [at, field] of model.fields.entries()) {
+        const page = this.way === 'sheet' ? field.page : 1;
+        if (!pages.has(page)) pages.set(page, new Map());
+        const groups = pages.get(page);
+        if (!groups.has(field.group)) groups.set(field.group, []);
+        groups.get(field.group).push(at);
+        this.controls[at] = this.makeControl(at);
+      }
+      this.deviceList = this.makeDeviceList();
+      const files = this.makeFilePanel();
+      if (this.way === 'sheet') {
+        const tabs = (model.id === 'qh202' ? texts.tabs.qh202 : texts.tabs[model.family]) || ['1', '2'];
+        const first = this.pageOf(pages.get(1), true);
+        const second = this.pageOf(pages.get(2) || new Map(), false);
+        second.append(el('div', { class: 'files-row' }, [files.info, files.display]));
+        this.root.append(this.tabbed(tabs, [first, second]));
+      } else {
+        const form = this.pageOf(pages.get(1), true);
+        const side = el('div', { class: 'side' }, [files.info, files.display]);
+        this.root.append(el('div', { class: 'columns' }, [el('fieldset', { class: 'collect' }, [el('legend', { text: texts.collectData }), form]), side]));
+      }
+      this.reset();
+    }
+
+    // The Device ID list of a family's own window: the way back and the family's models,
+    // as the desktop's list has them.
+    makeDeviceList() {
+      if (this.way === 'main') return null;
+      const model = this.model;
+      let entries;
+      if (model.family === 'qh1xx') {
+        entries = [home.name, ...models.filter((m) => m.family === 'qh1xx').map((m) => m.name)];
+        this.backEntry = 0;
+      } else if (model.family === 'qh20x') {
+        entries = model.id === 'qh202' ? [model.deviceEntry, texts.back] : [texts.back, model.deviceEntry];
+        this.backEntry = model.id === 'qh202' ? 1 : 0;
+      } else {
+        entries = [home.name, model.name];
+        this.backEntry = 0;
+      }
+      const id = newId('deviceId');
+      const select = el('select', { id, name: 'deviceId' }, entries.map((text) => el('option', { text })));
+      select.selectedIndex = this.ownEntry();
+      select.addEventListener('change', () => this.deviceChosen(select.selectedIndex));
+      this.deviceRow = el('div', { class: 'row' }, [el('label', { for: id, text: texts.deviceId }), select]);
+      return select;
+    }
+
+    ownEntry() {
+      if (this.model.family === 'qh1xx') return 1 + models.filter((m) => m.family === 'qh1xx').indexOf(this.model);
+      return this.backEntry === 0 ? 1 : 0;
+    }
+
+    deviceChosen(index) {
+      if (index === this.backEntry) { this.leave(); return; }
+      if (this.model.family === 'qh1xx') {
+        this.switchModel(models.filter((m) => m.family === 'qh1xx')[index - 1]);
+        this.reset();
+        return;
+      }
+      this.reset();
+    }
+
+    // The QH1xx window shows another model of its family (the list, a load or a profile):
+    // the form is built anew; the names, the chosen file and the image stay.
+    switchModel(model) {
+      if (model === this.model) return;
+      const keep = { output: this.outputName.value, input: this.inputName.value, last: this.lastOutputName };
+      this.model = model;
+      this.build();
+      this.outputName.value = keep.output;
+      this.inputName.value = keep.input;
+      this.lastOutputName = keep.last;
+      this.root.dispatchEvent(new CustomEvent('modelswitched', { bubbles: true, detail: model }));
+    }
+
+    pageOf(groups, first) {
+      const page = el('div', { class: 'page' });
+      if (first && this.deviceRow) page.append(el('div', { class: 'device' }, [this.deviceRow]));
+      const boxes = el('div', { class: 'groups' });
+      for (const [caption, fields] of groups || []) {
+        const rows = fields.map((at) => this.rowOf(at));
+        // A long box (a table of port choices) takes two pairs of columns.
+        const kind = rows.length > 12 ? 'group many' : 'group';
+        if (caption) boxes.append(el('fieldset', { class: kind }, [el('legend', { text: caption }), ...rows]));
+        else boxes.append(el('div', { class: 'group loose' }, rows));
+      }
+      page.append(boxes);
+      return page;
+    }
+
+    tabbed(captions, pages) {
+      const list = el('div', { role: 'tablist', class: 'tabs' });
+      const panels = [];
+      this.tabs = [];
+      captions.forEach((caption, at) => {
+        const tabId = newId('tab');
+        const panelId = newId('panel');
+        const tab = el('button', { type: 'button', role: 'tab', id: tabId, 'aria-controls': panelId, onclick: () => this.showPage(at) }, [caption]);
+        const panel = el('div', { role: 'tabpanel', id: panelId, 'aria-labelledby': tabId }, [pages[at]]);
+        list.append(tab);
+        panels.push(panel);
+        this.tabs.push({ tab, panel });
+      });
+      list.addEventListener('keydown', (event) => {
+        if (event.key !== 'ArrowRight' && event.key !== 'ArrowLeft') return;
+        const now = this.tabs.findIndex((t) => t.tab.getAttribute('aria-selected') === 'true');
+        const next = (now + (event.key === 'ArrowRight' ? 1 : this.tabs.length - 1)) % this.tabs.length;
+        this.showPage(next);
+        this.tabs[next].tab.focus();
+      });
+      setTimeout(() => this.showPage(0));
+      return el('div', { class: 'sheet-pages' }, [list, ...panels]);
+    }
+
+    showPage(index) {
+      if (!this.tabs) return;
+      this.tabs.forEach(({ tab, panel }, at) => {
+        tab.setAttribute('aria-selected', at === index ? 'true' : 'false');
+        tab.tabIndex = at === index ? 0 : -1;
+        panel.hidden = at !== index;
+      });
+    }
+
+    // The page a field stands on comes forward (a refusal speaks of what the user sees).
+    reveal(at) {
+      if (this.tabs) this.showPage(this.way === 'sheet' && this.model.fields[at].page === 2 ? 1 : 0);
+    }
+
+    makeControl(at) {
+      const field = this.model.fields[at];
+      const id = newId(field.key);
+      let control;
+      if (field.kind === 'choice') {
+        control = el('select', { id, name: field.key }, field.items.map((text) => el('option', { text })));
+        control.addEventListener('change', () => this.userChanged(at));
+      } else {
+        control = el('input', { id, name: field.key, type: 'text', maxlength: field.limit || undefined, readonly: field.readOnly, autocomplete: 'off', spellcheck: 'false' });
+        if (field.kind === 'text') control.classList.add('wide');
+        else control.style.width = `calc(${Math.max(field.limit || 4, 3)}ch + 14px)`;
+        control.addEventListener('beforeinput', (event) => {
+          if (event.data && !core.takes(this.model.id, at, event.data)) event.preventDefault();
+        });
+        control.addEventListener('input', () => {
+          if (this.model.capitals && field.kind === 'hex') {
+            const start = control.selectionStart;
+            control.value = control.value.toUpperCase();
+            control.setSelectionRange(start, start);
+          }
+        });
+        control.addEventListener('change', () => {
+          control.value = core.asLeft(this.model.id, at, control.value);
+          this.userChanged(at);
+        });
+      }
+      control.title = field.tip;
+      control.addEventListener('focus', () => this.highlight(at));
+      control.addEventListener('blur', () => this.highlight(-1));
+      return control;
+    }
+
+    rowOf(at) {
+      const field = this.model.fields[at];
+      const control = this.controls[at];
+      return el('div', { class: `row kind-${field.kind}` }, [el('label', { for: control.id, text: field.label }), control]);
+    }
+
+    async userChanged(at) {
+      const correction = JSON.parse(core.userChange(this.model.id, at, JSON.stringify(this.values())));
+      if (correction) await this.correct(correction);
+      this.applyGreying(at);
+      this.markChanges();
+    }
+
+    async correct(correction) {
+      if (correction.message) await message(correction.message);
+      this.show(correction.changes);
+    }
+
+    // -- file controls --
+
+    makeFilePanel() {
+      const t = this.fileTexts;
+      const outputId = newId('outputFileName');
+      const inputId = newId('inputFileName');
+      this.outputName = el('input', { id: outputId, name: 'outputFileName', type: 'text', maxlength: 255, autocomplete: 'off' });
+      this.inputName = el('input', { id: inputId, name: 'inputFileName', type: 'text', maxlength: 255, readonly: true });
+      const browse = button(texts.browse, () => this.browse());
+      const load = button(t.loadCaption, () => this.load());
+      const create = button(texts.create, () => this.create());
+      const buttons = [create];
+      if (t.hasExit) buttons.push(button(texts.exit, () => this.leave()));
+      buttons.push(load);
+      const more = el('div', { class: 'more', role: 'group', 'aria-label': texts.more }, [
+        button(texts.saveProfile, () => this.saveProfile(), { accesskey: null }),
+        button(texts.openProfile, () => this.openProfile(), { accesskey: null }),
+        button(texts.saveIntelHex, () => this.create('ihex'), { accesskey: null }),
+        button(texts.saveSRecord, () => this.create('srec'), { accesskey: null }),
+      ]);
+      const info = el('fieldset', { class: 'file-info' }, [
+        el('legend', { text: texts.fileInfo }),
+        el('div', { class: 'file-grid' }, [
+          el('label', { for: outputId, text: t.outputLabel }), this.outputName, el('span'),
+          el('label', { for: inputId, text: t.inputLabel }), this.inputName, browse,
+        ]),
+        el('div', { class: 'buttons' }, buttons),
+        more,
+      ]);
+      this.listing = el('pre', { class: 'listing', 'aria-label': texts.display, tabindex: '0' });
+      this.legend = el('p', { class: 'legend', text: texts.legend, hidden: true });
+      const display = el('fieldset', { class: 'display' }, [el('legend', { text: texts.display }), this.listing, this.legend]);
+      return { info, display };
+    }
+
+    leave() {
+      if (this.onLeave) this.onLeave();
+    }
+
+    async browse() {
+      const file = await pickFile();
+      if (!file) return;
+      this.chosen(file);
+    }
+
+    chosen(file) {
+      this.file = file;
+      this.inputName.value = file.name;
+      this.outputName.value = file.name;
+    }
+
+    takeDrops(target) {
+      target.addEventListener('dragover', (event) => {
+        if (event.dataTransfer && [...event.dataTransfer.types].includes('Files')) event.preventDefault();
+      });
+      target.addEventListener('drop', (event) => {
+        if (!event.dataTransfer || !event.dataTransfer.files.length) return;
+        event.preventDefault();
+        event.stopPropagation();
+        const files = event.dataTransfer.files;
+        if (files.length !== 1) { message(fill(texts.droppedMany, files.length)); return; }
+        this.chosen(files[0]);
+        this.load();
+      });
+    }
+
+    // The output name a Create writes under, or null when it is refused (told).
+    async outputFileName() {
+      const t = this.fileTexts;
+      let name = this.outputName.value;
+      if (!name && t.emptyOutput === 'default') { name = texts.defaultOutput; this.outputName.value = name; }
+      if (!name && t.emptyOutput === 'keep') name = this.lastOutputName;
+      if (!name) { await message(t.noOutputName); return null; }
+      this.lastOutputName = name;
+      return name;
+    }
+
+    // "Create EEPROM File" (format: null), or the image in a text format.
+    async create(format) {
+      const made = JSON.parse(core.create(this.model.id, JSON.stringify(this.values()), JSON.stringify(this.holder)));
+      if (made.refusal) {
+        this.clearListing();
+        this.reveal(made.refusal.field);
+        await message(made.refusal.message);
+        this.controls[made.refusal.field].focus();
+        return false;
+      }
+      const name = await this.outputFileName();
+      if (name === null) return false;
+      for (const correction of made.corrections) await this.correct(correction);
+      this.holder = made.image;
+      this.listImage(this.holder);
+      if (format === 'ihex') download(stem(name) + '.hex', core.encoded(JSON.stringify(made.image), 'ihex'), 'text/plain');
+      else if (format === 'srec') download(stem(name) + '.srec', core.encoded(JSON.stringify(made.image), 'srec'), 'text/plain');
+      else download(baseName(name), new Uint8Array(made.image));
+      return true;
+    }
+
+    async refuseFile() {
+      await message(this.fileTexts.unreadable);
+      if (this.fileTexts.badFileResetsNames) {
+        this.inputName.value = '';
+        this.file = null;
+        this.outputName.value = texts.defaultOutput;
+      }
+    }
+
+    async load() {
+      if (!this.inputName.value || !this.file) { await message(this.fileTexts.noInputName); return false; }
+      let bytes;
+      try {
+        // The load reads the first bytes of a file; its size decides what it takes.
+        bytes = new Uint8Array(await this.file.slice(0, 4096).arrayBuffer());
+      } catch (error) {
+        await this.refuseFile();
+        return false;
+      }
+      const file = JSON.stringify({ size: this.file.size, head: Array.from(bytes) });
+      const before = JSON.stringify(this.holder);
+      const answers = { followImage: this.model.family === 'qh1xx' };
+      for (;;) {
+        const step = JSON.parse(core.load(this.model.id, file, before, JSON.stringify(answers)));
+        if (step.outcome === 'refused') { await this.refuseFile(); return false; }
+        if (step.outcome === 'cancelled') return false;
+        if (step.outcome === 'asks') {
+          if (step.question === 'foreignImage') {
+            answers.foreignImage = (await message(step.text, 'okCancel')) === 'ok';
+          } else {
+            // The image is in, and listed, while the user picks the form that shows it.
+            this.holder = step.image;
+            this.listImage(this.holder);
+            answers.displayTemplate = (await message(step.text, 'yesNo')) === 'yes';
+          }
+          continue;
+        }
+        this.holder = step.image;
+        if (step.modelChosen) this.switchModel(byId(step.model));
+        this.listImage(this.holder);
+        this.show(step.values);
+        if (this.model.greyingFollowsLoads) this.applyGreying();
+        this.loaded = { image: step.image, notes: step.notes };
+        this.markChanges();
+        return true;
+      }
+    }
+
+    async saveProfile() {
+      download(this.model.id + '.json', core.profileOf(this.model.id, JSON.stringify(this.values())), 'application/json');
+    }
+
+    async openProfile() {
+      const file = await pickFile('.json,application/json');
+      if (!file) return;
+      const opened = JSON.parse(core.readProfile(file.name, await file.text()));
+      if (opened.error) { await message(fill(texts.profileRefused, opened.error)); return; }
+      if (opened.warnings.length) await message(fill(texts.profileWarnings, opened.warnings.join('\n')));
+      document.dispatchEvent(new CustomEvent('hubquill-profile', { detail: { editor: this, opened } }));
+    }
+
+    // -- the listing --
+
+    listImage(image) {
+      this.loaded = null;
+      const lines = JSON.parse(core.listing(JSON.stringify(image)));
+      this.listing.textContent = '';
+      lines.forEach((line, row) => {
+        const div = el('div', { class: 'line' }, [line.slice(0, 3)]);
+        for (let column = 0; column < 16; column++) {
+          const offset = row * 16 + column;
+          div.append(' ', el('span', { class: 'byte', 'data-offset': offset, title: this.model.bytes[offset].text }, [line.substr(4 + column * 3, 2)]));
+        }
+        this.listing.append(div);
+      });
+      this.legend.hidden = true;
+    }
+
+    clearListing() {
+      this.loaded = null;
+      this.listing.textContent = '';
+      this.legend.hidden = true;
+    }
+
+    highlight(at) {
+      for (const span of this.listing.querySelectorAll('.byte')) {
+        const offset = Number(span.dataset.offset);
+        span.classList.toggle('focused', at >= 0 && this.model.bytes[offset].fields.includes(at));
+      }
+    }
+
+    markChanges() {
+      if (!this.loaded) return;
+      const marks = JSON.parse(core.changes(this.model.id, JSON.stringify(this.values()), JSON.stringify(this.loaded.image), JSON.stringify(this.loaded.notes)));
+      const byOffset = new Map(marks.map((m) => [m.offset, m.text]));
+      for (const span of this.listing.querySelectorAll('.byte')) {
+        const offset = Number(span.dataset.offset);
+        const change = byOffset.get(offset);
+        span.classList.toggle('changed', change !== undefined);
+        span.title = this.model.bytes[offset].text + (change ? '\n\n' + change : '');
+      }
+      this.legend.hidden = marks.length === 0;
+    }
+  }
+
+  // ---- The main window ------------------------------------------------------------------
+
+  let mainEditor = null;
+  let mainList = null;
+  let openWindow = null; // the editor beside or over the main window, with its frame
+
+  function closeWindow() {
+    if (!openWindow) return;
+    const { frame } = openWindow;
+    openWindow = null;
+    if (frame.open) frame.close();
+    frame.remove();
+    mainList.selectedIndex = models.indexOf(home);
+    mainList.focus();
+  }
+
+  // The editor of `model` beside or over the main window; `values` fill its form.
+  function openEditor(model, values) {
+    if (model === home) {
+      closeWindow();
+      if (values) { mainEditor.show(values); mainEditor.applyGreying(); }
+      return;
+    }
+    const sheet = model.family !== 'qh1xx';
+    if (openWindow && openWindow.editor.model.family === model.family && !sheet) {
+      openWindow.editor.switchModel(model);
+    } else {
+      closeWindow();
+      const editor = new Editor(model, sheet ? 'sheet' : 'beside', closeWindow);
+      const titleId = newId('title');
+      const frame = el('dialog', { class: sheet ? 'window sheet' : 'window beside', 'aria-labelledby': titleId }, [
+        el('h2', { id: titleId, class: 'window-title', text: model.name }), editor.root]);
+      frame.addEventListener('cancel', (event) => { event.preventDefault(); closeWindow(); });
+      frame.addEventListener('modelswitched', (event) => { frame.querySelector('.window-title').textContent = event.detail.name; });
+      document.body.append(frame);
+      openWindow = { editor, frame };
+      if (sheet) frame.showModal();
+      else frame.show();
+      const first = frame.querySelector('select, input, button');
+      if (first) first.focus();
+    }
+    if (values) { openWindow.editor.show(values); openWindow.editor.applyGreying(); }
+  }
+
+  function about() {
+    const id = newId('about');
+    const dialog = el('dialog', { class: 'message', 'aria-labelledby': id }, [
+      el('h2', { id, text: texts.aboutTitle }), ...texts.aboutLines.map((line) => el('p', { text: line })),
+      el('div', { class: 'buttons' }, [el('button', { type: 'button', onclick: () => { dialog.close(); dialog.remove(); } }, [texts.buttons.ok])])]);
+    document.body.append(dialog);
+    dialog.showModal();
+  }
+
+  function start() {
+    const all = JSON.parse(core.models());
+    models = all.models;
+    texts = all.texts;
+    home = byId(all.home);
+    const app = document.getElementById('app');
+    const listId = newId('deviceId');
+    mainList = el('select', { id: listId, name: 'deviceId' }, models.map((m) => el('option', { text: m.name })));
+    mainList.selectedIndex = models.indexOf(home);
+    mainList.addEventListener('change', () => openEditor(models[mainList.selectedIndex]));
+    mainEditor = new Editor(home, 'main', null);
+    app.append(el('div', { class: 'top' }, [el('label', { for: listId, text: texts.deviceId }), mainList, el('span', { class: 'stretch' }), button(texts.about, about)]), mainEditor.root);
+    document.addEventListener('hubquill-profile', (event) => openEditor(byId(event.detail.opened.model), event.detail.opened.values));
+    // A drop outside any editor goes to the main window's form.
+    document.addEventListener('dragover', (event) => event.preventDefault());
+    document.addEventListener('drop', (event) => event.preventDefault());
+    app.removeAttribute('aria-busy');
+    document.body.dataset.ready = 'true';
+    mainList.focus();
+  }
+
+  // eslint-disable-next-line no-undef
+  HubquillCore().then((module) => { core = module; start(); });
+})();

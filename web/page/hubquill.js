@@ -141,7 +141,9 @@
     build() {
       const model = this.model;
       this.root.textContent = '';
+      this.root.dataset.model = model.id;
       this.controls = [];
+      this.datalists = [];
       this.enabled = [];
       this.tabs = null;
       this.deviceRow = null;
@@ -166,7 +168,10 @@
       } else {
         const form = this.pageOf(pages.get(1), true);
         const side = el('div', { class: 'side' }, [files.info, files.display]);
-        this.root.append(el('div', { class: 'columns' }, [el('fieldset', { class: 'collect' }, [el('legend', { text: texts.collectData }), form]), side]));
+        // The main window's form stands in its "Collect Data" box; the QH1xx form names
+        // that box among its own groups.
+        const left = this.way === 'main' ? el('fieldset', { class: 'collect' }, [el('legend', { text: texts.collectData }), form]) : el('div', { class: 'collect' }, [form]);
+        this.root.append(el('div', { class: 'columns' }, [left, side]));
       }
       this.reset();
     }
@@ -286,6 +291,13 @@
       } else {
         control = el('input', { id, name: field.key, type: 'text', maxlength: field.limit || undefined, readonly: field.readOnly, autocomplete: 'off', spellcheck: 'false' });
         if (field.kind === 'text') control.classList.add('wide');
+        // A box with items is an editable list: the items offered, any text taken.
+        if (field.items.length) {
+          const listId = newId(field.key + '-items');
+          control.setAttribute('list', listId);
+          this.datalists = this.datalists || [];
+          this.datalists.push(el('datalist', { id: listId }, field.items.map((text) => el('option', { value: text }))));
+        }
         else control.style.width = `calc(${Math.max(field.limit || 4, 3)}ch + 14px)`;
         control.addEventListener('beforeinput', (event) => {
           if (event.data && !core.takes(this.model.id, at, event.data)) event.preventDefault();
@@ -311,7 +323,9 @@
     rowOf(at) {
       const field = this.model.fields[at];
       const control = this.controls[at];
-      return el('div', { class: `row kind-${field.kind}` }, [el('label', { for: control.id, text: field.label }), control]);
+      const list = control.getAttribute('list');
+      const items = list && (this.datalists || []).find((d) => d.id === list);
+      return el('div', { class: `row kind-${field.kind}` }, [el('label', { for: control.id, text: field.label }), control, items]);
     }
 
     async userChanged(at) {
@@ -433,7 +447,17 @@
       }
     }
 
+    // The load, busy (aria-busy) until it is done whatever its outcome.
     async load() {
+      this.root.setAttribute('aria-busy', 'true');
+      try {
+        return await this.loadFile();
+      } finally {
+        this.root.removeAttribute('aria-busy');
+      }
+    }
+
+    async loadFile() {
       if (!this.inputName.value || !this.file) { await message(this.fileTexts.noInputName); return false; }
       let bytes;
       try {
@@ -562,6 +586,10 @@
       const frame = el('dialog', { class: sheet ? 'window sheet' : 'window beside', 'aria-labelledby': titleId }, [
         el('h2', { id: titleId, class: 'window-title', text: model.name }), editor.root]);
       frame.addEventListener('cancel', (event) => { event.preventDefault(); closeWindow(); });
+      // A window beside the main one is no modal dialog, which Esc would close by itself.
+      frame.addEventListener('keydown', (event) => {
+        if (event.key === 'Escape' && !sheet && !document.querySelector('dialog.message[open]')) { event.preventDefault(); closeWindow(); }
+      });
       frame.addEventListener('modelswitched', (event) => { frame.querySelector('.window-title').textContent = event.detail.name; });
       document.body.append(frame);
       openWindow = { editor, frame };

@@ -389,6 +389,8 @@ std::vector<std::string> CheckModel(const Model& model)
             problems.push_back("byte " + std::to_string(byte) +
                                " is neither owned by a field nor named unused");
     }
+    for (std::string& problem : CheckPages(model))
+        problems.push_back(std::move(problem));
     return problems;
 }
 

@@ -6,6 +6,7 @@
 // tests all go through these descriptions.
 
 #include "layout/field.h"
+#include "layout/page.h"
 #include "layout/strings.h"
 #include "layout/values.h"
 
@@ -120,6 +121,8 @@ struct Model {
     bool greyingFollowsLoads = true;
     // The checks a Create makes, in order; the first that fails refuses it.
     std::span<const CreateCheck> checks = {};
+    // Where its fields stand on its window's pages.
+    std::span<const Page> pages = {};
 };
 
 std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key);
@@ -167,7 +170,7 @@ std::optional<Refusal> RefuseCreate(const Model& model, const Values& values);
 
 // Problems a careful reviewer would find in a description: duplicate keys, places past
 // the image, two fields sharing a bit, defaults that are not items, bytes neither owned
-// nor named unused. Empty when the description is sound.
+// nor named unused, fields placed on no page or on two. Empty when the description is sound.
 std::vector<std::string> CheckModel(const Model& model);
 
 } // namespace layout

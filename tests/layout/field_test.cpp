@@ -94,13 +94,14 @@ constexpr std::array<Field, 4> kSmallFields{{
      .limit = 31, .countAt = 2},
 }};
 constexpr std::array<UnusedBytes, 2> kSmallUnused{{{3, 3, "spare"}, {66, 255, "spare"}}};
+constexpr Page kSmallPages[]{{"", Rows()}};
 
 Model SmallModel(CreateStart start)
 {
     return {.id = "small", .name = "Small", .fields = kSmallFields, .unused = kSmallUnused,
             .readHex = HexReading::ByDigitPosition,
             .typing = {.capitals = true, .padOnLeave = true},
-            .start = start};
+            .start = start, .pages = kSmallPages};
 }
 
 TEST(GenericCodec, TextsInBytesOutAndBack)

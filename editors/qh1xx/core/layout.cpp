@@ -201,6 +201,41 @@ layout::DisplayChoice ChooseDisplayModel(const layout::Model&, const CE2promData
 std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
                                                const layout::Values& now);
 
+// The "Collect Data" box: IDs top left, the two power boxes top right; the configuration
+// bytes and the non-removable ports in the left column over "Create EEPROM File", their
+// lists lined up; the port-disable boxes (ports 1 to 4 in a first column, 5 to 7 in a
+// second) over the listing in the right column; the input file line at the bottom. Bit 6
+// of the second byte has a list on the form that never offers a value.
+using layout::Node;
+using layout::Part;
+constexpr layout::ListRow kOtgEnable[]{{"otg_enable", "OTG Enable", hub::kDynamicPower.key}};
+constexpr Node kPowers[]{layout::Group("Bus Power"), layout::Group("Self Power")};
+constexpr Node kLeftColumn[]{
+    layout::Group(kConfig1),
+    {.part = Part::Group, .name = kConfig2, .lists = kOtgEnable},
+    layout::Group("Non Removable Device"),
+    {.part = Part::Control, .name = "create", .align = layout::Align::Left},
+};
+constexpr Node PortDisable(std::string_view caption)
+{
+    return {.part = Part::Group, .name = caption, .columns = 2, .columnGap = 100, .packed = true};
+}
+constexpr Node kRightColumn[]{
+    PortDisable("Port Disable Bus Power"),
+    PortDisable("Port Disable Self Power"),
+    {.part = Part::Control, .name = "listing", .stretch = 1},
+};
+constexpr Node kCollectParts[]{
+    {.part = Part::Group, .name = kCollectData, .row = 0, .column = 0, .boxed = false,
+     .roomBelowRight = true},
+    {.part = Part::Line, .parts = kPowers, .row = 0, .column = 1},
+    {.part = Part::Stack, .parts = kLeftColumn, .row = 1, .column = 0, .linedUp = true},
+    {.part = Part::Stack, .parts = kRightColumn, .row = 1, .column = 1, .roomAtEnd = false},
+    {.part = Part::Control, .name = "input", .row = 2, .column = 0, .columnSpan = 2},
+};
+constexpr layout::Page kPages[]{
+    {"", {.part = Part::Grid, .name = kCollectData, .parts = kCollectParts}}};
+
 layout::MadeModel MakeModel(std::size_t at)
 {
     const Variant& variant = kVariants[at];
@@ -216,7 +251,8 @@ layout::MadeModel MakeModel(std::size_t at)
              .encode = Encode,
              .foreignImageQuestion = ForeignImageQuestion,
              .chooseDisplayModel = ChooseDisplayModel,
-             .onUserChange = OnUserChange},
+             .onUserChange = OnUserChange,
+             .pages = kPages},
             FieldsOf(variant)};
 }
 
@@ -328,6 +364,17 @@ std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::
 } // namespace
 
 std::span<const FamilyField> FamilyFields() { return kFamily; }
+
+std::span<const layout::Field> FormFields()
+{
+    static const std::vector<Field> fields = [] {
+        std::vector<Field> all;
+        for (const FamilyField& entry : kFamily)
+            all.push_back(entry.field);
+        return all;
+    }();
+    return fields;
+}
 
 std::span<const layout::Model> Models() { return TheFamily().models(); }
 

@@ -40,6 +40,8 @@ struct FamilyField {
 // defaults, places) are those of the model's own fields; read these for keys, labels,
 // groups and ports.
 std::span<const FamilyField> FamilyFields();
+// The same fields alone: what the family's window shows (each model's pages place them).
+std::span<const layout::Field> FormFields();
 
 // The four models, in the order of the main window's model list.
 std::span<const layout::Model> Models();

@@ -323,6 +323,51 @@ std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::
 void Greying(const layout::Model& model, const layout::Values& values,
              std::optional<std::size_t> changed, std::vector<bool>& enabled);
 
+// The main page, three columns in a box, each box right under the one above it, the
+// strings under the first two: the IDs (the page's own model list first), the non-removable
+// ports and the power-on time; the first configuration byte and the self-power ports; the
+// other two bytes and the bus-power ports.
+using layout::Node;
+using layout::Part;
+constexpr layout::ListRow kDeviceList[]{{"deviceId", "Device ID"}};
+constexpr Node kFirstColumn[]{{.part = Part::Group, .name = "IDs", .lists = kDeviceList},
+                              layout::Group("Non-Removable Device"), layout::Rows()};
+constexpr Node kSecondColumn[]{layout::Group("Config Data Byte 1"), layout::Group("Self Power")};
+constexpr Node kThirdColumn[]{layout::Group("Config Data Byte 2"),
+                              layout::Group("Config Data Byte 3"), layout::Group("Bus Power")};
+constexpr Node kColumns[]{
+    {.part = Part::Stack, .parts = kFirstColumn, .row = 0, .column = 0},
+    {.part = Part::Stack, .parts = kSecondColumn, .row = 0, .column = 1},
+    {.part = Part::Stack, .parts = kThirdColumn, .row = 0, .column = 2, .rowSpan = 2},
+    {.part = Part::Group, .name = "String Descriptor Fields", .row = 1, .column = 0,
+     .columnSpan = 2, .align = layout::Align::Bottom, .columns = 2},
+};
+constexpr Node kMainPage{.part = Part::Grid, .name = "Tab1 Fields", .parts = kColumns,
+                         .stretchRow = 0};
+// The QH202 keeps no strings.
+constexpr Node kMainPageWithoutStrings{.part = Part::Grid, .name = "Tab1 Fields",
+                                       .parts = std::span(kColumns).first(3), .stretchRow = 0};
+
+// The additional page: the three port boxes at their own widths; under them the file
+// controls and the listing side by side; room to spare goes below.
+constexpr Node kPortBoxes[]{
+    {.part = Part::Group, .name = kGroupBoost, .row = 0, .column = 0,
+     .align = layout::Align::TopLeft},
+    {.part = Part::Group, .name = kGroupPortMap, .row = 0, .column = 1,
+     .align = layout::Align::TopLeft},
+    {.part = Part::Group, .name = kGroupPortSwap, .row = 0, .column = 2,
+     .align = layout::Align::TopLeft},
+    {.part = Part::Control, .name = "files", .row = 1, .column = 0, .columnSpan = 2,
+     .align = layout::Align::Top},
+    {.part = Part::Control, .name = "listing", .row = 1, .column = 2},
+};
+constexpr Node kAdditionalPage{.part = Part::Grid, .name = "Tab2 Fields", .parts = kPortBoxes,
+                               .stretchRow = 2};
+
+constexpr layout::Page kQh202Pages[]{{"Main - Configuration", kMainPageWithoutStrings},
+                                     {"Additional - Configuration", kAdditionalPage}};
+constexpr layout::Page kPages[]{{"Tab1", kMainPage}, {"Tab2", kAdditionalPage}};
+
 layout::MadeModel MakeModel(std::size_t at)
 {
     const Variant& variant = kMembers[at].variant;
@@ -343,6 +388,8 @@ layout::MadeModel MakeModel(std::size_t at)
                 .decode = Decode,
                 .onUserChange = OnUserChange,
                 .greying = Greying,
+                .pages = variant.editor == Editor::Qh202 ? std::span(kQh202Pages)
+                                                         : std::span(kPages),
             },
             FieldsOf(kMembers[at])};
 }
@@ -447,12 +494,6 @@ void Greying(const layout::Model& model, const layout::Values& values,
 }
 
 } // namespace
-
-bool OnAdditionalPage(const layout::Field& field)
-{
-    return field.group == kGroupBoost || field.group == kGroupPortMap ||
-           field.group == kGroupPortSwap;
-}
 
 std::span<const layout::Model> Models() { return TheFamily().models(); }
 

@@ -357,13 +357,80 @@ void Greying(const layout::Model&, const layout::Values& values,
         enabled[field] = values.index(kStringEnable) == 1;
 }
 
-} // namespace
+// The first page: three columns, each box right under the one above it, the strings under
+// the first two: the IDs (the page's own model list first), the non-removable ports and the
+// other fields; the first configuration byte and the bus power; the other two bytes and the
+// self power.
+using layout::Node;
+using layout::Part;
+constexpr layout::ListRow kDeviceList[]{{"deviceId", "Device ID"}};
+constexpr Node kFirstColumn[]{{.part = Part::Group, .name = kIds, .lists = kDeviceList},
+                              layout::Group("Non Removable Device"),
+                              layout::Group("Other Fields")};
+constexpr Node kSecondColumn[]{layout::Group(kConfig1), layout::Group("Bus Power")};
+constexpr Node kThirdColumn[]{layout::Group(kConfig2), layout::Group(kConfig3),
+                              layout::Group("Self Power")};
+constexpr Node kColumns[]{
+    {.part = Part::Stack, .parts = kFirstColumn, .row = 0, .column = 0},
+    {.part = Part::Stack, .parts = kSecondColumn, .row = 0, .column = 1},
+    {.part = Part::Stack, .parts = kThirdColumn, .row = 0, .column = 2, .rowSpan = 2},
+    {.part = Part::Group, .name = kStringGroup, .row = 1, .column = 0, .columnSpan = 2,
+     .align = layout::Align::Bottom, .columns = 2},
+};
 
-bool OnPortPage(const layout::Field& field)
+// The interfaces: 0 to 3 in the left block, 4 to 7 in the right, one a row: "Int nA" before
+// the choices of ports 1 and 2, "Int nB" before those of ports 3 and 4, under the ports'
+// headings. Each block is a grid of its own, so the Tab key goes down one before the other.
+constexpr int kHalf = kInterfaces / 2;
+constexpr std::size_t kCellsPerBlock = kPorts + kHalf * (2 + kPorts);
+constexpr std::array<layout::TableCell, 2 * kCellsPerBlock> MakeInterfaceCells()
 {
-    return field.group == kGroupInterfaces || field.group == kGroupAssignment ||
-           field.group == kGroupLockout;
+    std::array<layout::TableCell, 2 * kCellsPerBlock> cells{};
+    std::size_t at = 0;
+    for (int block = 0; block < 2; ++block) {
+        for (int port = 1; port <= kPorts; ++port) {
+            layout::TableCell& heading = cells[at++];
+            heading = {.block = block, .row = 0, .column = port + (port > 2), .heading = true};
+            heading.text << "Port " << port;
+        }
+        for (int row = 1; row <= kHalf; ++row) {
+            const int n = block * kHalf + row - 1;
+            for (int pair = 0; pair < 2; ++pair) {
+                layout::TableCell& name = cells[at++];
+                name = {.block = block, .row = row, .column = 3 * pair};
+                name.text << "Int " << n << (pair ? "B" : "A");
+                for (int port = 2 * pair + 1; port <= 2 * pair + 2; ++port)
+                    cells[at++] = {.block = block, .row = row, .column = pair + port,
+                                   .key = kInterfaceNames[static_cast<std::size_t>(
+                                                              n * kPorts + port - 1)]
+                                              .key.view()};
+            }
+        }
+    }
+    return cells;
 }
+constexpr auto kInterfaceCells = MakeInterfaceCells();
+
+// The second page: the interfaces; under them the port choices over the file controls,
+// and the listing beside them.
+constexpr Node kPortBoxes[]{
+    {.part = Part::Group, .name = kGroupAssignment, .align = layout::Align::Top},
+    {.part = Part::Group, .name = kGroupLockout, .align = layout::Align::Top},
+};
+constexpr Node kPortColumn[]{{.part = Part::Line, .parts = kPortBoxes}, layout::Control("files")};
+constexpr Node kPortPageParts[]{
+    {.part = Part::Table, .name = kGroupInterfaces, .row = 0, .column = 0, .columnSpan = 2,
+     .size = 16, .cells = kInterfaceCells},
+    {.part = Part::Stack, .parts = kPortColumn, .row = 1, .column = 0},
+    {.part = Part::Control, .name = "listing", .row = 1, .column = 1},
+};
+
+constexpr layout::Page kPages[]{
+    {"Tab1", {.part = Part::Grid, .parts = kColumns, .stretchRow = 0}},
+    {"Tab2", {.part = Part::Grid, .parts = kPortPageParts, .stretchRow = 1}},
+};
+
+} // namespace
 
 constinit const layout::Model kModel{
     .id = "qh304",
@@ -382,6 +449,7 @@ constinit const layout::Model kModel{
     .greying = Greying,
     .greyingFollowsLoads = false,
     .checks = kChecks,
+    .pages = kPages,
 };
 
 } // namespace qh304

@@ -238,6 +238,18 @@ void Greying(const layout::Model&, const layout::Values&, std::optional<std::siz
         enabled[fixed] = false;
 }
 
+// The "Collect Data" box: the IDs and byte values over the group of the byte they share;
+// beside them the two other bit groups, one over the other.
+constexpr layout::Node kIdColumn[]{layout::Rows(),
+                                   layout::Gap(8), layout::Group(kGroupConfig1)};
+constexpr layout::Node kBitColumn[]{layout::Group(kGroupConfig2), layout::Group(kGroupConfig3)};
+constexpr layout::Node kCollectColumns[]{
+    {.part = layout::Part::Stack, .parts = kIdColumn, .row = 0, .column = 0},
+    {.part = layout::Part::Stack, .parts = kBitColumn, .row = 0, .column = 1},
+};
+constexpr layout::Page kPages[]{
+    {"", {.part = layout::Part::Grid, .name = "Collect Data", .parts = kCollectColumns}}};
+
 } // namespace
 
 constinit const layout::Model kModel{
@@ -256,6 +268,7 @@ constinit const layout::Model kModel{
     .foreignImageQuestion = ForeignImageQuestion,
     .onUserChange = OnUserChange,
     .greying = Greying,
+    .pages = kPages,
 };
 
 } // namespace qh404

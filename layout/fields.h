@@ -23,6 +23,13 @@ constexpr Field Choice(std::string_view key, std::string_view label, std::string
             .defaultText = defaultText, .place = place, .fallback = fallback};
 }
 
+// The field shown greyed whatever the others show.
+constexpr Field Greyed(Field field)
+{
+    field.greyed = true;
+    return field;
+}
+
 // A string of single-byte characters in an area of kStringUnits 16-bit units from
 // `offset`; its length in characters is the byte at `countAt`.
 constexpr Field String(std::string_view key, std::string_view label, std::string_view group,

@@ -7,6 +7,7 @@
 
 #include "layout/field.h"
 #include "layout/page.h"
+#include "layout/rules.h"
 #include "layout/strings.h"
 #include "layout/values.h"
 
@@ -108,11 +109,16 @@ struct Model {
     std::optional<std::string> (*foreignImageQuestion)(const Model&, const CE2promData&) = nullptr;
     // For families with one editor over several models; nullptr: always this model.
     DisplayChoice (*chooseDisplayModel)(const Model&, const CE2promData&) = nullptr;
-    // What the form changes after the user picks an item or leaves a text box.
+    // Its rules of the common kinds, as rows: what a pick or a Create changes, in order, and
+    // which fields are enabled while others show an item.
+    std::span<const Rule> rules = {};
+    std::span<const EnabledIf> enabling = {};
+    // What else the form changes after the user picks an item or leaves a text box, when no
+    // Pick row did.
     std::optional<Correction> (*onUserChange)(const Model&, std::size_t field,
                                               const Values& now) = nullptr;
-    // Which fields the user can change given the values: `enabled` comes in as the form
-    // has it and leaves true where a field is enabled. `changed` is the field the user just
+    // Which fields the user can change given the values, beyond the enabling rows:
+    // `enabled` comes in as the form has it and leaves true where a field is enabled. `changed` is the field the user just
     // changed, none for a form just opened, reset or loaded.
     void (*greying)(const Model&, const Values&, std::optional<std::size_t> changed,
                     std::vector<bool>& enabled) = nullptr;

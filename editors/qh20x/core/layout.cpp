@@ -271,14 +271,8 @@ constexpr std::array<Member, 6> kMembers{{
 
 // Where the fields the rules work on sit in one model, and the port of each field.
 struct Positions {
-    std::vector<Role> roles;
-    std::vector<int> ports;
-    std::size_t compound = 0;
     std::size_t remap = 0;
-    std::optional<std::size_t> led;
-    std::optional<std::size_t> strings;
-    std::vector<std::size_t> stringFields; // the Lang ID and the three strings
-    std::vector<std::size_t> maps;         // the port map, port by port
+    std::vector<std::size_t> maps; // the port map, port by port
 };
 
 std::vector<Field> FieldsOf(const Member& member)
@@ -291,6 +285,12 @@ std::vector<Field> FieldsOf(const Member& member)
         Field field = entry.field;
         if (entry.role == Role::Map)
             field.items = std::span(kMaps).first(static_cast<std::size_t>(variant.logicalPorts) + 1);
+        // The QH203's fourth port (but for its swap) and the 36-pin packages' LED mode never
+        // change.
+        if (variant.fourthPortFixed && entry.port == 4 && entry.role != Role::Swap)
+            field = layout::Greyed(field);
+        if (variant.ledFixed && field.key == kLedMode)
+            field = layout::Greyed(field);
         fields.push_back(field);
     }
     return layout::WithDifferences(std::move(fields), member.absent, member.differences);
@@ -298,30 +298,67 @@ std::vector<Field> FieldsOf(const Member& member)
 
 Positions PositionsIn(const layout::Model& model)
 {
-    Positions at{.compound = *layout::FieldIndex(model, kCompoundDevice),
-                 .remap = *layout::FieldIndex(model, kPortRemap),
-                 .led = layout::FieldIndex(model, kLedMode),
-                 .strings = layout::FieldIndex(model, kStringEnable)};
-    for (std::size_t field = 0; field < model.fields.size(); ++field) {
-        const FamilyField& entry =
-            layout::EntryOf<FamilyField>(kFamily, model.fields[field].key);
-        at.roles.push_back(entry.role);
-        at.ports.push_back(entry.port);
-        if (entry.field.kind == Kind::Text || entry.field.key == "lang_id")
-            at.stringFields.push_back(field);
-        if (entry.role == Role::Map)
+    Positions at{.remap = *layout::FieldIndex(model, kPortRemap)};
+    for (std::size_t field = 0; field < model.fields.size(); ++field)
+        if (layout::EntryOf<FamilyField>(kFamily, model.fields[field].key).role == Role::Map)
             at.maps.push_back(field);
-    }
     return at;
 }
 
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
-                            CE2promData& image);
 layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image);
 std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
                                                const layout::Values& now);
-void Greying(const layout::Model& model, const layout::Values& values,
-             std::optional<std::size_t> changed, std::vector<bool>& enabled);
+
+// "Standard" resets the port map (silently); a Create writes it as "Port Disabled" while
+// re-mapping is off. Non-removable ports count only on a compound device; the port-disable
+// choices only while the port map is off, the port map only while it is on; the Lang ID and
+// strings only while strings are enabled.
+using layout::On;
+using layout::Setting;
+constexpr std::array<Setting, 7> MapsDisabled()
+{
+    std::array<Setting, 7> settings{};
+    for (std::size_t port = 1; port <= settings.size(); ++port)
+        settings[port - 1] = {kMap.keys[port], kMaps[0]};
+    return settings;
+}
+constexpr std::array<Setting, 7> kMapsDisabled = MapsDisabled();
+constexpr std::array<std::string_view, 1> kRemapKey{kPortRemap};
+constexpr layout::Shows kRemapOn{kPortRemap, "Port Re-Map"};
+
+constexpr layout::Rule kRules[]{
+    {.picked = kRemapKey, .item = "Standard", .sets = kMapsDisabled},
+    {.on = On::Create, .when = {kPortRemap, "Port Re-Map", false}, .sets = kMapsDisabled,
+     .message = "\"Port Re-Mapping Enable\" is \"Standard\": the port map is written as "
+                "\"Port Disabled\"",
+     .onlyIfItChanges = true},
+};
+
+constexpr std::array<std::string_view, 7> Ports(const PortKind& kind)
+{
+    std::array<std::string_view, 7> keys{};
+    for (std::size_t port = 1; port <= keys.size(); ++port)
+        keys[port - 1] = kind.keys[port];
+    return keys;
+}
+constexpr auto kNonRemovablePorts = Ports(kNonRemovable);
+constexpr auto kDisablePorts = [] {
+    std::array<std::string_view, 14> keys{};
+    for (std::size_t port = 1; port <= 7; ++port) {
+        keys[port - 1] = kDisableSelf.keys[port];
+        keys[port + 6] = kDisableBus.keys[port];
+    }
+    return keys;
+}();
+constexpr auto kMapPorts = Ports(kMap);
+constexpr std::array<std::string_view, 4> kStringFields{"lang_id", "mfg_string",
+                                                        hub::kProductString, "serial_string"};
+constexpr layout::EnabledIf kEnabling[]{
+    {kNonRemovablePorts, {kCompoundDevice, "Yes"}},
+    {kDisablePorts, {kPortRemap, "Port Re-Map", false}},
+    {kMapPorts, kRemapOn},
+    {kStringFields, {kStringEnable, "Strings Enabled"}},
+};
 
 // The main page, three columns in a box, each box right under the one above it, the
 // strings under the first two: the IDs (the page's own model list first), the non-removable
@@ -384,10 +421,10 @@ layout::MadeModel MakeModel(std::size_t at)
                 .start = layout::CreateStart::Zeros,
                 .loadSize = static_cast<int>(CE2promData::kSize),
                 .exactLoadSize = true,
-                .encode = Encode,
                 .decode = Decode,
+                .rules = kRules,
+                .enabling = kEnabling,
                 .onUserChange = OnUserChange,
-                .greying = Greying,
                 .pages = variant.editor == Editor::Qh202 ? std::span(kQh202Pages)
                                                          : std::span(kPages),
             },
@@ -410,29 +447,6 @@ bool RemapOn(const Positions& at, const layout::Values& values)
 
 // The port map counts only while re-mapping is on: off, every port shows "Port Disabled"
 // and is written 0, whatever a file held.
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
-                            CE2promData& image)
-{
-    layout::EncodeResult result = layout::EncodeFields(model, values, image);
-    const Positions& at = PositionsOf(model);
-    if (RemapOn(at, values))
-        return result;
-    bool anyMapped = false;
-    for (std::size_t field : at.maps) {
-        anyMapped = anyMapped || layout::GetBits(image, model.fields[field].place) != 0;
-        layout::PutBits(image, model.fields[field].place, 0);
-    }
-    if (!anyMapped)
-        return result;
-    layout::Correction disabled{
-        "\"Port Re-Mapping Enable\" is \"Standard\": the port map is written as \"Port Disabled\"",
-        {}};
-    for (std::size_t field : at.maps)
-        disabled.changes.setIndex(field, 0);
-    result.corrections.push_back(std::move(disabled));
-    return result;
-}
-
 layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image)
 {
     layout::DecodeResult result = layout::DecodeFields(model, image);
@@ -443,54 +457,18 @@ layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image
     return result;
 }
 
-// "Standard" resets the port map; leaving a string shows its length in characters. Both
-// silent.
+// Leaving a string shows its length in characters. Silent.
 std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
                                                const layout::Values& now)
 {
-    const Positions& at = PositionsOf(model);
+    const std::optional<std::size_t> length = layout::LengthFieldOf(model, field);
+    if (!length)
+        return std::nullopt;
     layout::Correction correction;
-    if (field == at.remap && !RemapOn(at, now)) {
-        for (std::size_t map : at.maps)
-            correction.changes.setIndex(map, 0);
-        return correction;
-    }
-    if (const std::optional<std::size_t> length = layout::LengthFieldOf(model, field)) {
-        correction.changes.setText(
-            *length, layout::ShowNumber(Show::Decimal2,
-                                        static_cast<std::uint32_t>(now.text(field).size())));
-        return correction;
-    }
-    return std::nullopt;
-}
-
-// Non-removable ports count only on a compound device; the port-disable choices only while
-// the port map is off, the port map only while it is on; the Lang ID and strings only while
-// strings are enabled. The QH203's fourth port (but for its swap) and the 36-pin packages'
-// LED mode never change.
-void Greying(const layout::Model& model, const layout::Values& values,
-             std::optional<std::size_t>, std::vector<bool>& enabled)
-{
-    const Positions& at = PositionsOf(model);
-    const Variant& variant = VariantOf(model);
-    const bool compound = values.index(at.compound) == 1;
-    const bool remap = RemapOn(at, values);
-    for (std::size_t field = 0; field < model.fields.size(); ++field) {
-        switch (at.roles[field]) {
-        case Role::NonRemovable: enabled[field] = compound; break;
-        case Role::DisableSelf:
-        case Role::DisableBus: enabled[field] = !remap; break;
-        case Role::Map: enabled[field] = remap; break;
-        default: break;
-        }
-        if (variant.fourthPortFixed && at.ports[field] == 4 && at.roles[field] != Role::Swap)
-            enabled[field] = false;
-    }
-    if (at.strings)
-        for (std::size_t field : at.stringFields)
-            enabled[field] = values.index(*at.strings) == 1;
-    if (at.led && variant.ledFixed)
-        enabled[*at.led] = false;
+    correction.changes.setText(
+        *length,
+        layout::ShowNumber(Show::Decimal2, static_cast<std::uint32_t>(now.text(field).size())));
+    return correction;
 }
 
 } // namespace

@@ -260,31 +260,55 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
 
 constexpr std::size_t At(std::string_view key) { return layout::PositionOf(kFields, key); }
 
-constexpr std::size_t kCompound = At(hub::kCompoundDevice.key);
-constexpr std::size_t kPowerSource = At(hub::kSelfBusPower.key);
-constexpr std::size_t kSensingAt = At(hub::kCurrentSensing.key);
-constexpr std::size_t kStringEnable = At(hub::kStringEnable.key);
-constexpr std::size_t kSelfPower = 1;      // "Self-Power"
-constexpr std::size_t kOcsNotSupported = 2; // "OCS Not Supported"
-
 constexpr std::array<std::size_t, kPorts> PortRow(std::size_t first)
 {
     return {first, first + 1, first + 2, first + 3};
 }
-constexpr std::array<std::size_t, kPorts> kNonRemovable = PortRow(At("port1_non_removable"));
 constexpr std::array<std::size_t, kPorts> kBusDisable = PortRow(At("port1_disable_bus"));
 constexpr std::array<std::size_t, kPorts> kSelfDisable = PortRow(At("port1_disable_self"));
-// Typed into only while strings are enabled.
-constexpr std::array<std::size_t, 4> kStringFields{At("lang_id"), At("mfg_string"),
-                                                   At(hub::kProductString), At("serial_string")};
+// A non-removable port makes the hub a compound device, and a hub that is none has removable
+// ports only; self power and "OCS Not Supported" exclude each other. Each is told.
+using layout::On;
+using layout::Setting;
+constexpr std::array<std::string_view, kPorts> kNonRemovableKeys{
+    "port1_non_removable", "port2_non_removable", "port3_non_removable", "port4_non_removable"};
+constexpr std::array<std::string_view, 1> kCompoundKey{hub::kCompoundDevice.key};
+constexpr std::array<std::string_view, 1> kPowerSourceKey{hub::kSelfBusPower.key};
+constexpr std::array<std::string_view, 1> kSensingKey{hub::kCurrentSensing.key};
+constexpr Setting kCompoundYes[]{{hub::kCompoundDevice.key, "Yes"}};
+constexpr Setting kAllRemovable[]{{kNonRemovableKeys[0], "Removeable"},
+                                  {kNonRemovableKeys[1], "Removeable"},
+                                  {kNonRemovableKeys[2], "Removeable"},
+                                  {kNonRemovableKeys[3], "Removeable"}};
+constexpr Setting kIndividualSensing[]{{hub::kCurrentSensing.key, "Individual"}};
+constexpr Setting kBusPowered[]{{hub::kSelfBusPower.key, "Bus-Power"}};
 
-layout::Correction Told(std::string message) { return {std::move(message), {}}; }
+constexpr layout::Rule kRules[]{
+    {.picked = kNonRemovableKeys, .item = "Non-Removeable",
+     .when = {hub::kCompoundDevice.key, "No"}, .sets = kCompoundYes,
+     .message = "Non-Removable has been selected, Compound Device field of Config Data Byte 2 "
+                "will be set to Yes"},
+    {.picked = kCompoundKey, .item = "No", .sets = kAllRemovable,
+     .message = "Compound Device field being changed to 'No'. This will force all the ports to "
+                "be configured as 'Removable'.",
+     .onlyIfItChanges = true},
+    {.picked = kPowerSourceKey, .item = "Self-Power",
+     .when = {hub::kCurrentSensing.key, "OCS Not Supported"}, .sets = kIndividualSensing,
+     .message = "'Self-Powered' being selected. This will set the Current Sensing field to "
+                "'Individual'."},
+    {.picked = kSensingKey, .item = "OCS Not Supported",
+     .when = {hub::kSelfBusPower.key, "Self-Power"}, .sets = kBusPowered,
+     .message = "'OCS Not Supported' being selected. This will set the device to be configured "
+                "as 'Bus-Powered'."},
+};
 
-bool AnyNonRemovable(const layout::Values& values)
-{
-    return std::any_of(kNonRemovable.begin(), kNonRemovable.end(),
-                       [&](std::size_t port) { return values.index(port) == 1; });
-}
+// The Lang ID and the strings take typing while strings are enabled. The form's opening,
+// its reset to the defaults and the user's own change of "String Desc Enable" move them: a
+// load leaves them as they were (the model's greying does not follow loads).
+constexpr std::array<std::string_view, 4> kStringFields{"lang_id", "mfg_string",
+                                                        hub::kProductString, "serial_string"};
+constexpr layout::EnabledIf kEnabling[]{
+    {kStringFields, {hub::kStringEnable.key, "Enable String Support"}}};
 
 // Disabled ports are always the highest-numbered of their group: disabling one disables
 // those above it, enabling one enables those below it. Silent.
@@ -299,62 +323,14 @@ std::optional<layout::Correction> PortDisableChain(const std::array<std::size_t,
     return chain;
 }
 
+// What the rows do not say: the port-disable chains.
 std::optional<layout::Correction> OnUserChange(const layout::Model&, std::size_t field,
                                                const layout::Values& now)
 {
-    const std::int64_t picked = now.index(field);
-    if (const auto port = std::find(kNonRemovable.begin(), kNonRemovable.end(), field);
-        port != kNonRemovable.end()) {
-        if (picked != 1 || now.index(kCompound) != 0)
-            return std::nullopt;
-        layout::Correction correction = Told(
-            "Non-Removable has been selected, Compound Device field of Config Data Byte 2 "
-            "will be set to Yes");
-        correction.changes.setIndex(kCompound, 1);
-        return correction;
-    }
-    if (field == kCompound) {
-        if (picked != 0 || !AnyNonRemovable(now))
-            return std::nullopt;
-        layout::Correction correction =
-            Told("Compound Device field being changed to 'No'. This will force all the ports "
-                 "to be configured as 'Removable'.");
-        for (std::size_t port : kNonRemovable)
-            correction.changes.setIndex(port, 0);
-        return correction;
-    }
-    if (field == kPowerSource && picked == static_cast<std::int64_t>(kSelfPower) &&
-        now.index(kSensingAt) == static_cast<std::int64_t>(kOcsNotSupported)) {
-        layout::Correction correction = Told(
-            "'Self-Powered' being selected. This will set the Current Sensing field to "
-            "'Individual'.");
-        correction.changes.setIndex(kSensingAt, 1);
-        return correction;
-    }
-    if (field == kSensingAt && picked == static_cast<std::int64_t>(kOcsNotSupported) &&
-        now.index(kPowerSource) == static_cast<std::int64_t>(kSelfPower)) {
-        layout::Correction correction = Told(
-            "'OCS Not Supported' being selected. This will set the device to be configured as "
-            "'Bus-Powered'.");
-        correction.changes.setIndex(kPowerSource, 0);
-        return correction;
-    }
     for (const auto* group : {&kBusDisable, &kSelfDisable})
         if (const auto port = std::find(group->begin(), group->end(), field); port != group->end())
             return PortDisableChain(*group, static_cast<std::size_t>(port - group->begin()), now);
     return std::nullopt;
-}
-
-// The Lang ID and the strings take typing while strings are enabled. The form's opening,
-// its reset to the defaults and the user's own change of "String Desc Enable" move them: a
-// load leaves them as they were.
-void Greying(const layout::Model&, const layout::Values& values,
-             std::optional<std::size_t> changed, std::vector<bool>& enabled)
-{
-    if (changed && *changed != kStringEnable)
-        return;
-    for (std::size_t field : kStringFields)
-        enabled[field] = values.index(kStringEnable) == 1;
 }
 
 // The first page: three columns, each box right under the one above it, the strings under
@@ -445,8 +421,9 @@ constinit const layout::Model kModel{
     .start = layout::CreateStart::Erased,
     .loadSize = static_cast<int>(CE2promData::kSize),
     .exactLoadSize = true,
+    .rules = kRules,
+    .enabling = kEnabling,
     .onUserChange = OnUserChange,
-    .greying = Greying,
     .greyingFollowsLoads = false,
     .checks = kChecks,
     .pages = kPages,

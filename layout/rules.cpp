@@ -69,11 +69,13 @@ bool Follows(const Model& model, const Rule& rule, std::size_t field, const Valu
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-std::string Keys(std::span<const std::string_view> keys)
+// The keys the model has (a family's table may name ports it lacks).
+std::string Keys(const Model& model, std::span<const std::string_view> keys)
 {
     std::string joined;
     for (std::string_view key : keys)
-        joined += (joined.empty() ? "" : ", ") + std::string(key);
+        if (FindField(model.fields, key))
+            joined += (joined.empty() ? "" : ", ") + std::string(key);
     return joined;
 }
 
@@ -85,11 +87,11 @@ std::string Condition(const Shows& shows)
     return std::string(shows.key) + (shows.is ? " shows " : " shows other than ") + item;
 }
 
-std::string DescribeRule(const Rule& rule)
+std::string DescribeRule(const Model& model, const Rule& rule)
 {
     std::string line = rule.on == On::Pick ? "picking " + (rule.item.empty() ? std::string("any item")
                                                                               : Quoted(rule.item)) +
-                                                 " in " + Keys(rule.picked)
+                                                 " in " + Keys(model, rule.picked)
                                            : std::string("on Create");
     if (rule.own)
         return line + ": " + std::string(rule.about);
@@ -97,7 +99,8 @@ std::string DescribeRule(const Rule& rule)
         line += ", while " + condition;
     line += ":";
     for (const Setting& setting : rule.sets)
-        line += " " + std::string(setting.key) + " = " + Quoted(setting.value) + ";";
+        if (FindField(model.fields, setting.key))
+            line += " " + std::string(setting.key) + " = " + Quoted(setting.value) + ";";
     if (rule.onlyIfItChanges)
         line += " (when that changes something)";
     if (!rule.message.empty())
@@ -168,15 +171,16 @@ std::vector<std::string> DescribeRules(const Model& model)
 {
     std::vector<std::string> lines;
     for (const Rule& rule : model.rules)
-        lines.push_back(DescribeRule(rule));
+        lines.push_back(DescribeRule(model, rule));
     for (const EnabledIf& row : model.enabling)
-        lines.push_back(Keys(row.fields) + " enabled while " + Condition(row.when));
+        if (FindField(model.fields, row.when.key))
+            lines.push_back(Keys(model, row.fields) + " enabled while " + Condition(row.when));
     std::vector<std::string_view> greyed;
     for (const Field& field : model.fields)
         if (field.greyed)
             greyed.push_back(field.key);
     if (!greyed.empty())
-        lines.push_back(Keys(greyed) + " always greyed");
+        lines.push_back(Keys(model, greyed) + " always greyed");
     return lines;
 }
 

@@ -46,10 +46,10 @@ constexpr std::string_view kConfig2 = "Config Data Byte 2";
 namespace hub = layout::hub;
 
 // The product ID: its text is the value, its items are offered to pick from.
-constexpr Field ProductId(std::string_view key, std::string_view label, std::uint16_t offset,
-                          std::span<const std::string_view> items, std::string_view defaultText)
+constexpr Field ProductId(std::string_view label, std::span<const std::string_view> items,
+                          std::string_view defaultText)
 {
-    Field field = kBoxes.word(key, label, kCollectData, offset, defaultText);
+    Field field = kBoxes.word(hub::kPid, label, kCollectData, defaultText);
     field.items = items;
     return field;
 }
@@ -77,9 +77,9 @@ constexpr PortMap kSelf = PortMap::DisableSelf;
 // Every field of the family: every port and option, the widest product-ID list, and the
 // defaults most models share.
 constexpr FamilyField kFamily[]{
-    {kBoxes.word(kVid, "VID (Hex)", kCollectData, 0, "7A7A")},
-    {ProductId(kPid, "PID (Hex)", 2, kPidsQh107, "0107")},
-    {kBoxes.word("did", "DID (Hex)", kCollectData, 4, "0000")},
+    {kBoxes.word(hub::kVid, "VID (Hex)", kCollectData, "7A7A")},
+    {ProductId("PID (Hex)", kPidsQh107, "0107")},
+    {kBoxes.word(hub::kDid, "DID (Hex)", kCollectData, "0000")},
     {kBoxes.byte(hub::kPowerOnTime, "Power-On Timer (Hex)", kCollectData, 15, "32")},
     {kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 12, "64")},
     {kBoxes.byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 14, "64")},

@@ -18,8 +18,8 @@ namespace qh1xx {
 inline constexpr std::string_view kFamilyId = "qh1xx";
 
 // Keys of the fields the family's rules and editor name.
-inline constexpr std::string_view kVid = "vid";
-inline constexpr std::string_view kPid = "pid";
+inline constexpr std::string_view kVid = layout::hub::kVid.key;
+inline constexpr std::string_view kPid = layout::hub::kPid.key;
 inline constexpr std::string_view kSelfBusPower = layout::hub::kSelfBusPower.key;
 inline constexpr std::string_view kCurrentSensing = layout::hub::kCurrentSensing.key;
 inline constexpr std::string_view kOverCurrentTimer = layout::hub::kOverCurrentTimer.key;

@@ -99,7 +99,7 @@ namespace hub = layout::hub;
 // Stored high byte first, shown as its two bytes in lower case ("%02x%02x").
 constexpr Field LangId()
 {
-    Field field = kBoxes.word("lang_id", "Lang ID (Hex)", kIds, 0x11, "0000", true);
+    Field field = kBoxes.word(hub::kLangId, "Lang ID (Hex)", kIds, "0000", true);
     field.show = Show::HexLower4;
     return field;
 }
@@ -153,9 +153,9 @@ constexpr std::array<FamilyField, kFamilySize> MakeFamily()
     std::array<FamilyField, kFamilySize> table{};
     std::size_t at = 0;
     for (const Field& field : {
-             kBoxes.word("vid", "VID (Hex)", kIds, 0x00, "7A7A"),
-             kBoxes.word("pid", "PID (Hex)", kIds, 0x02, "0207"),
-             kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
+             kBoxes.word(hub::kVid, "VID (Hex)", kIds, "7A7A"),
+             kBoxes.word(hub::kPid, "PID (Hex)", kIds, "0207"),
+             kBoxes.word(hub::kDid, "DID (Hex)", kIds, "0000"),
              LangId(),
              Choice(hub::kSelfBusPower, "Self/Bus Power", kConfig1, kPowerModes, "Self Power"),
              Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds,

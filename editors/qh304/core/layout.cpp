@@ -112,11 +112,11 @@ constexpr std::array<Field, kFieldCount> MakeFields()
     std::array<Field, kFieldCount> table{};
     std::size_t at = 0;
     for (const Field& field : {
-             kBoxes.word("vid", "VID (Hex)", kIds, 0x00, "7A7A"),
-             kBoxes.word("pid", "PID (Hex)", kIds, 0x02, "0304"),
-             kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
+             kBoxes.word(hub::kVid, "VID (Hex)", kIds, "7A7A"),
+             kBoxes.word(hub::kPid, "PID (Hex)", kIds, "0304"),
+             kBoxes.word(hub::kDid, "DID (Hex)", kIds, "0000"),
              // High byte first, unlike the IDs; shown "%02X%02X", its two bytes in order.
-             kBoxes.word("lang_id", "Lang ID (Hex)", kIds, 0x11, "0000", true),
+             kBoxes.word(hub::kLangId, "Lang ID (Hex)", kIds, "0000", true),
              Choice(hub::kSelfBusPower, "Self-/Bus-Power", kConfig1, kPowerModes, "Self-Power"),
              Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds, "High-Full"),
              Choice(hub::kMultipleTt, "Multiple-TT Support", kConfig1, kTts, "Mult TT"),

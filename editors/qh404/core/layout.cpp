@@ -46,9 +46,9 @@ constexpr std::uint16_t kConfig1Byte = 8;
 
 // Bits 5-4 of the timer's byte belong to no field and are always written 0.
 constexpr std::array<Field, 25> kFields{{
-    kBoxes.word(key::kVid, "VID (hex)", "", 0, "7A7A", kHighByteFirst),
-    kBoxes.word(key::kPid, "PID (hex)", "", 2, "A700", kHighByteFirst),
-    kBoxes.word(key::kDid, "DID (hex)", "", 4, "0000", kHighByteFirst),
+    kBoxes.word(layout::hub::kVid, "VID (hex)", "", "7A7A", kHighByteFirst),
+    kBoxes.word(layout::hub::kPid, "PID (hex)", "", "A700", kHighByteFirst),
+    kBoxes.word(layout::hub::kDid, "DID (hex)", "", "0000", kHighByteFirst),
     // Shown greyed: the user cannot change them, a loaded image still shows its values.
     layout::Greyed(Flag(key::kDynamicPower, "Dynamic Power", kGroupConfig1, kNoYes, "No",
                         kConfig1Byte, 7)),

@@ -61,7 +61,8 @@ void CheckFloorAgrees()
             round == 0 ? layout::DefaultValues(model) : RandomValues(model, random);
         CE2promData ours;
         CE2promData floors;
-        const bool encodes = SameEncode(model.encode(model, values, ours), qh404_floor::Encode(values, floors));
+        const bool encodes =
+            SameEncode(layout::Create(model, values, ours), qh404_floor::Encode(values, floors));
         std::array<std::uint8_t, CE2promData::kSize> bytes;
         for (auto& byte : bytes)
             byte = static_cast<std::uint8_t>(random());

@@ -67,6 +67,11 @@ std::string ByteMap(const layout::Model& model)
                        std::string(model.description) + "\n";
     for (const auto& [offset, bit, place, line] : rows)
         text += place + std::string(width + 2 - place.size(), ' ') + line + "\n";
+    const std::vector<std::string> rules = layout::DescribeRules(model);
+    if (!rules.empty())
+        text += "Rules:\n";
+    for (const std::string& rule : rules)
+        text += "  " + rule + "\n";
     return text;
 }
 

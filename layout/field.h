@@ -68,6 +68,9 @@ struct Field {
     Show show = Show::HexLower;
     std::uint16_t countAt = 0; // text: the byte holding its length in characters
     bool readOnly = false;     // the user cannot type into it; other fields' rules fill it
+    bool greyed = false;       // always shown greyed: the user never changes it, a load may
+    // The code a list that shows no item of its own stores; -1: its first item's.
+    std::int16_t noItemCode = -1;
 
     int defaultIndex() const; // index of defaultText among items, -1 when not a choice
     int indexOf(std::string_view itemText) const;
@@ -141,8 +144,11 @@ inline void PutBits(ImageBytes& bytes, const Place& place, std::uint32_t value)
 // The stored code of a choice index.
 inline std::uint32_t CodeOfIndex(const Field& field, std::int64_t index)
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= field.items.size())
+    if (index < 0 || static_cast<std::size_t>(index) >= field.items.size()) {
+        if (field.noItemCode >= 0)
+            return static_cast<std::uint32_t>(field.noItemCode);
         index = 0; // a list without a selection stores its first item
+    }
     if (field.codes.empty())
         return static_cast<std::uint32_t>(index);
     return static_cast<std::size_t>(index) < field.codes.size()

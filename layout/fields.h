@@ -23,6 +23,13 @@ constexpr Field Choice(std::string_view key, std::string_view label, std::string
             .defaultText = defaultText, .place = place, .fallback = fallback};
 }
 
+// The field shown greyed whatever the others show.
+constexpr Field Greyed(Field field)
+{
+    field.greyed = true;
+    return field;
+}
+
 // A string of single-byte characters in an area of kStringUnits 16-bit units from
 // `offset`; its length in characters is the byte at `countAt`.
 constexpr Field String(std::string_view key, std::string_view label, std::string_view group,
@@ -32,6 +39,13 @@ constexpr Field String(std::string_view key, std::string_view label, std::string
             .place = {.offset = offset, .bytes = 2 * kStringUnits}, .limit = kStringUnits,
             .countAt = countAt};
 }
+
+// A 16-bit word the hub families share: every family that has it stores it by this key at
+// this offset (its byte order is the family's).
+struct SharedWord {
+    std::string_view key;
+    std::uint16_t offset;
+};
 
 // How the boxes of a family's form look: the characters a word's and a byte's hex box
 // take, how a loaded byte and a string's length show, and whether the user types a length
@@ -51,6 +65,11 @@ struct BoxStyle {
         return {.key = key, .label = label, .group = group, .kind = Kind::Hex,
                 .defaultText = defaultText, .place = {offset, 0, 16, bigEndian},
                 .limit = wordLimit, .show = Show::HexUpper4};
+    }
+    constexpr Field word(const SharedWord& shared, std::string_view label, std::string_view group,
+                         std::string_view defaultText, bool bigEndian = false) const
+    {
+        return word(shared.key, label, group, shared.offset, defaultText, bigEndian);
     }
 
     // A whole byte typed as hex.
@@ -88,6 +107,12 @@ constexpr Field Choice(const SharedBits& bits, std::string_view label, std::stri
 }
 
 namespace hub {
+
+// The IDs at the start of every image, and the language ID of the string descriptors.
+inline constexpr SharedWord kVid{"vid", 0x00};
+inline constexpr SharedWord kPid{"pid", 0x02};
+inline constexpr SharedWord kDid{"did", 0x04};
+inline constexpr SharedWord kLangId{"lang_id", 0x11};
 
 // The first configuration byte (0x06): power source, port LEDs, speed, transaction
 // translators, end of packet, current sensing and port power switching.

@@ -208,13 +208,24 @@ EncodeResult Create(const Model& model, const Values& values, CE2promData& holde
         holder.Clear();
         break;
     }
-    return model.encode(model, values, holder);
+    const bool ruled = std::any_of(model.rules.begin(), model.rules.end(),
+                                   [](const Rule& rule) { return rule.on == On::Create; });
+    if (!ruled)
+        return model.encode(model, values, holder);
+    Values corrected = values;
+    std::vector<Correction> corrections = CreateRules(model, corrected);
+    EncodeResult result = model.encode(model, corrected, holder);
+    result.corrections.insert(result.corrections.begin(),
+                              std::make_move_iterator(corrections.begin()),
+                              std::make_move_iterator(corrections.end()));
+    return result;
 }
 
 std::vector<bool> Enabled(const Model& model, const Values& values,
                           std::optional<std::size_t> changed, std::vector<bool> current)
 {
     current.resize(model.fields.size(), true);
+    ApplyEnabling(model, values, changed, current);
     if (model.greying)
         model.greying(model, values, changed, current);
     return current;
@@ -222,6 +233,8 @@ std::vector<bool> Enabled(const Model& model, const Values& values,
 
 std::optional<Correction> OnUserChange(const Model& model, std::size_t field, const Values& now)
 {
+    if (std::optional<Correction> correction = PickRule(model, field, now))
+        return correction;
     return model.onUserChange ? model.onUserChange(model, field, now) : std::nullopt;
 }
 
@@ -389,6 +402,8 @@ std::vector<std::string> CheckModel(const Model& model)
             problems.push_back("byte " + std::to_string(byte) +
                                " is neither owned by a field nor named unused");
     }
+    for (std::string& problem : CheckPages(model))
+        problems.push_back(std::move(problem));
     return problems;
 }
 

@@ -6,6 +6,8 @@
 // tests all go through these descriptions.
 
 #include "layout/field.h"
+#include "layout/page.h"
+#include "layout/rules.h"
 #include "layout/strings.h"
 #include "layout/values.h"
 
@@ -107,11 +109,16 @@ struct Model {
     std::optional<std::string> (*foreignImageQuestion)(const Model&, const CE2promData&) = nullptr;
     // For families with one editor over several models; nullptr: always this model.
     DisplayChoice (*chooseDisplayModel)(const Model&, const CE2promData&) = nullptr;
-    // What the form changes after the user picks an item or leaves a text box.
+    // Its rules of the common kinds, as rows: what a pick or a Create changes, in order, and
+    // which fields are enabled while others show an item.
+    std::span<const Rule> rules = {};
+    std::span<const EnabledIf> enabling = {};
+    // What else the form changes after the user picks an item or leaves a text box, when no
+    // Pick row did.
     std::optional<Correction> (*onUserChange)(const Model&, std::size_t field,
                                               const Values& now) = nullptr;
-    // Which fields the user can change given the values: `enabled` comes in as the form
-    // has it and leaves true where a field is enabled. `changed` is the field the user just
+    // Which fields the user can change given the values, beyond the enabling rows:
+    // `enabled` comes in as the form has it and leaves true where a field is enabled. `changed` is the field the user just
     // changed, none for a form just opened, reset or loaded.
     void (*greying)(const Model&, const Values&, std::optional<std::size_t> changed,
                     std::vector<bool>& enabled) = nullptr;
@@ -120,6 +127,8 @@ struct Model {
     bool greyingFollowsLoads = true;
     // The checks a Create makes, in order; the first that fails refuses it.
     std::span<const CreateCheck> checks = {};
+    // Where its fields stand on its window's pages.
+    std::span<const Page> pages = {};
 };
 
 std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key);
@@ -167,7 +176,7 @@ std::optional<Refusal> RefuseCreate(const Model& model, const Values& values);
 
 // Problems a careful reviewer would find in a description: duplicate keys, places past
 // the image, two fields sharing a bit, defaults that are not items, bytes neither owned
-// nor named unused. Empty when the description is sound.
+// nor named unused, fields placed on no page or on two. Empty when the description is sound.
 std::vector<std::string> CheckModel(const Model& model);
 
 } // namespace layout

@@ -6,6 +6,7 @@
 #include "platform/field_form.h"
 #include "platform/text.h"
 #include "platform/file_panel.h"
+#include "platform/page_builder.h"
 #include "platform/screen_fit.h"
 #include "platform/services.h"
 
@@ -20,13 +21,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <array>
-#include <map>
 
 namespace {
 
 constexpr int kBackToMainIndex = 0;
-constexpr int kPortsPerColumn = 4;
 
 // The entry of the own "Device ID" list that shows `model`, one of the family's.
 int EntryOf(const layout::Model& model)
@@ -70,11 +68,8 @@ bool CE2PromQH1XX::Create()
     return true;
 }
 
-// Top line: the model list and the output name. Below, the "Collect Data" box: IDs top
-// left, the two power boxes top right; the configuration bytes and the non-removable
-// ports in the left column over "Create EEPROM File"; the port-disable boxes (ports 1 to 4
-// in a first column, 5 to 7 in a second) and the listing in the right column; the input
-// file line at the bottom.
+// Top line: the model list and the output name; below, the "Collect Data" box as the
+// family's page places its fields and the file controls.
 void CE2PromQH1XX::buildWindow()
 {
     m_form = new platform::FieldForm(this, *m_model);
@@ -88,98 +83,22 @@ void CE2PromQH1XX::buildWindow()
     top->setColumnMinimumWidth(1, 90);
     top->setColumnStretch(3, 1);
 
-    QGridLayout* collect = nullptr;
-    QGroupBox* collectBox = platform::MakeGroup(QStringLiteral("Collect Data"), collect, this);
-
-    // One grid per group caption; fields fill their group's rows in table order.
-    struct Area {
-        QGridLayout* grid = nullptr;
-        int rows = 0;
-    };
-    std::map<std::string_view, Area> areas;
-    auto group = [&](std::string_view caption) -> QGroupBox* {
-        QGridLayout* grid = nullptr;
-        QGroupBox* box = platform::MakeGroup(platform::ToQString(caption), grid);
-        areas[caption].grid = grid;
-        return box;
-    };
-    auto* ids = new QGridLayout;
-    areas["Collect Data"].grid = ids;
-    QGroupBox* bus = group("Bus Power");
-    QGroupBox* self = group("Self Power");
-    QGroupBox* config1 = group("Config Data Byte 1");
-    QGroupBox* config2 = group("Config Data Byte 2");
-    QGroupBox* fixed = group("Non Removable Device");
-    QGroupBox* disableBus = group("Port Disable Bus Power");
-    QGroupBox* disableSelf = group("Port Disable Self Power");
-
-    for (const qh1xx::FamilyField& entry : qh1xx::FamilyFields()) {
-        Area& area = areas.at(entry.field.group);
-        if (entry.port == 0) {
-            m_form->add(entry.field, area.grid, area.rows++);
-        } else if (entry.map == qh1xx::PortMap::NonRemovable) {
-            m_form->add(entry.field, area.grid, entry.port - 1);
-        } else {
-            const int column = (entry.port - 1) / kPortsPerColumn;
-            m_form->add(entry.field, area.grid, (entry.port - 1) % kPortsPerColumn, 2 * column);
-        }
-        if (entry.field.key == "dynamic_power") {
-            // Bit 6 has a field on the form that never offers a value.
-            m_otgEnable = platform::AddLabelledChoice(area.grid, area.rows++, 0,
-                                                      QStringLiteral("OTG Enable"),
-                                                      QStringLiteral("otg_enable"));
-        }
-    }
-    for (QGroupBox* ports : {disableBus, disableSelf}) {
-        auto* grid = static_cast<QGridLayout*>(ports->layout());
-        grid->setColumnMinimumWidth(2, 100);
-        grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    }
-    ids->setRowStretch(areas["Collect Data"].rows, 1);
-    ids->setColumnStretch(2, 1);
-
-    // The lists of the left column line up across its boxes.
-    int labelWidth = 0;
-    for (QGroupBox* box : {config1, config2, fixed})
-        for (const QLabel* label : box->findChildren<QLabel*>())
-            labelWidth = std::max(labelWidth, label->sizeHint().width());
-    for (QGroupBox* box : {config1, config2, fixed}) {
-        auto* grid = static_cast<QGridLayout*>(box->layout());
-        grid->setColumnMinimumWidth(0, labelWidth);
-        grid->setColumnStretch(2, 1);
-    }
-
-    auto* powers = new QHBoxLayout;
-    powers->addWidget(bus);
-    powers->addWidget(self);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(config1);
-    left->addWidget(config2);
-    left->addWidget(fixed);
-    left->addWidget(m_files->createButton(), 0, Qt::AlignLeft);
-    left->addStretch(1);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(disableBus);
-    right->addWidget(disableSelf);
-    right->addWidget(m_files->display(), 1);
-
     auto* input = new QHBoxLayout;
     input->addWidget(m_files->inputLabel());
     input->addWidget(m_files->inputName(), 1);
     input->addWidget(m_files->browseButton());
     input->addWidget(m_files->loadButton());
 
-    collect->addLayout(ids, 0, 0);
-    collect->addLayout(powers, 0, 1);
-    collect->addLayout(left, 1, 0);
-    collect->addLayout(right, 1, 1);
-    collect->addLayout(input, 2, 0, 1, 2);
+    platform::PageBuilder page(*m_form, qh1xx::FormFields());
+    page.provide("create", m_files->createButton());
+    page.provide("listing", m_files->display());
+    page.provide("input", input);
+    QWidget* collect = page.build(m_model->pages.front().root).widget;
+    m_otgEnable = page.list("otg_enable");
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(new platform::FittingArea(collectBox), 1);
+    layout->addWidget(new platform::FittingArea(collect), 1);
 
     connect(m_deviceList, &QComboBox::activated, this, &CE2PromQH1XX::OnSelchangeDeviceId);
     connect(m_form, &platform::FieldForm::changedByUser, this, &CE2PromQH1XX::OnFieldChanged);

@@ -53,8 +53,6 @@ public:
     platform::FilePanel& files() const { return *m_files; }
 
 private:
-    QWidget* makeInterfaces();
-    void addInterface(QGridLayout* grid, int n, int row);
     void OnBnClickedCreate();
     void OnBnClickedLoad();
 

@@ -4,7 +4,7 @@
 #include "image/e2prom_data.h"
 #include "image/file_manager.h"
 #include "platform/field_form.h"
-#include "platform/form_builder.h"
+#include "platform/page_builder.h"
 #include "platform/text.h"
 #include "platform/file_panel.h"
 #include "platform/services.h"
@@ -46,21 +46,8 @@ Qh404Form::Qh404Form(CE2promData& image, CFileManager& files, std::function<bool
 
 QWidget* Qh404Form::makeCollectData()
 {
-    const platform::GroupedFields groups(*m_fields, qh404::kModel.fields);
-    auto* collect = new QGroupBox(QStringLiteral("Collect Data"));
-    auto* grid = new QGridLayout(collect);
-    // The IDs and byte values above the group of the byte they share; beside them the two
-    // bit groups, one over the other in the order of their captions.
-    auto* idColumn = new QVBoxLayout;
-    idColumn->addLayout(groups.loose());
-    idColumn->addSpacing(8);
-    idColumn->addWidget(groups.box(qh404::kGroupConfig1));
-    idColumn->addStretch(1);
-    grid->addLayout(idColumn, 0, 0);
-    grid->addLayout(platform::Column({groups.box(qh404::kGroupConfig2),
-                                      groups.box(qh404::kGroupConfig3)}),
-                    0, 1);
-    return collect;
+    platform::PageBuilder page(*m_fields, qh404::kModel.fields);
+    return page.build(qh404::kModel.pages.front().root).widget;
 }
 
 QWidget* Qh404Form::makeFileArea()

@@ -295,8 +295,10 @@ TEST(Commands, SavesGoWhereTheNameLeadsAndLoseNothing)
         const Result result = folder.run(row.arguments);
         EXPECT_EQ(result.code, row.code) << row.what;
         EXPECT_EQ(result.err, row.err.empty() ? "" : "hubquill-cli: " + row.err) << row.what;
-        if (!row.file.empty())
-            EXPECT_EQ(row.file == ".stdout" ? result.out : folder.read(row.file), row.content) << row.what;
+        if (!row.file.empty()) {
+            EXPECT_EQ(row.file == ".stdout" ? result.out : folder.read(row.file), row.content)
+                << row.what;
+        }
     }
     if (mounted)
         ::umount((folder.path() / "ro").c_str());

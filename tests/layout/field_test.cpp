@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 
 using namespace layout;
 
@@ -94,13 +95,14 @@ constexpr std::array<Field, 4> kSmallFields{{
      .limit = 31, .countAt = 2},
 }};
 constexpr std::array<UnusedBytes, 2> kSmallUnused{{{3, 3, "spare"}, {66, 255, "spare"}}};
+constexpr Page kSmallPages[]{{"", Rows()}};
 
 Model SmallModel(CreateStart start)
 {
     return {.id = "small", .name = "Small", .fields = kSmallFields, .unused = kSmallUnused,
             .readHex = HexReading::ByDigitPosition,
             .typing = {.capitals = true, .padOnLeave = true},
-            .start = start};
+            .start = start, .pages = kSmallPages};
 }
 
 TEST(GenericCodec, TextsInBytesOutAndBack)
@@ -170,15 +172,23 @@ TEST(CheckModel, FindsWhatAReviewerWould)
         {.key = "a", .label = "B", .items = kNoYes, .defaultText = "Maybe", .place = {0, 0, 1}},
         {.key = "w", .label = "W", .kind = Kind::Hex, .defaultText = "0", .place = {255, 0, 16},
          .limit = 4},
-        {.key = "t", .label = "T", .items = kTimerItems, .defaultText = "2ms",
-         .place = {1, 0, 2}, .codes = kTimerCodes, .fallback = "8ms"},
+        {.key = "t", .label = "T", .group = "Timers", .items = kTimerItems,
+         .defaultText = "2ms", .place = {1, 0, 2}, .codes = kTimerCodes, .fallback = "8ms"},
         {.key = "s", .label = "S", .kind = Kind::Text, .place = {10, 0, 8, false, 62},
          .limit = 31, .countAt = 9},
         {.key = "h", .label = "H", .kind = Kind::Hex, .defaultText = "123", .place = {2},
          .limit = 2},
     }};
     static constexpr std::array<UnusedBytes, 1> unused{{{3, 8, "spare"}}};
-    const Model model{.id = "broken", .name = "Broken", .fields = fields, .unused = unused};
+    // A caption spelled otherwise than its fields' drops a box, so "t" stands nowhere; the
+    // table places "w" a second time.
+    static constexpr Node parts[]{Group("Timer"), Rows()};
+    static constexpr TableCell cells[]{{.key = "w"}, {.key = "missing"}};
+    static constexpr Node page[]{{.part = Part::Stack, .parts = parts},
+                                 {.part = Part::Table, .cells = cells}};
+    static constexpr Page pages[]{{"", {.part = Part::Line, .parts = page}}};
+    const Model model{
+        .id = "broken", .name = "Broken", .fields = fields, .unused = unused, .pages = pages};
     const std::vector<std::string> problems = CheckModel(model);
     auto mentions = [&](std::string_view text) {
         for (const std::string& problem : problems)
@@ -197,14 +207,31 @@ TEST(CheckModel, FindsWhatAReviewerWould)
     EXPECT_TRUE(mentions("byte 9 is neither owned")) << "the area claims 10 to 71 only";
     EXPECT_TRUE(mentions("byte 100 is neither owned"));
     EXPECT_FALSE(mentions("byte 40 is"));
+    EXPECT_TRUE(mentions("the group \"Timer\" on its page has no field"));
+    EXPECT_TRUE(mentions("the field t stands on no page"));
+    EXPECT_TRUE(mentions("the field w stands on its pages more than once"));
+    EXPECT_TRUE(mentions("a table cell names a field it lacks: missing"));
+
+    static constexpr std::string_view picked[]{"a"};
+    static constexpr Setting sets[]{{"gone", "1"}, {"t", "9ms"}};
+    static constexpr Rule rules[]{{.picked = picked, .item = "Yes", .sets = sets}};
+    const Model ruled{.id = "ruled", .fields = fields, .rules = rules};
+    const Model* family[]{&ruled};
+    EXPECT_EQ(CheckRules(family),
+              (std::vector<std::string>{"a rule names gone, which no model of its family has",
+                                        "ruled: a rule names \"9ms\", which is not an item of t"}));
 }
 
 TEST(Models, EveryRegisteredDescriptionIsSound)
 {
+    std::map<std::string_view, std::vector<const Model*>> families;
     for (const Model* model : editors::AllModels()) {
         EXPECT_EQ(editors::FindModel(model->id), model);
         EXPECT_EQ(CheckModel(*model), std::vector<std::string>{}) << model->id;
+        families[model->family].push_back(model);
     }
+    for (const auto& [family, models] : families)
+        EXPECT_EQ(CheckRules(models), std::vector<std::string>{}) << family;
 }
 
 } // namespace

@@ -46,10 +46,10 @@ constexpr std::string_view kConfig2 = "Config Data Byte 2";
 namespace hub = layout::hub;
 
 // The product ID: its text is the value, its items are offered to pick from.
-constexpr Field ProductId(std::string_view key, std::string_view label, std::uint16_t offset,
-                          std::span<const std::string_view> items, std::string_view defaultText)
+constexpr Field ProductId(std::string_view label, std::span<const std::string_view> items,
+                          std::string_view defaultText)
 {
-    Field field = kBoxes.word(key, label, kCollectData, offset, defaultText);
+    Field field = kBoxes.word(hub::kPid, label, kCollectData, defaultText);
     field.items = items;
     return field;
 }
@@ -77,9 +77,9 @@ constexpr PortMap kSelf = PortMap::DisableSelf;
 // Every field of the family: every port and option, the widest product-ID list, and the
 // defaults most models share.
 constexpr FamilyField kFamily[]{
-    {kBoxes.word(kVid, "VID (Hex)", kCollectData, 0, "7A7A")},
-    {ProductId(kPid, "PID (Hex)", 2, kPidsQh107, "0107")},
-    {kBoxes.word("did", "DID (Hex)", kCollectData, 4, "0000")},
+    {kBoxes.word(hub::kVid, "VID (Hex)", kCollectData, "7A7A")},
+    {ProductId("PID (Hex)", kPidsQh107, "0107")},
+    {kBoxes.word(hub::kDid, "DID (Hex)", kCollectData, "0000")},
     {kBoxes.byte(hub::kPowerOnTime, "Power-On Timer (Hex)", kCollectData, 15, "32")},
     {kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 12, "64")},
     {kBoxes.byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 14, "64")},
@@ -172,34 +172,82 @@ std::vector<Field> FieldsOf(const Variant& variant)
     return layout::WithDifferences(std::move(fields), variant.absent, variant.differences);
 }
 
-// Where the fields the rules work on sit in one model.
-struct Positions {
-    std::size_t compound = 0;
-    std::size_t timer = 0;
-    std::size_t powerSource = 0;
-    std::size_t sensing = 0;
-    std::vector<std::size_t> nonRemovable;
+// The family's rules are rows of data: its models need nothing else to be found.
+struct NoExtra {};
+
+// A non-removable port makes the hub a compound device (with a message), and the power
+// mode decides the current sensing (silently). A Create tells of a timer list that shows no
+// item (it stores the first), and makes every port removable on a hub that is no compound
+// device.
+using layout::On;
+using layout::Setting;
+constexpr std::array<std::string_view, 7> kNonRemovableKeys{
+    "port1_non_removable", "port2_non_removable", "port3_non_removable", "port4_non_removable",
+    "port5_non_removable", "port6_non_removable", "port7_non_removable"};
+constexpr std::array<std::string_view, 1> kPowerSourceKey{kSelfBusPower};
+constexpr Setting kCompoundYes[]{{kCompoundDevice, "Yes"}};
+constexpr Setting kGangSensing[]{{kCurrentSensing, "Gang"}};
+constexpr Setting kNoSensing[]{{kCurrentSensing, kOcsNotSupported}};
+constexpr Setting kFirstTimer[]{{kOverCurrentTimer, "0.1ms"}};
+constexpr std::array<Setting, 7> AllRemovable()
+{
+    std::array<Setting, 7> settings{};
+    for (std::size_t port = 0; port < settings.size(); ++port)
+        settings[port] = {kNonRemovableKeys[port], "Removeable"};
+    return settings;
+}
+constexpr std::array<Setting, 7> kAllRemovable = AllRemovable();
+
+constexpr layout::Rule kRules[]{
+    {.picked = kNonRemovableKeys, .item = "Non-Removeable", .when = {kCompoundDevice, "No"},
+     .sets = kCompoundYes,
+     .message = "Non-Removable has been selected, Compound device field will set to Yes"},
+    {.picked = kPowerSourceKey, .item = "Self-Power", .sets = kGangSensing},
+    {.picked = kPowerSourceKey, .item = "Bus-Power", .sets = kNoSensing},
+    {.on = On::Create, .when = {kOverCurrentTimer, ""}, .sets = kFirstTimer,
+     .message = "Over-Current Timer:Invalid value 0x%x, default to 0x0"},
+    {.on = On::Create, .when = {kCompoundDevice, "No"}, .sets = kAllRemovable,
+     .message = "Compound device field is set to 'No', all of the ports will set to Removable",
+     .onlyIfItChanges = true},
 };
 
-Positions PositionsIn(const layout::Model& model)
-{
-    Positions at{.compound = *layout::FieldIndex(model, kCompoundDevice),
-                 .timer = *layout::FieldIndex(model, kOverCurrentTimer),
-                 .powerSource = *layout::FieldIndex(model, kSelfBusPower),
-                 .sensing = *layout::FieldIndex(model, kCurrentSensing)};
-    for (std::size_t field = 0; field < model.fields.size(); ++field)
-        if (layout::EntryOf<FamilyField>(kFamily, model.fields[field].key).map ==
-            PortMap::NonRemovable)
-            at.nonRemovable.push_back(field);
-    return at;
-}
-
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
-                            CE2promData& image);
 std::optional<std::string> ForeignImageQuestion(const layout::Model&, const CE2promData& loaded);
 layout::DisplayChoice ChooseDisplayModel(const layout::Model&, const CE2promData& loaded);
-std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
-                                               const layout::Values& now);
+
+// The "Collect Data" box: IDs top left, the two power boxes top right; the configuration
+// bytes and the non-removable ports in the left column over "Create EEPROM File", their
+// lists lined up; the port-disable boxes (ports 1 to 4 in a first column, 5 to 7 in a
+// second) over the listing in the right column; the input file line at the bottom. Bit 6
+// of the second byte has a list on the form that never offers a value.
+using layout::Node;
+using layout::Part;
+constexpr layout::ListRow kOtgEnable[]{{"otg_enable", "OTG Enable", hub::kDynamicPower.key}};
+constexpr Node kPowers[]{layout::Group("Bus Power"), layout::Group("Self Power")};
+constexpr Node kLeftColumn[]{
+    layout::Group(kConfig1),
+    {.part = Part::Group, .name = kConfig2, .lists = kOtgEnable},
+    layout::Group("Non Removable Device"),
+    {.part = Part::Control, .name = "create", .align = layout::Align::Left},
+};
+constexpr Node PortDisable(std::string_view caption)
+{
+    return {.part = Part::Group, .name = caption, .columns = 2, .columnGap = 100, .packed = true};
+}
+constexpr Node kRightColumn[]{
+    PortDisable("Port Disable Bus Power"),
+    PortDisable("Port Disable Self Power"),
+    {.part = Part::Control, .name = "listing", .stretch = 1},
+};
+constexpr Node kCollectParts[]{
+    {.part = Part::Group, .name = kCollectData, .row = 0, .column = 0, .boxed = false,
+     .roomBelowRight = true},
+    {.part = Part::Line, .parts = kPowers, .row = 0, .column = 1},
+    {.part = Part::Stack, .parts = kLeftColumn, .row = 1, .column = 0, .linedUp = true},
+    {.part = Part::Stack, .parts = kRightColumn, .row = 1, .column = 1, .roomAtEnd = false},
+    {.part = Part::Control, .name = "input", .row = 2, .column = 0, .columnSpan = 2},
+};
+constexpr layout::Page kPages[]{
+    {"", {.part = Part::Grid, .name = kCollectData, .parts = kCollectParts}}};
 
 layout::MadeModel MakeModel(std::size_t at)
 {
@@ -213,72 +261,19 @@ layout::MadeModel MakeModel(std::size_t at)
              .start = layout::CreateStart::KeepHolder,
              .loadSize = 16,
              .exactLoadSize = false,
-             .encode = Encode,
              .foreignImageQuestion = ForeignImageQuestion,
              .chooseDisplayModel = ChooseDisplayModel,
-             .onUserChange = OnUserChange},
+             .rules = kRules,
+             .pages = kPages},
             FieldsOf(variant)};
 }
 
 // The four descriptions, built once from the family table and the variants.
-const layout::FamilyModels<Positions>& TheFamily()
+const layout::FamilyModels<NoExtra>& TheFamily()
 {
-    static const layout::FamilyModels<Positions> family(kVariants.size(), MakeModel, PositionsIn);
+    static const layout::FamilyModels<NoExtra> family(kVariants.size(), MakeModel,
+                                                      [](const layout::Model&) { return NoExtra{}; });
     return family;
-}
-
-bool IsItem(const Field& field, std::int64_t index)
-{
-    return index >= 0 && static_cast<std::size_t>(index) < field.items.size();
-}
-
-// A list without a selection stores its first item; only the timer tells the user, and its
-// list is set to match what is written.
-void TimerRule(const layout::Model& model, const Positions& at, const layout::Values& values,
-               layout::EncodeResult& result)
-{
-    const std::int64_t timer = values.index(at.timer);
-    if (IsItem(model.fields[at.timer], timer))
-        return;
-    layout::Correction correction{
-        layout::Format("Over-Current Timer:Invalid value 0x%x, default to 0x0",
-                       static_cast<unsigned>(timer)),
-        {}};
-    correction.changes.setIndex(at.timer, 0);
-    result.corrections.push_back(std::move(correction));
-}
-
-// Only a compound device may have non-removable ports.
-void CompoundRule(const layout::Model& model, const Positions& at, CE2promData& image,
-                  layout::EncodeResult& result)
-{
-    if (layout::GetBits(image, model.fields[at.compound].place) != 0)
-        return;
-    bool anyFixed = false;
-    for (std::size_t port : at.nonRemovable) {
-        anyFixed = anyFixed || layout::GetBits(image, model.fields[port].place) != 0;
-        layout::PutBits(image, model.fields[port].place, 0);
-    }
-    if (!anyFixed)
-        return;
-    layout::Correction removable{
-        "Compound device field is set to 'No', all of the ports will set to Removable", {}};
-    for (std::size_t port : at.nonRemovable)
-        removable.changes.setIndex(port, 0);
-    result.corrections.push_back(std::move(removable));
-}
-
-// Bits without a field on this model (absent ports, the QH102's missing options, reserved
-// bits) are written 0 by the generic encoder.
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
-                            CE2promData& image)
-{
-    const Positions& at = TheFamily().extraOf(model);
-    layout::EncodeResult result;
-    TimerRule(model, at, values, result);
-    layout::EncodeFields(model, values, image);
-    CompoundRule(model, at, image, result);
-    return result;
 }
 
 std::optional<std::string> ForeignImageQuestion(const layout::Model&, const CE2promData& loaded)
@@ -300,34 +295,20 @@ layout::DisplayChoice ChooseDisplayModel(const layout::Model&, const CE2promData
     return {.question = "Select QH107 as display template", .ifYes = &Qh107()};
 }
 
-// A non-removable port makes the hub a compound device (with a message), and the power
-// mode decides the current sensing (silently).
-std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
-                                               const layout::Values& now)
-{
-    const Positions& at = TheFamily().extraOf(model);
-    if (std::find(at.nonRemovable.begin(), at.nonRemovable.end(), field) !=
-        at.nonRemovable.end()) {
-        if (now.index(field) != 1 || now.index(at.compound) != 0)
-            return std::nullopt;
-        layout::Correction correction{
-            "Non-Removable has been selected, Compound device field will set to Yes", {}};
-        correction.changes.setIndex(at.compound, 1);
-        return correction;
-    }
-    if (field == at.powerSource) {
-        const Field& sensing = model.fields[at.sensing];
-        layout::Correction correction;
-        correction.changes.setIndex(
-            at.sensing, sensing.indexOf(now.index(field) == 1 ? "Gang" : kOcsNotSupported));
-        return correction;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 std::span<const FamilyField> FamilyFields() { return kFamily; }
+
+std::span<const layout::Field> FormFields()
+{
+    static const std::vector<Field> fields = [] {
+        std::vector<Field> all;
+        for (const FamilyField& entry : kFamily)
+            all.push_back(entry.field);
+        return all;
+    }();
+    return fields;
+}
 
 std::span<const layout::Model> Models() { return TheFamily().models(); }
 

@@ -18,8 +18,8 @@ namespace qh1xx {
 inline constexpr std::string_view kFamilyId = "qh1xx";
 
 // Keys of the fields the family's rules and editor name.
-inline constexpr std::string_view kVid = "vid";
-inline constexpr std::string_view kPid = "pid";
+inline constexpr std::string_view kVid = layout::hub::kVid.key;
+inline constexpr std::string_view kPid = layout::hub::kPid.key;
 inline constexpr std::string_view kSelfBusPower = layout::hub::kSelfBusPower.key;
 inline constexpr std::string_view kCurrentSensing = layout::hub::kCurrentSensing.key;
 inline constexpr std::string_view kOverCurrentTimer = layout::hub::kOverCurrentTimer.key;
@@ -40,6 +40,8 @@ struct FamilyField {
 // defaults, places) are those of the model's own fields; read these for keys, labels,
 // groups and ports.
 std::span<const FamilyField> FamilyFields();
+// The same fields alone: what the family's window shows (each model's pages place them).
+std::span<const layout::Field> FormFields();
 
 // The four models, in the order of the main window's model list.
 std::span<const layout::Model> Models();

@@ -99,7 +99,7 @@ namespace hub = layout::hub;
 // Stored high byte first, shown as its two bytes in lower case ("%02x%02x").
 constexpr Field LangId()
 {
-    Field field = kBoxes.word("lang_id", "Lang ID (Hex)", kIds, 0x11, "0000", true);
+    Field field = kBoxes.word(hub::kLangId, "Lang ID (Hex)", kIds, "0000", true);
     field.show = Show::HexLower4;
     return field;
 }
@@ -153,9 +153,9 @@ constexpr std::array<FamilyField, kFamilySize> MakeFamily()
     std::array<FamilyField, kFamilySize> table{};
     std::size_t at = 0;
     for (const Field& field : {
-             kBoxes.word("vid", "VID (Hex)", kIds, 0x00, "7A7A"),
-             kBoxes.word("pid", "PID (Hex)", kIds, 0x02, "0207"),
-             kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
+             kBoxes.word(hub::kVid, "VID (Hex)", kIds, "7A7A"),
+             kBoxes.word(hub::kPid, "PID (Hex)", kIds, "0207"),
+             kBoxes.word(hub::kDid, "DID (Hex)", kIds, "0000"),
              LangId(),
              Choice(hub::kSelfBusPower, "Self/Bus Power", kConfig1, kPowerModes, "Self Power"),
              Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds,
@@ -271,14 +271,8 @@ constexpr std::array<Member, 6> kMembers{{
 
 // Where the fields the rules work on sit in one model, and the port of each field.
 struct Positions {
-    std::vector<Role> roles;
-    std::vector<int> ports;
-    std::size_t compound = 0;
     std::size_t remap = 0;
-    std::optional<std::size_t> led;
-    std::optional<std::size_t> strings;
-    std::vector<std::size_t> stringFields; // the Lang ID and the three strings
-    std::vector<std::size_t> maps;         // the port map, port by port
+    std::vector<std::size_t> maps; // the port map, port by port
 };
 
 std::vector<Field> FieldsOf(const Member& member)
@@ -291,6 +285,12 @@ std::vector<Field> FieldsOf(const Member& member)
         Field field = entry.field;
         if (entry.role == Role::Map)
             field.items = std::span(kMaps).first(static_cast<std::size_t>(variant.logicalPorts) + 1);
+        // The QH203's fourth port (but for its swap) and the 36-pin packages' LED mode never
+        // change.
+        if (variant.fourthPortFixed && entry.port == 4 && entry.role != Role::Swap)
+            field = layout::Greyed(field);
+        if (variant.ledFixed && field.key == kLedMode)
+            field = layout::Greyed(field);
         fields.push_back(field);
     }
     return layout::WithDifferences(std::move(fields), member.absent, member.differences);
@@ -298,30 +298,112 @@ std::vector<Field> FieldsOf(const Member& member)
 
 Positions PositionsIn(const layout::Model& model)
 {
-    Positions at{.compound = *layout::FieldIndex(model, kCompoundDevice),
-                 .remap = *layout::FieldIndex(model, kPortRemap),
-                 .led = layout::FieldIndex(model, kLedMode),
-                 .strings = layout::FieldIndex(model, kStringEnable)};
-    for (std::size_t field = 0; field < model.fields.size(); ++field) {
-        const FamilyField& entry =
-            layout::EntryOf<FamilyField>(kFamily, model.fields[field].key);
-        at.roles.push_back(entry.role);
-        at.ports.push_back(entry.port);
-        if (entry.field.kind == Kind::Text || entry.field.key == "lang_id")
-            at.stringFields.push_back(field);
-        if (entry.role == Role::Map)
+    Positions at{.remap = *layout::FieldIndex(model, kPortRemap)};
+    for (std::size_t field = 0; field < model.fields.size(); ++field)
+        if (layout::EntryOf<FamilyField>(kFamily, model.fields[field].key).role == Role::Map)
             at.maps.push_back(field);
-    }
     return at;
 }
 
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
-                            CE2promData& image);
 layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image);
 std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
                                                const layout::Values& now);
-void Greying(const layout::Model& model, const layout::Values& values,
-             std::optional<std::size_t> changed, std::vector<bool>& enabled);
+
+// "Standard" resets the port map (silently); a Create writes it as "Port Disabled" while
+// re-mapping is off. Non-removable ports count only on a compound device; the port-disable
+// choices only while the port map is off, the port map only while it is on; the Lang ID and
+// strings only while strings are enabled.
+using layout::On;
+using layout::Setting;
+constexpr std::array<Setting, 7> MapsDisabled()
+{
+    std::array<Setting, 7> settings{};
+    for (std::size_t port = 1; port <= settings.size(); ++port)
+        settings[port - 1] = {kMap.keys[port], kMaps[0]};
+    return settings;
+}
+constexpr std::array<Setting, 7> kMapsDisabled = MapsDisabled();
+constexpr std::array<std::string_view, 1> kRemapKey{kPortRemap};
+constexpr layout::Shows kRemapOn{kPortRemap, "Port Re-Map"};
+
+constexpr layout::Rule kRules[]{
+    {.picked = kRemapKey, .item = "Standard", .sets = kMapsDisabled},
+    {.on = On::Create, .when = {kPortRemap, "Port Re-Map", false}, .sets = kMapsDisabled,
+     .message = "\"Port Re-Mapping Enable\" is \"Standard\": the port map is written as "
+                "\"Port Disabled\"",
+     .onlyIfItChanges = true},
+};
+
+constexpr std::array<std::string_view, 7> Ports(const PortKind& kind)
+{
+    std::array<std::string_view, 7> keys{};
+    for (std::size_t port = 1; port <= keys.size(); ++port)
+        keys[port - 1] = kind.keys[port];
+    return keys;
+}
+constexpr auto kNonRemovablePorts = Ports(kNonRemovable);
+constexpr auto kDisablePorts = [] {
+    std::array<std::string_view, 14> keys{};
+    for (std::size_t port = 1; port <= 7; ++port) {
+        keys[port - 1] = kDisableSelf.keys[port];
+        keys[port + 6] = kDisableBus.keys[port];
+    }
+    return keys;
+}();
+constexpr auto kMapPorts = Ports(kMap);
+constexpr std::array<std::string_view, 4> kStringFields{"lang_id", "mfg_string",
+                                                        hub::kProductString, "serial_string"};
+constexpr layout::EnabledIf kEnabling[]{
+    {kNonRemovablePorts, {kCompoundDevice, "Yes"}},
+    {kDisablePorts, {kPortRemap, "Port Re-Map", false}},
+    {kMapPorts, kRemapOn},
+    {kStringFields, {kStringEnable, "Strings Enabled"}},
+};
+
+// The main page, three columns in a box, each box right under the one above it, the
+// strings under the first two: the IDs (the page's own model list first), the non-removable
+// ports and the power-on time; the first configuration byte and the self-power ports; the
+// other two bytes and the bus-power ports.
+using layout::Node;
+using layout::Part;
+constexpr layout::ListRow kDeviceList[]{{"deviceId", "Device ID"}};
+constexpr Node kFirstColumn[]{{.part = Part::Group, .name = "IDs", .lists = kDeviceList},
+                              layout::Group("Non-Removable Device"), layout::Rows()};
+constexpr Node kSecondColumn[]{layout::Group("Config Data Byte 1"), layout::Group("Self Power")};
+constexpr Node kThirdColumn[]{layout::Group("Config Data Byte 2"),
+                              layout::Group("Config Data Byte 3"), layout::Group("Bus Power")};
+constexpr Node kColumns[]{
+    {.part = Part::Stack, .parts = kFirstColumn, .row = 0, .column = 0},
+    {.part = Part::Stack, .parts = kSecondColumn, .row = 0, .column = 1},
+    {.part = Part::Stack, .parts = kThirdColumn, .row = 0, .column = 2, .rowSpan = 2},
+    {.part = Part::Group, .name = "String Descriptor Fields", .row = 1, .column = 0,
+     .columnSpan = 2, .align = layout::Align::Bottom, .columns = 2},
+};
+constexpr Node kMainPage{.part = Part::Grid, .name = "Tab1 Fields", .parts = kColumns,
+                         .stretchRow = 0};
+// The QH202 keeps no strings.
+constexpr Node kMainPageWithoutStrings{.part = Part::Grid, .name = "Tab1 Fields",
+                                       .parts = std::span(kColumns).first(3), .stretchRow = 0};
+
+// The additional page: the three port boxes at their own widths; under them the file
+// controls and the listing side by side; room to spare goes below.
+constexpr Node kPortBoxes[]{
+    {.part = Part::Group, .name = kGroupBoost, .row = 0, .column = 0,
+     .align = layout::Align::TopLeft},
+    {.part = Part::Group, .name = kGroupPortMap, .row = 0, .column = 1,
+     .align = layout::Align::TopLeft},
+    {.part = Part::Group, .name = kGroupPortSwap, .row = 0, .column = 2,
+     .align = layout::Align::TopLeft},
+    {.part = Part::Control, .name = "files", .row = 1, .column = 0, .columnSpan = 2,
+     .align = layout::Align::Top},
+    {.part = Part::Control, .name = "listing", .row = 1, .column = 2},
+};
+constexpr Node kAdditionalPage{.part = Part::Grid, .name = "Tab2 Fields", .parts = kPortBoxes,
+                               .stretchRow = 2};
+
+constexpr layout::Page kQh202Pages[]{{"Main - Configuration", kMainPageWithoutStrings},
+                                     {"Additional - Configuration", kAdditionalPage}};
+constexpr layout::Page kPages[]{{"Tab1", kMainPage}, {"Tab2", kAdditionalPage}};
 
 layout::MadeModel MakeModel(std::size_t at)
 {
@@ -339,10 +421,12 @@ layout::MadeModel MakeModel(std::size_t at)
                 .start = layout::CreateStart::Zeros,
                 .loadSize = static_cast<int>(CE2promData::kSize),
                 .exactLoadSize = true,
-                .encode = Encode,
                 .decode = Decode,
+                .rules = kRules,
+                .enabling = kEnabling,
                 .onUserChange = OnUserChange,
-                .greying = Greying,
+                .pages = variant.editor == Editor::Qh202 ? std::span(kQh202Pages)
+                                                         : std::span(kPages),
             },
             FieldsOf(kMembers[at])};
 }
@@ -363,29 +447,6 @@ bool RemapOn(const Positions& at, const layout::Values& values)
 
 // The port map counts only while re-mapping is on: off, every port shows "Port Disabled"
 // and is written 0, whatever a file held.
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
-                            CE2promData& image)
-{
-    layout::EncodeResult result = layout::EncodeFields(model, values, image);
-    const Positions& at = PositionsOf(model);
-    if (RemapOn(at, values))
-        return result;
-    bool anyMapped = false;
-    for (std::size_t field : at.maps) {
-        anyMapped = anyMapped || layout::GetBits(image, model.fields[field].place) != 0;
-        layout::PutBits(image, model.fields[field].place, 0);
-    }
-    if (!anyMapped)
-        return result;
-    layout::Correction disabled{
-        "\"Port Re-Mapping Enable\" is \"Standard\": the port map is written as \"Port Disabled\"",
-        {}};
-    for (std::size_t field : at.maps)
-        disabled.changes.setIndex(field, 0);
-    result.corrections.push_back(std::move(disabled));
-    return result;
-}
-
 layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image)
 {
     layout::DecodeResult result = layout::DecodeFields(model, image);
@@ -396,63 +457,21 @@ layout::DecodeResult Decode(const layout::Model& model, const CE2promData& image
     return result;
 }
 
-// "Standard" resets the port map; leaving a string shows its length in characters. Both
-// silent.
+// Leaving a string shows its length in characters. Silent.
 std::optional<layout::Correction> OnUserChange(const layout::Model& model, std::size_t field,
                                                const layout::Values& now)
 {
-    const Positions& at = PositionsOf(model);
+    const std::optional<std::size_t> length = layout::LengthFieldOf(model, field);
+    if (!length)
+        return std::nullopt;
     layout::Correction correction;
-    if (field == at.remap && !RemapOn(at, now)) {
-        for (std::size_t map : at.maps)
-            correction.changes.setIndex(map, 0);
-        return correction;
-    }
-    if (const std::optional<std::size_t> length = layout::LengthFieldOf(model, field)) {
-        correction.changes.setText(
-            *length, layout::ShowNumber(Show::Decimal2,
-                                        static_cast<std::uint32_t>(now.text(field).size())));
-        return correction;
-    }
-    return std::nullopt;
-}
-
-// Non-removable ports count only on a compound device; the port-disable choices only while
-// the port map is off, the port map only while it is on; the Lang ID and strings only while
-// strings are enabled. The QH203's fourth port (but for its swap) and the 36-pin packages'
-// LED mode never change.
-void Greying(const layout::Model& model, const layout::Values& values,
-             std::optional<std::size_t>, std::vector<bool>& enabled)
-{
-    const Positions& at = PositionsOf(model);
-    const Variant& variant = VariantOf(model);
-    const bool compound = values.index(at.compound) == 1;
-    const bool remap = RemapOn(at, values);
-    for (std::size_t field = 0; field < model.fields.size(); ++field) {
-        switch (at.roles[field]) {
-        case Role::NonRemovable: enabled[field] = compound; break;
-        case Role::DisableSelf:
-        case Role::DisableBus: enabled[field] = !remap; break;
-        case Role::Map: enabled[field] = remap; break;
-        default: break;
-        }
-        if (variant.fourthPortFixed && at.ports[field] == 4 && at.roles[field] != Role::Swap)
-            enabled[field] = false;
-    }
-    if (at.strings)
-        for (std::size_t field : at.stringFields)
-            enabled[field] = values.index(*at.strings) == 1;
-    if (at.led && variant.ledFixed)
-        enabled[*at.led] = false;
+    correction.changes.setText(
+        *length,
+        layout::ShowNumber(Show::Decimal2, static_cast<std::uint32_t>(now.text(field).size())));
+    return correction;
 }
 
 } // namespace
-
-bool OnAdditionalPage(const layout::Field& field)
-{
-    return field.group == kGroupBoost || field.group == kGroupPortMap ||
-           field.group == kGroupPortSwap;
-}
 
 std::span<const layout::Model> Models() { return TheFamily().models(); }
 

@@ -23,11 +23,10 @@ inline constexpr std::string_view kPortRemap = "port_remap";
 inline constexpr std::string_view kLedMode = layout::hub::kLedMode.key;
 inline constexpr std::string_view kStringEnable = layout::hub::kStringEnable.key;
 
-// The group captions of the additional page; every other group is on the main page.
+// The group captions of the additional page.
 inline constexpr std::string_view kGroupBoost = "Electrical Drive Strength Boost";
 inline constexpr std::string_view kGroupPortMap = "Port Map";
 inline constexpr std::string_view kGroupPortSwap = "Port Swap";
-bool OnAdditionalPage(const layout::Field& field);
 
 // The three editors of the family, each a pair of pages.
 enum class Editor { Qh202, Qh20x, Qh207 };

@@ -112,11 +112,11 @@ constexpr std::array<Field, kFieldCount> MakeFields()
     std::array<Field, kFieldCount> table{};
     std::size_t at = 0;
     for (const Field& field : {
-             kBoxes.word("vid", "VID (Hex)", kIds, 0x00, "7A7A"),
-             kBoxes.word("pid", "PID (Hex)", kIds, 0x02, "0304"),
-             kBoxes.word("did", "DID (Hex)", kIds, 0x04, "0000"),
+             kBoxes.word(hub::kVid, "VID (Hex)", kIds, "7A7A"),
+             kBoxes.word(hub::kPid, "PID (Hex)", kIds, "0304"),
+             kBoxes.word(hub::kDid, "DID (Hex)", kIds, "0000"),
              // High byte first, unlike the IDs; shown "%02X%02X", its two bytes in order.
-             kBoxes.word("lang_id", "Lang ID (Hex)", kIds, 0x11, "0000", true),
+             kBoxes.word(hub::kLangId, "Lang ID (Hex)", kIds, "0000", true),
              Choice(hub::kSelfBusPower, "Self-/Bus-Power", kConfig1, kPowerModes, "Self-Power"),
              Choice(hub::kHighSpeedDisable, "High-Speed Disable", kConfig1, kSpeeds, "High-Full"),
              Choice(hub::kMultipleTt, "Multiple-TT Support", kConfig1, kTts, "Mult TT"),
@@ -260,31 +260,55 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
 
 constexpr std::size_t At(std::string_view key) { return layout::PositionOf(kFields, key); }
 
-constexpr std::size_t kCompound = At(hub::kCompoundDevice.key);
-constexpr std::size_t kPowerSource = At(hub::kSelfBusPower.key);
-constexpr std::size_t kSensingAt = At(hub::kCurrentSensing.key);
-constexpr std::size_t kStringEnable = At(hub::kStringEnable.key);
-constexpr std::size_t kSelfPower = 1;      // "Self-Power"
-constexpr std::size_t kOcsNotSupported = 2; // "OCS Not Supported"
-
 constexpr std::array<std::size_t, kPorts> PortRow(std::size_t first)
 {
     return {first, first + 1, first + 2, first + 3};
 }
-constexpr std::array<std::size_t, kPorts> kNonRemovable = PortRow(At("port1_non_removable"));
 constexpr std::array<std::size_t, kPorts> kBusDisable = PortRow(At("port1_disable_bus"));
 constexpr std::array<std::size_t, kPorts> kSelfDisable = PortRow(At("port1_disable_self"));
-// Typed into only while strings are enabled.
-constexpr std::array<std::size_t, 4> kStringFields{At("lang_id"), At("mfg_string"),
-                                                   At(hub::kProductString), At("serial_string")};
+// A non-removable port makes the hub a compound device, and a hub that is none has removable
+// ports only; self power and "OCS Not Supported" exclude each other. Each is told.
+using layout::On;
+using layout::Setting;
+constexpr std::array<std::string_view, kPorts> kNonRemovableKeys{
+    "port1_non_removable", "port2_non_removable", "port3_non_removable", "port4_non_removable"};
+constexpr std::array<std::string_view, 1> kCompoundKey{hub::kCompoundDevice.key};
+constexpr std::array<std::string_view, 1> kPowerSourceKey{hub::kSelfBusPower.key};
+constexpr std::array<std::string_view, 1> kSensingKey{hub::kCurrentSensing.key};
+constexpr Setting kCompoundYes[]{{hub::kCompoundDevice.key, "Yes"}};
+constexpr Setting kAllRemovable[]{{kNonRemovableKeys[0], "Removeable"},
+                                  {kNonRemovableKeys[1], "Removeable"},
+                                  {kNonRemovableKeys[2], "Removeable"},
+                                  {kNonRemovableKeys[3], "Removeable"}};
+constexpr Setting kIndividualSensing[]{{hub::kCurrentSensing.key, "Individual"}};
+constexpr Setting kBusPowered[]{{hub::kSelfBusPower.key, "Bus-Power"}};
 
-layout::Correction Told(std::string message) { return {std::move(message), {}}; }
+constexpr layout::Rule kRules[]{
+    {.picked = kNonRemovableKeys, .item = "Non-Removeable",
+     .when = {hub::kCompoundDevice.key, "No"}, .sets = kCompoundYes,
+     .message = "Non-Removable has been selected, Compound Device field of Config Data Byte 2 "
+                "will be set to Yes"},
+    {.picked = kCompoundKey, .item = "No", .sets = kAllRemovable,
+     .message = "Compound Device field being changed to 'No'. This will force all the ports to "
+                "be configured as 'Removable'.",
+     .onlyIfItChanges = true},
+    {.picked = kPowerSourceKey, .item = "Self-Power",
+     .when = {hub::kCurrentSensing.key, "OCS Not Supported"}, .sets = kIndividualSensing,
+     .message = "'Self-Powered' being selected. This will set the Current Sensing field to "
+                "'Individual'."},
+    {.picked = kSensingKey, .item = "OCS Not Supported",
+     .when = {hub::kSelfBusPower.key, "Self-Power"}, .sets = kBusPowered,
+     .message = "'OCS Not Supported' being selected. This will set the device to be configured "
+                "as 'Bus-Powered'."},
+};
 
-bool AnyNonRemovable(const layout::Values& values)
-{
-    return std::any_of(kNonRemovable.begin(), kNonRemovable.end(),
-                       [&](std::size_t port) { return values.index(port) == 1; });
-}
+// The Lang ID and the strings take typing while strings are enabled. The form's opening,
+// its reset to the defaults and the user's own change of "String Desc Enable" move them: a
+// load leaves them as they were (the model's greying does not follow loads).
+constexpr std::array<std::string_view, 4> kStringFields{"lang_id", "mfg_string",
+                                                        hub::kProductString, "serial_string"};
+constexpr layout::EnabledIf kEnabling[]{
+    {kStringFields, {hub::kStringEnable.key, "Enable String Support"}}};
 
 // Disabled ports are always the highest-numbered of their group: disabling one disables
 // those above it, enabling one enables those below it. Silent.
@@ -299,71 +323,90 @@ std::optional<layout::Correction> PortDisableChain(const std::array<std::size_t,
     return chain;
 }
 
+// What the rows do not say: the port-disable chains.
 std::optional<layout::Correction> OnUserChange(const layout::Model&, std::size_t field,
                                                const layout::Values& now)
 {
-    const std::int64_t picked = now.index(field);
-    if (const auto port = std::find(kNonRemovable.begin(), kNonRemovable.end(), field);
-        port != kNonRemovable.end()) {
-        if (picked != 1 || now.index(kCompound) != 0)
-            return std::nullopt;
-        layout::Correction correction = Told(
-            "Non-Removable has been selected, Compound Device field of Config Data Byte 2 "
-            "will be set to Yes");
-        correction.changes.setIndex(kCompound, 1);
-        return correction;
-    }
-    if (field == kCompound) {
-        if (picked != 0 || !AnyNonRemovable(now))
-            return std::nullopt;
-        layout::Correction correction =
-            Told("Compound Device field being changed to 'No'. This will force all the ports "
-                 "to be configured as 'Removable'.");
-        for (std::size_t port : kNonRemovable)
-            correction.changes.setIndex(port, 0);
-        return correction;
-    }
-    if (field == kPowerSource && picked == static_cast<std::int64_t>(kSelfPower) &&
-        now.index(kSensingAt) == static_cast<std::int64_t>(kOcsNotSupported)) {
-        layout::Correction correction = Told(
-            "'Self-Powered' being selected. This will set the Current Sensing field to "
-            "'Individual'.");
-        correction.changes.setIndex(kSensingAt, 1);
-        return correction;
-    }
-    if (field == kSensingAt && picked == static_cast<std::int64_t>(kOcsNotSupported) &&
-        now.index(kPowerSource) == static_cast<std::int64_t>(kSelfPower)) {
-        layout::Correction correction = Told(
-            "'OCS Not Supported' being selected. This will set the device to be configured as "
-            "'Bus-Powered'.");
-        correction.changes.setIndex(kPowerSource, 0);
-        return correction;
-    }
     for (const auto* group : {&kBusDisable, &kSelfDisable})
         if (const auto port = std::find(group->begin(), group->end(), field); port != group->end())
             return PortDisableChain(*group, static_cast<std::size_t>(port - group->begin()), now);
     return std::nullopt;
 }
 
-// The Lang ID and the strings take typing while strings are enabled. The form's opening,
-// its reset to the defaults and the user's own change of "String Desc Enable" move them: a
-// load leaves them as they were.
-void Greying(const layout::Model&, const layout::Values& values,
-             std::optional<std::size_t> changed, std::vector<bool>& enabled)
+// The first page: three columns, each box right under the one above it, the strings under
+// the first two: the IDs (the page's own model list first), the non-removable ports and the
+// other fields; the first configuration byte and the bus power; the other two bytes and the
+// self power.
+using layout::Node;
+using layout::Part;
+constexpr layout::ListRow kDeviceList[]{{"deviceId", "Device ID"}};
+constexpr Node kFirstColumn[]{{.part = Part::Group, .name = kIds, .lists = kDeviceList},
+                              layout::Group("Non Removable Device"),
+                              layout::Group("Other Fields")};
+constexpr Node kSecondColumn[]{layout::Group(kConfig1), layout::Group("Bus Power")};
+constexpr Node kThirdColumn[]{layout::Group(kConfig2), layout::Group(kConfig3),
+                              layout::Group("Self Power")};
+constexpr Node kColumns[]{
+    {.part = Part::Stack, .parts = kFirstColumn, .row = 0, .column = 0},
+    {.part = Part::Stack, .parts = kSecondColumn, .row = 0, .column = 1},
+    {.part = Part::Stack, .parts = kThirdColumn, .row = 0, .column = 2, .rowSpan = 2},
+    {.part = Part::Group, .name = kStringGroup, .row = 1, .column = 0, .columnSpan = 2,
+     .align = layout::Align::Bottom, .columns = 2},
+};
+
+// The interfaces: 0 to 3 in the left block, 4 to 7 in the right, one a row: "Int nA" before
+// the choices of ports 1 and 2, "Int nB" before those of ports 3 and 4, under the ports'
+// headings. Each block is a grid of its own, so the Tab key goes down one before the other.
+constexpr int kHalf = kInterfaces / 2;
+constexpr std::size_t kCellsPerBlock = kPorts + kHalf * (2 + kPorts);
+constexpr std::array<layout::TableCell, 2 * kCellsPerBlock> MakeInterfaceCells()
 {
-    if (changed && *changed != kStringEnable)
-        return;
-    for (std::size_t field : kStringFields)
-        enabled[field] = values.index(kStringEnable) == 1;
+    std::array<layout::TableCell, 2 * kCellsPerBlock> cells{};
+    std::size_t at = 0;
+    for (int block = 0; block < 2; ++block) {
+        for (int port = 1; port <= kPorts; ++port) {
+            layout::TableCell& heading = cells[at++];
+            heading = {.block = block, .row = 0, .column = port + (port > 2), .heading = true};
+            heading.text << "Port " << port;
+        }
+        for (int row = 1; row <= kHalf; ++row) {
+            const int n = block * kHalf + row - 1;
+            for (int pair = 0; pair < 2; ++pair) {
+                layout::TableCell& name = cells[at++];
+                name = {.block = block, .row = row, .column = 3 * pair};
+                name.text << "Int " << n << (pair ? "B" : "A");
+                for (int port = 2 * pair + 1; port <= 2 * pair + 2; ++port)
+                    cells[at++] = {.block = block, .row = row, .column = pair + port,
+                                   .key = kInterfaceNames[static_cast<std::size_t>(
+                                                              n * kPorts + port - 1)]
+                                              .key.view()};
+            }
+        }
+    }
+    return cells;
 }
+constexpr auto kInterfaceCells = MakeInterfaceCells();
+
+// The second page: the interfaces; under them the port choices over the file controls,
+// and the listing beside them.
+constexpr Node kPortBoxes[]{
+    {.part = Part::Group, .name = kGroupAssignment, .align = layout::Align::Top},
+    {.part = Part::Group, .name = kGroupLockout, .align = layout::Align::Top},
+};
+constexpr Node kPortColumn[]{{.part = Part::Line, .parts = kPortBoxes}, layout::Control("files")};
+constexpr Node kPortPageParts[]{
+    {.part = Part::Table, .name = kGroupInterfaces, .row = 0, .column = 0, .columnSpan = 2,
+     .size = 16, .cells = kInterfaceCells},
+    {.part = Part::Stack, .parts = kPortColumn, .row = 1, .column = 0},
+    {.part = Part::Control, .name = "listing", .row = 1, .column = 1},
+};
+
+constexpr layout::Page kPages[]{
+    {"Tab1", {.part = Part::Grid, .parts = kColumns, .stretchRow = 0}},
+    {"Tab2", {.part = Part::Grid, .parts = kPortPageParts, .stretchRow = 1}},
+};
 
 } // namespace
-
-bool OnPortPage(const layout::Field& field)
-{
-    return field.group == kGroupInterfaces || field.group == kGroupAssignment ||
-           field.group == kGroupLockout;
-}
 
 constinit const layout::Model kModel{
     .id = "qh304",
@@ -378,10 +421,12 @@ constinit const layout::Model kModel{
     .start = layout::CreateStart::Erased,
     .loadSize = static_cast<int>(CE2promData::kSize),
     .exactLoadSize = true,
+    .rules = kRules,
+    .enabling = kEnabling,
     .onUserChange = OnUserChange,
-    .greying = Greying,
     .greyingFollowsLoads = false,
     .checks = kChecks,
+    .pages = kPages,
 };
 
 } // namespace qh304

@@ -16,11 +16,10 @@ namespace qh304 {
 // The family's name in its model's description.
 inline constexpr std::string_view kFamilyId = "qh304";
 
-// Group captions, the second page's first.
+// The group captions of the second page.
 inline constexpr std::string_view kGroupInterfaces = "Port Assign Interface Configuration Fields";
 inline constexpr std::string_view kGroupAssignment = "Port Assignment Fields";
 inline constexpr std::string_view kGroupLockout = "Port Lockout";
-bool OnPortPage(const layout::Field& field);
 
 // The eight interfaces and the four ports of each.
 inline constexpr int kInterfaces = 8;

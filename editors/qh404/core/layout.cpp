@@ -46,14 +46,18 @@ constexpr std::uint16_t kConfig1Byte = 8;
 
 // Bits 5-4 of the timer's byte belong to no field and are always written 0.
 constexpr std::array<Field, 25> kFields{{
-    kBoxes.word(key::kVid, "VID (hex)", "", 0, "7A7A", kHighByteFirst),
-    kBoxes.word(key::kPid, "PID (hex)", "", 2, "A700", kHighByteFirst),
-    kBoxes.word(key::kDid, "DID (hex)", "", 4, "0000", kHighByteFirst),
-    Flag(key::kDynamicPower, "Dynamic Power", kGroupConfig1, kNoYes, "No", kConfig1Byte, 7),
-    Flag(key::kOnTheGo, "On-The_Go", kGroupConfig1, kOtg, "Disable OTG", kConfig1Byte, 6),
+    kBoxes.word(layout::hub::kVid, "VID (hex)", "", "7A7A", kHighByteFirst),
+    kBoxes.word(layout::hub::kPid, "PID (hex)", "", "A700", kHighByteFirst),
+    kBoxes.word(layout::hub::kDid, "DID (hex)", "", "0000", kHighByteFirst),
+    // Shown greyed: the user cannot change them, a loaded image still shows its values.
+    layout::Greyed(Flag(key::kDynamicPower, "Dynamic Power", kGroupConfig1, kNoYes, "No",
+                        kConfig1Byte, 7)),
+    layout::Greyed(Flag(key::kOnTheGo, "On-The_Go", kGroupConfig1, kOtg, "Disable OTG",
+                        kConfig1Byte, 6)),
+    // A selection that is none of its items is stored as 0, which reads back as the first.
     {.key = key::kOverCurrentTimer, .label = "Over-Current Timer", .group = kGroupConfig1,
      .items = kTimers, .defaultText = "2ms", .place = {kConfig1Byte, 0, 4},
-     .codes = kTimerCodes},
+     .codes = kTimerCodes, .noItemCode = 0},
     kBoxes.byte(key::kMaxPower, "Max Power (hex)", "", 9, "00"),
     kBoxes.byte(key::kHubCurrent, "Hub Controller Current (hex)", "", 10, "00"),
     kBoxes.byte(key::kPowerOnTime, "Power-On Timer (hex)", "", 11, "80"),
@@ -93,13 +97,6 @@ constexpr std::size_t At(std::string_view key) { return layout::PositionOf(kFiel
 constexpr std::size_t kTimer = At(key::kOverCurrentTimer);
 constexpr std::size_t kSensing = At(key::kCurrentSensing);
 constexpr std::size_t kPortPower = At(key::kPortPower);
-constexpr std::size_t kCompound = At(key::kCompoundDevice);
-constexpr std::size_t kPowerSource = At(key::kSelfBusPower);
-constexpr std::array<std::size_t, 4> kNonRemovable{
-    At(key::kNonRemovable[0]), At(key::kNonRemovable[1]), At(key::kNonRemovable[2]),
-    At(key::kNonRemovable[3])};
-// Shown greyed: the user cannot change them, a loaded image still shows its values.
-constexpr std::array<std::size_t, 2> kFixed{At(key::kDynamicPower), At(key::kOnTheGo)};
 
 constexpr std::array<layout::UnusedBytes, 1> kUnused{{
     {12, 255, "not used by the QH404; kept as the image holder has them"},
@@ -108,18 +105,13 @@ constexpr std::array<layout::UnusedBytes, 1> kUnused{{
 // The product IDs of the hub's own line; a file with another one belongs to another model.
 constexpr std::array<std::uint16_t, 3> kOwnProductIds{0xA500, 0xA600, 0xA700};
 
-int IndexIn(std::size_t field, std::string_view item) { return kFields[field].indexOf(item); }
-
 // Current sensing and port power switching must agree: mixed settings become individual.
-void PowerSenseRule(const layout::Values& values, CE2promData& image,
-                    layout::EncodeResult& result)
+std::optional<layout::Correction> PowerSenseRule(const layout::Model&, const layout::Values& values)
 {
     const std::int64_t sensing = values.index(kSensing);
     const std::int64_t power = values.index(kPortPower);
     if (sensing == power)
-        return;
-    layout::PutBits(image, kFields[kSensing].place, 0);
-    layout::PutBits(image, kFields[kPortPower].place, 0);
+        return std::nullopt;
     layout::Correction correction{
         layout::Format("Conflict values of port power=0x%x and Current Sense=0x%x, set to "
                        "default=0",
@@ -127,53 +119,50 @@ void PowerSenseRule(const layout::Values& values, CE2promData& image,
         {}};
     correction.changes.setIndex(kSensing, 0);
     correction.changes.setIndex(kPortPower, 0);
-    result.corrections.push_back(std::move(correction));
+    return correction;
 }
 
-// Only a compound device may have non-removable ports.
-void CompoundRule(CE2promData& image, layout::EncodeResult& result)
-{
-    const bool anyFixed = std::any_of(kNonRemovable.begin(), kNonRemovable.end(), [&](auto at) {
-        return layout::GetBits(image, kFields[at].place) != 0;
-    });
-    if (layout::GetBits(image, kFields[kCompound].place) != 0 || !anyFixed)
-        return;
-    layout::Correction correction{
-        "Compound device field is set to 'No', all of the ports will set to Removable", {}};
-    for (std::size_t port : kNonRemovable) {
-        layout::PutBits(image, kFields[port].place, 0);
-        correction.changes.setIndex(port, 0);
-    }
-    result.corrections.push_back(std::move(correction));
-}
+using layout::On;
+using layout::Setting;
+constexpr std::array<std::string_view, 4> kNonRemovableKeys{
+    key::kNonRemovable[0], key::kNonRemovable[1], key::kNonRemovable[2], key::kNonRemovable[3]};
+constexpr std::array<std::string_view, 1> kPowerSourceKey{key::kSelfBusPower};
+constexpr Setting kCompoundYes[]{{key::kCompoundDevice, "Yes"}};
+constexpr Setting kAllRemovable[]{{key::kNonRemovable[0], "Removeable"},
+                                  {key::kNonRemovable[1], "Removeable"},
+                                  {key::kNonRemovable[2], "Removeable"},
+                                  {key::kNonRemovable[3], "Removeable"}};
+// Bus power brings its own current values, no port LEDs and port 4 switched off; self power
+// puts all three back.
+constexpr Setting kBusPowered[]{{key::kMaxPower, "64"},
+                                {key::kHubCurrent, "64"},
+                                {key::kPortIndicators, "No-LED"},
+                                {key::kPortDisable[3], "Disable"}};
+constexpr Setting kSelfPowered[]{{key::kMaxPower, "00"},
+                                 {key::kHubCurrent, "00"},
+                                 {key::kPortIndicators, "LED"},
+                                 {key::kPortDisable[3], "Enable"}};
+constexpr Setting kFirstTimer[]{{key::kOverCurrentTimer, "2ms"}};
 
-// The timer is a nibble with three known codes; a selection that is none of the three
-// items (an empty item a load appended, or no selection) is stored as 0 and the form goes
-// back to the first timer.
-void TimerRule(const layout::Values& values, CE2promData& image, layout::EncodeResult& result)
-{
-    const Field& timer = kFields[kTimer];
-    const std::int64_t index = values.index(kTimer);
-    if (index >= 0 && static_cast<std::size_t>(index) < timer.items.size())
-        return;
-    layout::PutBits(image, timer.place, 0);
-    layout::Correction correction{
-        layout::Format("Over-Current Timer:Invalid value 0x%x, default to 0x0",
-                       static_cast<unsigned>(index)),
-        {}};
-    correction.changes.setIndex(kTimer, 0);
-    result.corrections.push_back(std::move(correction));
-}
-
-layout::EncodeResult Encode(const layout::Model& model, const layout::Values& values,
-                            CE2promData& image)
-{
-    layout::EncodeResult result = layout::EncodeFields(model, values, image);
-    PowerSenseRule(values, image, result);
-    CompoundRule(image, result);
-    TimerRule(values, image, result);
-    return result;
-}
+constexpr layout::Rule kRules[]{
+    {.picked = kPowerSourceKey, .item = "Bus-Power", .sets = kBusPowered},
+    {.picked = kPowerSourceKey, .item = "Self-Power", .sets = kSelfPowered},
+    // A non-removable port makes the hub part of a compound device.
+    {.picked = kNonRemovableKeys, .item = "Non-Removeable",
+     .when = {key::kCompoundDevice, "No"}, .sets = kCompoundYes,
+     .message = "Non-Removable has been selected, Compound device field will set to Yes"},
+    {.on = On::Create, .own = PowerSenseRule,
+     .about = "current sensing and port power that differ both go back to their first item, "
+              "told"},
+    // Only a compound device may have non-removable ports.
+    {.on = On::Create, .when = {key::kCompoundDevice, "No"}, .sets = kAllRemovable,
+     .message = "Compound device field is set to 'No', all of the ports will set to Removable",
+     .onlyIfItChanges = true},
+    // A timer selection that is none of the three items (an empty item a load appended, or
+    // no selection) is stored as 0, and the form goes back to the first timer.
+    {.on = On::Create, .when = {key::kOverCurrentTimer, ""}, .sets = kFirstTimer,
+     .message = "Over-Current Timer:Invalid value 0x%x, default to 0x0", .showsOnly = true},
+};
 
 // Nibble 0 is what an image built from an invalid selection holds; it reads as the first
 // timer. Any other unknown nibble is reported and the selection left as it was.
@@ -199,44 +188,17 @@ std::optional<std::string> ForeignImageQuestion(const layout::Model&, const CE2p
                           pid >> 8, pid & 0xFFu);
 }
 
-// Bus power brings its own current values, no port LEDs and port 4 switched off; self
-// power puts all three back. Silent.
-layout::Correction PowerSourceRule(bool bus)
-{
-    const char* current = bus ? "64" : "00";
-    layout::Correction correction;
-    correction.changes.setText(At(key::kMaxPower), current);
-    correction.changes.setText(At(key::kHubCurrent), current);
-    correction.changes.setIndex(At(key::kPortIndicators),
-                                IndexIn(At(key::kPortIndicators), bus ? "No-LED" : "LED"));
-    correction.changes.setIndex(At(key::kPortDisable[3]),
-                                IndexIn(At(key::kPortDisable[3]), bus ? "Disable" : "Enable"));
-    return correction;
-}
-
-std::optional<layout::Correction> OnUserChange(const layout::Model&, std::size_t field,
-                                               const layout::Values& now)
-{
-    if (field == kPowerSource)
-        return PowerSourceRule(now.index(field) == IndexIn(field, "Bus-Power"));
-    // A non-removable port makes the hub part of a compound device.
-    const bool port = std::find(kNonRemovable.begin(), kNonRemovable.end(), field) !=
-                      kNonRemovable.end();
-    if (!port || now.index(field) != IndexIn(field, "Non-Removeable") ||
-        now.index(kCompound) != IndexIn(kCompound, "No"))
-        return std::nullopt;
-    layout::Correction correction{
-        "Non-Removable has been selected, Compound device field will set to Yes", {}};
-    correction.changes.setIndex(kCompound, IndexIn(kCompound, "Yes"));
-    return correction;
-}
-
-void Greying(const layout::Model&, const layout::Values&, std::optional<std::size_t>,
-             std::vector<bool>& enabled)
-{
-    for (std::size_t fixed : kFixed)
-        enabled[fixed] = false;
-}
+// The "Collect Data" box: the IDs and byte values over the group of the byte they share;
+// beside them the two other bit groups, one over the other.
+constexpr layout::Node kIdColumn[]{layout::Rows(),
+                                   layout::Gap(8), layout::Group(kGroupConfig1)};
+constexpr layout::Node kBitColumn[]{layout::Group(kGroupConfig2), layout::Group(kGroupConfig3)};
+constexpr layout::Node kCollectColumns[]{
+    {.part = layout::Part::Stack, .parts = kIdColumn, .row = 0, .column = 0},
+    {.part = layout::Part::Stack, .parts = kBitColumn, .row = 0, .column = 1},
+};
+constexpr layout::Page kPages[]{
+    {"", {.part = layout::Part::Grid, .name = "Collect Data", .parts = kCollectColumns}}};
 
 } // namespace
 
@@ -251,11 +213,10 @@ constinit const layout::Model kModel{
     .start = layout::CreateStart::KeepHolder,
     .loadSize = 16,
     .exactLoadSize = false,
-    .encode = Encode,
     .decode = Decode,
     .foreignImageQuestion = ForeignImageQuestion,
-    .onUserChange = OnUserChange,
-    .greying = Greying,
+    .rules = kRules,
+    .pages = kPages,
 };
 
 } // namespace qh404

@@ -19,9 +19,9 @@ inline constexpr std::string_view kFamilyId = "qh404";
 // most of them sit elsewhere in its image.
 namespace key {
 namespace hub = layout::hub;
-inline constexpr std::string_view kVid = "vid";
-inline constexpr std::string_view kPid = "pid";
-inline constexpr std::string_view kDid = "did";
+inline constexpr std::string_view kVid = hub::kVid.key;
+inline constexpr std::string_view kPid = hub::kPid.key;
+inline constexpr std::string_view kDid = hub::kDid.key;
 inline constexpr std::string_view kDynamicPower = hub::kDynamicPower.key;
 inline constexpr std::string_view kOnTheGo = "on_the_go";
 inline constexpr std::string_view kOverCurrentTimer = hub::kOverCurrentTimer.key;

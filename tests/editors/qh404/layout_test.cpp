@@ -32,7 +32,7 @@ Values With(std::initializer_list<std::pair<std::string_view, std::int64_t>> pic
 
 EncodeResult Encode(const Values& values, CE2promData& image)
 {
-    return kModel.encode(kModel, values, image);
+    return layout::Create(kModel, values, image);
 }
 
 DecodeResult Decode(const CE2promData& image) { return kModel.decode(kModel, image); }

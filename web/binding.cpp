@@ -12,13 +12,13 @@
 #include "cli/error.h"
 #include "cli/profile.h"
 #include "editors/qh20x/core/layout.h"
-#include "editors/qh304/core/layout.h"
 #include "editors/registry.h"
 #include "image/e2prom_data.h"
 #include "image/image_formats.h"
 #include "layout/describe.h"
 #include "layout/load.h"
 #include "layout/model.h"
+#include "layout/page.h"
 #include "web/front_texts.h"
 
 #include <algorithm>
@@ -138,14 +138,120 @@ std::string kindName(layout::Kind kind)
     return "choice";
 }
 
-// The page a field of a two-page editor stands on: 1 for the main page, 2 for the other.
-int pageOf(const layout::Model& model, const layout::Field& field)
+const char* partName(layout::Part part)
 {
-    if (model.family == "qh304")
-        return qh304::OnPortPage(field) ? 2 : 1;
-    if (model.family == qh20x::kFamilyId)
-        return qh20x::OnAdditionalPage(field) ? 2 : 1;
-    return 1;
+    switch (part) {
+    case layout::Part::Group:
+        return "group";
+    case layout::Part::Table:
+        return "table";
+    case layout::Part::Stack:
+        return "stack";
+    case layout::Part::Line:
+        return "line";
+    case layout::Part::Grid:
+        return "grid";
+    case layout::Part::Control:
+        return "control";
+    case layout::Part::Gap:
+        return "gap";
+    }
+    return "gap";
+}
+
+const char* alignName(layout::Align align)
+{
+    switch (align) {
+    case layout::Align::Fill:
+        return "fill";
+    case layout::Align::Top:
+        return "top";
+    case layout::Align::TopLeft:
+        return "topLeft";
+    case layout::Align::Left:
+        return "left";
+    case layout::Align::Bottom:
+        return "bottom";
+    }
+    return "fill";
+}
+
+int indexOf(const layout::Model& model, const layout::Field* field)
+{
+    return field ? static_cast<int>(field - model.fields.data()) : -1;
+}
+
+// A part of a page as the page script renders it: what it is, where it stands, and for a
+// group the model's fields it holds (by position), for a table its cells.
+json nodeJson(const layout::Model& model, const layout::Node& node)
+{
+    json part = {{"part", partName(node.part)},
+                 {"name", utf8Of(node.name)},
+                 {"row", node.row},
+                 {"column", node.column},
+                 {"rowSpan", node.rowSpan},
+                 {"columnSpan", node.columnSpan},
+                 {"align", alignName(node.align)},
+                 {"stretch", node.stretch}};
+    json parts = json::array();
+    for (const layout::Node& inner : node.parts)
+        parts.push_back(nodeJson(model, inner));
+    part["parts"] = parts;
+    switch (node.part) {
+    case layout::Part::Group: {
+        json fields = json::array();
+        for (const layout::Field* field : layout::FieldsOfGroup(model.fields, node.name))
+            fields.push_back(indexOf(model, field));
+        json lists = json::array();
+        for (const layout::ListRow& list : node.lists)
+            lists.push_back({{"name", list.name}, {"label", utf8Of(list.label)}, {"after", list.after}});
+        part.update({{"fields", fields}, {"boxed", node.boxed}, {"columns", node.columns},
+                     {"lists", lists}, {"columnGap", node.columnGap}, {"packed", node.packed}});
+        break;
+    }
+    case layout::Part::Table: {
+        json cells = json::array();
+        for (const layout::TableCell& cell : node.cells) {
+            json entry = {{"block", cell.block}, {"row", cell.row}, {"column", cell.column},
+                          {"heading", cell.heading}};
+            if (cell.key.empty())
+                entry["text"] = utf8Of(cell.text.view());
+            else
+                entry["field"] = indexOf(model, layout::FindField(model.fields, cell.key));
+            cells.push_back(entry);
+        }
+        part.update({{"cells", cells}, {"size", node.size}});
+        break;
+    }
+    case layout::Part::Stack:
+        part.update({{"roomAtEnd", node.roomAtEnd}, {"linedUp", node.linedUp}});
+        break;
+    case layout::Part::Grid:
+        part["stretchRow"] = node.stretchRow;
+        break;
+    case layout::Part::Gap:
+        part["size"] = node.size;
+        break;
+    default:
+        break;
+    }
+    return part;
+}
+
+// The model's pages, and the page each field stands on.
+json pagesJson(const layout::Model& model, json& fields)
+{
+    json pages = json::array();
+    for (std::size_t at = 0; at < model.pages.size(); ++at) {
+        const layout::Page& page = model.pages[at];
+        std::vector<const layout::Field*> placed;
+        layout::FieldsPlaced(page.root, model.fields, placed);
+        for (const layout::Field* field : placed)
+            if (const int index = indexOf(model, field); index >= 0)
+                fields[static_cast<std::size_t>(index)]["page"] = at;
+        pages.push_back({{"title", utf8Of(page.title)}, {"root", nodeJson(model, page.root)}});
+    }
+    return pages;
 }
 
 json fieldJson(const layout::Model& model, const layout::Field& field)
@@ -162,7 +268,7 @@ json fieldJson(const layout::Model& model, const layout::Field& field)
             {"default", utf8Of(field.defaultText)},
             {"limit", field.limit},
             {"readOnly", field.readOnly},
-            {"page", pageOf(model, field)},
+            {"page", 0},
             {"tip", utf8Of(layout::FieldTip(model, field))}};
 }
 
@@ -182,6 +288,7 @@ json modelJson(const layout::Model& model)
     json fields = json::array();
     for (const layout::Field& field : model.fields)
         fields.push_back(fieldJson(model, field));
+    json pages = pagesJson(model, fields);
     json entry = {{"id", model.id},
                   {"name", utf8Of(model.name)},
                   {"description", utf8Of(model.description)},
@@ -190,6 +297,7 @@ json modelJson(const layout::Model& model)
                   {"loadSize", model.loadSize},
                   {"greyingFollowsLoads", model.greyingFollowsLoads},
                   {"fields", fields},
+                  {"pages", pages},
                   {"defaults", valuesJson(model, layout::DefaultValues(model))},
                   {"bytes", bytesJson(model)}};
     if (model.family == qh20x::kFamilyId)

@@ -15,7 +15,7 @@ constexpr const char* kNoOutputName = "No output file specified.\nPlease specify
 // The file controls and messages of an editor: the main window's form and the QH1xx
 // window share theirs; the two sheets have their own.
 //   emptyOutput: "keep" (the name set last, told when there is none), "default" ("nv.bin"
-//   put back), "refuse" (told, nothing written).
+//   put back), "refuse" (told, nothing written); buttons: the row of a "File Info" box.
 nlohmann::json oneWindowFiles()
 {
     return {{"outputLabel", "Output File Name"},
@@ -27,7 +27,8 @@ nlohmann::json oneWindowFiles()
             {"writeFailed", "Error trying to create EEPROM file."},
             {"noInputName", "Please enter a file name at input file box first"},
             {"unreadable", "Failed to read input file"},
-            {"badFileResetsNames", false}};
+            {"badFileResetsNames", false},
+            {"buttons", {"create", "load"}}};
 }
 
 nlohmann::json qh304Files()
@@ -41,7 +42,8 @@ nlohmann::json qh304Files()
             {"writeFailed", "Error trying to create EEPROM file."},
             {"noInputName", kNoInputFileNamed},
             {"unreadable", kNotAnImageFile},
-            {"badFileResetsNames", true}};
+            {"badFileResetsNames", true},
+            {"buttons", {"create", "exit", "load"}}};
 }
 
 nlohmann::json qh20xFiles()
@@ -55,7 +57,8 @@ nlohmann::json qh20xFiles()
             {"writeFailed", "Error creating EE file"},
             {"noInputName", kNoInputFileNamed},
             {"unreadable", kNotAnImageFile},
-            {"badFileResetsNames", false}};
+            {"badFileResetsNames", false},
+            {"buttons", {"create", "load", "exit"}}};
 }
 
 } // namespace
@@ -81,8 +84,6 @@ nlohmann::json FrontTexts()
         {"droppedMany", "%1 files were dropped. Drop one image file to load it."},
         {"files", {{"qh404", oneWindowFiles()}, {"qh1xx", oneWindowFiles()},
                    {"qh304", qh304Files()}, {"qh20x", qh20xFiles()}}},
-        {"tabs", {{"qh304", {"Tab1", "Tab2"}}, {"qh20x", {"Tab1", "Tab2"}},
-                  {"qh202", {"Main - Configuration", "Additional - Configuration"}}}},
         // What the browser offers beyond the desktop: the form as a profile of the
         // command-line tool, and the image in the text formats of programmers.
         {"more", "Profiles and other formats"},

@@ -142,43 +142,134 @@
       const model = this.model;
       this.root.textContent = '';
       this.root.dataset.model = model.id;
-      this.controls = [];
       this.datalists = [];
+      this.controls = model.fields.map((field, at) => this.makeControl(at));
       this.enabled = [];
       this.tabs = null;
-      this.deviceRow = null;
       this.fileTexts = texts.files[model.family];
-      const pages = new Map();
-      for (const [at, field] of model.fields.entries()) {
-        const page = this.way === 'sheet' ? field.page : 1;
-        if (!pages.has(page)) pages.set(page, new Map());
-        const groups = pages.get(page);
-        if (!groups.has(field.group)) groups.set(field.group, []);
-        groups.get(field.group).push(at);
-        this.controls[at] = this.makeControl(at);
-      }
       this.deviceList = this.makeDeviceList();
       const files = this.makeFilePanel();
+      // The window's own controls, where the model's pages place them.
+      this.windowControls = { files: files.info, listing: files.display, create: files.create, input: files.input };
+      // The main window and the QH1xx window place some of their own controls themselves.
+      const own = this.way === 'main' ? { names: files.names(), display: files.display() }
+        : this.way === 'beside' ? { output: files.output(), more: files.more() } : {};
+      const pages = model.pages.map((page) => el('div', { class: 'page' }, [this.render(page.root)]));
       if (this.way === 'sheet') {
-        const tabs = (model.id === 'qh202' ? texts.tabs.qh202 : texts.tabs[model.family]) || ['1', '2'];
-        const first = this.pageOf(pages.get(1), true);
-        const second = this.pageOf(pages.get(2) || new Map(), false);
-        second.append(el('div', { class: 'files-row' }, [files.info, files.display]));
-        this.root.append(this.tabbed(tabs, [first, second]));
+        this.root.append(this.tabbed(model.pages.map((page) => page.title), pages));
+      } else if (this.way === 'main') {
+        // The main window: the form on the left; the file names and buttons beside it, over
+        // the listing.
+        this.root.append(el('div', { class: 'columns' }, [pages[0], el('div', { class: 'side' }, [own.names, own.display])]));
       } else {
-        const form = this.pageOf(pages.get(1), true);
-        const side = el('div', { class: 'side' }, [files.info, files.display]);
-        // The main window's form stands in its "Collect Data" box; the QH1xx form names
-        // that box among its own groups.
-        const left = this.way === 'main' ? el('fieldset', { class: 'collect' }, [el('legend', { text: texts.collectData }), form]) : el('div', { class: 'collect' }, [form]);
-        this.root.append(el('div', { class: 'columns' }, [left, side]));
+        // A window of its own: the model list and the output name on top, the form under it.
+        this.root.append(el('div', { class: 'top-line' }, [this.deviceRow, own.output, own.more]), pages[0]);
       }
       this.reset();
+    }
+
+    // -- the parts of a page, as the core describes them --
+
+    render(node) {
+      const made = this.renderPart(node);
+      if (!made) return null;
+      if (node.align === 'bottom') made.style.alignSelf = 'end';
+      if (node.align === 'top') made.style.alignSelf = 'start';
+      if (node.align === 'topLeft' || node.align === 'left') { made.style.alignSelf = node.align === 'left' ? 'center' : 'start'; made.style.justifySelf = 'start'; }
+      if (node.stretch) made.style.flexGrow = node.stretch;
+      return made;
+    }
+
+    // A box with a caption, or a plain container without one.
+    frame(kind, caption, children) {
+      const parts = children.filter(Boolean);
+      if (!caption) return el('div', { class: kind }, parts);
+      return el('fieldset', { class: `${kind} boxed` }, [el('legend', { text: caption }), ...parts]);
+    }
+
+    renderPart(node) {
+      switch (node.part) {
+        case 'group': return this.renderGroup(node);
+        case 'table': return this.renderTable(node);
+        case 'stack': return this.frame(node.linedUp ? 'stack lined-up' : 'stack', node.name, node.parts.map((part) => this.render(part)));
+        case 'line': return this.frame('line', node.name, node.parts.map((part) => this.render(part)));
+        case 'grid': {
+          const cells = node.parts.map((part) => {
+            const made = this.render(part);
+            if (made) {
+              made.style.gridRow = `${part.row + 1} / span ${part.rowSpan}`;
+              made.style.gridColumn = `${part.column + 1} / span ${part.columnSpan}`;
+            }
+            return made;
+          });
+          return this.frame('grid', node.name, cells);
+        }
+        case 'control': return this.windowControls[node.name] ? this.windowControls[node.name]() : null;
+        case 'gap': return el('div', { class: 'gap', style: `flex: 0 0 ${node.size}px; min-height: ${node.size}px` });
+        default: return null;
+      }
+    }
+
+    // A group's fields, one labelled row each, with the window's lists among them.
+    renderGroup(node) {
+      const rows = node.fields.map((at) => this.rowOf(at));
+      for (const list of node.lists) {
+        const row = this.listRow(list);
+        const after = list.after ? node.fields.findIndex((at) => this.model.fields[at].key === list.after) : -1;
+        rows.splice(after + 1, 0, row);
+      }
+      if (!rows.length) return null;
+      // Split into columns filled one after the other.
+      const perColumn = Math.ceil(rows.length / node.columns);
+      rows.forEach((row, at) => {
+        const column = Math.floor(at / perColumn);
+        [...row.children].forEach((child, side) => {
+          child.style.gridRow = `${(at % perColumn) + 1}`;
+          child.style.gridColumn = `${column * 2 + side + 1}`;
+        });
+      });
+      const box = node.boxed ? el('fieldset', { class: 'group' }, [el('legend', { text: node.name }), ...rows]) : el('div', { class: 'group loose' }, rows);
+      box.style.gridTemplateColumns = `repeat(${node.columns}, auto 1fr)`;
+      if (node.columnGap) box.style.columnGap = `${node.columnGap / 2}px`;
+      return box;
+    }
+
+    // A list of the window's own among a group's rows: the Device ID list, or one the
+    // form shows without ever offering a value.
+    listRow(list) {
+      if (list.name === 'deviceId' && this.deviceList) {
+        const row = this.deviceRow;
+        this.deviceRow = null;
+        return row;
+      }
+      const id = newId(list.name);
+      return el('div', { class: 'row' }, [el('label', { for: id, text: list.label }), el('select', { id, name: list.name })]);
+    }
+
+    // Choices under headings, each block a grid of its own.
+    renderTable(node) {
+      const blocks = new Map();
+      for (const cell of node.cells) {
+        if (!blocks.has(cell.block)) blocks.set(cell.block, el('div', { class: 'table-block' }));
+        let made;
+        if (cell.field !== undefined) {
+          made = this.controls[cell.field];
+          made.setAttribute('aria-label', this.model.fields[cell.field].name);
+        } else {
+          made = el('span', { class: cell.heading ? 'heading' : 'row-name', text: cell.text });
+        }
+        made.style.gridRow = `${cell.row + 1}`;
+        made.style.gridColumn = `${cell.column + 1}`;
+        blocks.get(cell.block).append(made);
+      }
+      const box = el('fieldset', { class: 'table' }, [el('legend', { text: node.name }), el('div', { class: 'table-blocks', style: `gap: ${node.size}px` }, [...blocks.values()])]);
+      return box;
     }
 
     // The Device ID list of a family's own window: the way back and the family's models,
     // as the desktop's list has them.
     makeDeviceList() {
+      this.deviceRow = null;
       if (this.way === 'main') return null;
       const model = this.model;
       let entries;
@@ -196,7 +287,7 @@
       const select = el('select', { id, name: 'deviceId' }, entries.map((text) => el('option', { text })));
       select.selectedIndex = this.ownEntry();
       select.addEventListener('change', () => this.deviceChosen(select.selectedIndex));
-      this.deviceRow = el('div', { class: 'row' }, [el('label', { for: id, text: texts.deviceId }), select]);
+      this.deviceRow = el('div', { class: 'row device' }, [el('label', { for: id, text: texts.deviceId }), select]);
       return select;
     }
 
@@ -226,21 +317,6 @@
       this.inputName.value = keep.input;
       this.lastOutputName = keep.last;
       this.root.dispatchEvent(new CustomEvent('modelswitched', { bubbles: true, detail: model }));
-    }
-
-    pageOf(groups, first) {
-      const page = el('div', { class: 'page' });
-      if (first && this.deviceRow) page.append(el('div', { class: 'device' }, [this.deviceRow]));
-      const boxes = el('div', { class: 'groups' });
-      for (const [caption, fields] of groups || []) {
-        const rows = fields.map((at) => this.rowOf(at));
-        // A long box (a table of port choices) takes two pairs of columns.
-        const kind = rows.length > 12 ? 'group many' : 'group';
-        if (caption) boxes.append(el('fieldset', { class: kind }, [el('legend', { text: caption }), ...rows]));
-        else boxes.append(el('div', { class: 'group loose' }, rows));
-      }
-      page.append(boxes);
-      return page;
     }
 
     tabbed(captions, pages) {
@@ -278,7 +354,7 @@
 
     // The page a field stands on comes forward (a refusal speaks of what the user sees).
     reveal(at) {
-      if (this.tabs) this.showPage(this.way === 'sheet' && this.model.fields[at].page === 2 ? 1 : 0);
+      if (this.tabs) this.showPage(this.model.fields[at].page);
     }
 
     makeControl(at) {
@@ -289,7 +365,7 @@
         control = el('select', { id, name: field.key }, field.items.map((text) => el('option', { text })));
         control.addEventListener('change', () => this.userChanged(at));
       } else {
-        control = el('input', { id, name: field.key, type: 'text', maxlength: field.limit || undefined, readonly: field.readOnly, autocomplete: 'off', spellcheck: 'false' });
+        control = el('input', { id, name: field.key, class: 'field', type: 'text', maxlength: field.limit || undefined, readonly: field.readOnly, autocomplete: 'off', spellcheck: 'false' });
         if (field.kind === 'text') control.classList.add('wide');
         // A box with items is an editable list: the items offered, any text taken.
         if (field.items.length) {
@@ -348,31 +424,43 @@
       const inputId = newId('inputFileName');
       this.outputName = el('input', { id: outputId, name: 'outputFileName', type: 'text', maxlength: 255, autocomplete: 'off' });
       this.inputName = el('input', { id: inputId, name: 'inputFileName', type: 'text', maxlength: 255, readonly: true });
+      const outputLabel = el('label', { for: outputId, text: t.outputLabel });
+      const inputLabel = el('label', { for: inputId, text: t.inputLabel });
       const browse = button(texts.browse, () => this.browse());
-      const load = button(t.loadCaption, () => this.load());
-      const create = button(texts.create, () => this.create());
-      const buttons = [create];
-      if (t.hasExit) buttons.push(button(texts.exit, () => this.leave()));
-      buttons.push(load);
+      const made = {
+        create: button(texts.create, () => this.create()),
+        load: button(t.loadCaption, () => this.load()),
+        exit: t.hasExit ? button(texts.exit, () => this.leave()) : null,
+      };
       const more = el('div', { class: 'more', role: 'group', 'aria-label': texts.more }, [
         button(texts.saveProfile, () => this.saveProfile(), { accesskey: null }),
         button(texts.openProfile, () => this.openProfile(), { accesskey: null }),
         button(texts.saveIntelHex, () => this.create('ihex'), { accesskey: null }),
         button(texts.saveSRecord, () => this.create('srec'), { accesskey: null }),
       ]);
-      const info = el('fieldset', { class: 'file-info' }, [
-        el('legend', { text: texts.fileInfo }),
-        el('div', { class: 'file-grid' }, [
-          el('label', { for: outputId, text: t.outputLabel }), this.outputName, el('span'),
-          el('label', { for: inputId, text: t.inputLabel }), this.inputName, browse,
-        ]),
-        el('div', { class: 'buttons' }, buttons),
-        more,
-      ]);
       this.listing = el('pre', { class: 'listing', 'aria-label': texts.display, tabindex: '0' });
       this.legend = el('p', { class: 'legend', text: texts.legend, hidden: true });
-      const display = el('fieldset', { class: 'display' }, [el('legend', { text: texts.display }), this.listing, this.legend]);
-      return { info, display };
+      // Each arrangement is made only by the window that uses it: a control stands in one.
+      return {
+        create: () => made.create,
+        more: () => more,
+        // A sheet's "File Info" box: the names, then its buttons in the order it has them.
+        info: () => el('fieldset', { class: 'file-info' }, [
+          el('legend', { text: texts.fileInfo }),
+          el('div', { class: 'file-grid' }, [outputLabel, this.outputName, el('span'), inputLabel, this.inputName, browse]),
+          el('div', { class: 'buttons' }, t.buttons.map((name) => made[name])),
+          more,
+        ]),
+        // The main window's names: each caption over its box, the box's buttons beside it.
+        names: () => el('div', { class: 'file-names' }, [
+          outputLabel, this.outputName, made.create,
+          inputLabel, this.inputName, el('div', { class: 'pair' }, [browse, made.load]), more,
+        ]),
+        // The QH1xx window's output name on its top line, the input line at the bottom.
+        output: () => el('div', { class: 'row' }, [outputLabel, this.outputName]),
+        input: () => el('div', { class: 'input-line' }, [inputLabel, this.inputName, browse, made.load]),
+        display: () => el('fieldset', { class: 'display' }, [el('legend', { text: texts.display }), this.listing, this.legend]),
+      };
     }
 
     leave() {
@@ -516,7 +604,7 @@
       const lines = JSON.parse(core.listing(JSON.stringify(image)));
       this.listing.textContent = '';
       lines.forEach((line, row) => {
-        const div = el('div', { class: 'line' }, [line.slice(0, 3)]);
+        const div = el('div', { class: 'listing-line' }, [line.slice(0, 3)]);
         for (let column = 0; column < 16; column++) {
           const offset = row * 16 + column;
           div.append(' ', el('span', { class: 'byte', 'data-offset': offset, title: this.model.bytes[offset].text }, [line.substr(4 + column * 3, 2)]));

@@ -29,7 +29,7 @@ async function answerAll(page) {
 async function fieldsOf(scope) {
   return scope.locator('.editor').first().evaluate((editor) => {
     const panels = [...editor.querySelectorAll('[role=tabpanel]')];
-    return [...editor.querySelectorAll('.group select, .group input')].map((control) => ({
+    return [...editor.querySelectorAll('.field')].map((control) => ({
       key: control.name,
       choice: control.tagName === 'SELECT',
       items: control.tagName === 'SELECT' ? [...control.options].map((o) => o.text) : [],
@@ -47,7 +47,7 @@ async function showTab(scope, index) {
 // What the form shows now, as a profile's fields.
 async function formTexts(scope) {
   return scope.locator('.editor').first().evaluate((editor) => Object.fromEntries(
-    [...editor.querySelectorAll('.group select, .group input')].map((control) => [control.name,
+    [...editor.querySelectorAll('.field')].map((control) => [control.name,
       control.tagName === 'SELECT' ? (control.selectedIndex < 0 ? null : control.options[control.selectedIndex].text) : control.value])));
 }
 
@@ -56,7 +56,7 @@ const hexDigits = '0123456789ABCDEF';
 async function fillAtRandom(page, scope, random) {
   for (const field of await fieldsOf(scope)) {
     await showTab(scope, field.tab);
-    const control = scope.locator(`.group [name="${field.key}"]`);
+    const control = scope.locator(`.field[name="${field.key}"]`);
     if (await control.isDisabled() || await control.getAttribute('readonly') !== null) continue;
     if (field.choice) {
       if (!field.items.length) continue;
@@ -131,7 +131,8 @@ test('every control of every window has an accessible name', async () => {
   const unnamed = async () => page.evaluate(() => {
     const missing = [];
     for (const control of document.querySelectorAll('select, input:not([type=file]), button')) {
-      const name = control.tagName === 'BUTTON' ? control.textContent.trim() : [...control.labels].map((l) => l.textContent).join('');
+      const name = control.tagName === 'BUTTON' ? control.textContent.trim()
+        : control.getAttribute('aria-label') || [...control.labels].map((l) => l.textContent).join('');
       if (!name) missing.push(control.outerHTML.slice(0, 80));
     }
     return missing;

@@ -312,9 +312,18 @@ std::string answer(const json& result) { return result.dump(); }
 std::string Models()
 {
     json models = json::array();
-    for (const layout::Model* model : editors::AllModels())
-        models.push_back(modelJson(*model));
+    for (const layout::Model* model : editors::AllModels()) {
+        json entry = {{"id", model->id}, {"name", utf8Of(model->name)}, {"family", model->family}};
+        if (model->family == qh20x::kFamilyId)
+            entry["deviceEntry"] = utf8Of(qh20x::VariantOf(*model).deviceEntry);
+        models.push_back(entry);
+    }
     return answer({{"home", editors::HomeModel().id}, {"models", models}, {"texts", FrontTexts()}});
+}
+
+std::string Model(const std::string& id)
+{
+    return answer(modelJson(modelOf(id)));
 }
 
 std::string AsLeft(const std::string& model, int field, const std::string& typed)

@@ -7,9 +7,11 @@
 
 namespace web {
 
-// Every model of the list with its fields, defaults and byte descriptions, the home
-// model, and the front end's own texts.
+// Every model of the list (id, name, family), the home model, and the front end's own
+// texts.
 std::string Models();
+// One model's whole description: fields, defaults, pages, and what each byte holds.
+std::string Model(const std::string& id);
 // The text a box holds once `typed` is typed into it and left.
 std::string AsLeft(const std::string& model, int field, const std::string& typed);
 // Whether the box takes every character of `typed`.

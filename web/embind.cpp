@@ -1,12 +1,14 @@
 // The calls of binding.h, under the names the page script uses.
 
 #include "web/binding.h"
+#include "web/codec_timing.h"
 
 #include <emscripten/bind.h>
 
 EMSCRIPTEN_BINDINGS(hubquill)
 {
     emscripten::function("models", &web::Models);
+    emscripten::function("model", &web::Model);
     emscripten::function("asLeft", &web::AsLeft);
     emscripten::function("takes", &web::Takes);
     emscripten::function("userChange", &web::UserChange);
@@ -18,4 +20,5 @@ EMSCRIPTEN_BINDINGS(hubquill)
     emscripten::function("profileOf", &web::ProfileOf);
     emscripten::function("readProfile", &web::ReadProfile);
     emscripten::function("encoded", &web::Encoded);
+    emscripten::function("codecTimings", &web::CodecTimings);
 }

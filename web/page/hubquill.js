@@ -13,6 +13,13 @@
   let home = null;
 
   const byId = (id) => models.find((m) => m.id === id);
+  // The whole description of a model (fields, pages, byte names), asked of the core when
+  // its editor first opens: the model list needs only the names.
+  const details = new Map();
+  const detail = (id) => {
+    if (!details.has(id)) details.set(id, JSON.parse(core.model(id)));
+    return details.get(id);
+  };
   const el = (tag, props, children) => {
     const node = document.createElement(tag);
     for (const [key, value] of Object.entries(props || {})) {
@@ -88,7 +95,7 @@
     // host: where the editor's own controls go; way: how the editor is shown ('main',
     // 'beside', 'sheet'); onLeave: called when the user goes back to the main window.
     constructor(model, way, onLeave) {
-      this.model = model;
+      this.model = detail(model.id);
       this.way = way;
       this.onLeave = onLeave;
       this.fileTexts = texts.files[model.family];
@@ -292,7 +299,7 @@
     }
 
     ownEntry() {
-      if (this.model.family === 'qh1xx') return 1 + models.filter((m) => m.family === 'qh1xx').indexOf(this.model);
+      if (this.model.family === 'qh1xx') return 1 + models.filter((m) => m.family === 'qh1xx').findIndex((m) => m.id === this.model.id);
       return this.backEntry === 0 ? 1 : 0;
     }
 
@@ -309,7 +316,8 @@
     // The QH1xx window shows another model of its family (the list, a load or a profile):
     // the form is built anew; the names, the chosen file and the image stay.
     switchModel(model) {
-      if (model === this.model) return;
+      if (model.id === this.model.id) return;
+      model = detail(model.id);
       const keep = { output: this.outputName.value, input: this.inputName.value, last: this.lastOutputName };
       this.model = model;
       this.build();
@@ -653,13 +661,13 @@
     openWindow = null;
     if (frame.open) frame.close();
     frame.remove();
-    mainList.selectedIndex = models.indexOf(home);
+    mainList.selectedIndex = models.findIndex((m) => m.id === home.id);
     mainList.focus();
   }
 
   // The editor of `model` beside or over the main window; `values` fill its form.
   function openEditor(model, values) {
-    if (model === home) {
+    if (model.id === home.id) {
       closeWindow();
       if (values) { mainEditor.show(values); mainEditor.applyGreying(); }
       return;
@@ -706,7 +714,7 @@
     const app = document.getElementById('app');
     const listId = newId('deviceId');
     mainList = el('select', { id: listId, name: 'deviceId' }, models.map((m) => el('option', { text: m.name })));
-    mainList.selectedIndex = models.indexOf(home);
+    mainList.selectedIndex = models.findIndex((m) => m.id === home.id);
     mainList.addEventListener('change', () => openEditor(models[mainList.selectedIndex]));
     mainEditor = new Editor(home, 'main', null);
     app.append(el('div', { class: 'top' }, [el('label', { for: listId, text: texts.deviceId }), mainList, el('span', { class: 'stretch' }), button(texts.about, about)]), mainEditor.root);
@@ -716,6 +724,7 @@
     document.addEventListener('drop', (event) => event.preventDefault());
     app.removeAttribute('aria-busy');
     document.body.dataset.ready = 'true';
+    performance.mark('hubquill-ready');
     mainList.focus();
   }
 

@@ -14,15 +14,7 @@ using json = nlohmann::json;
 
 namespace {
 
-json modelNamed(const std::string& id)
-{
-    const json all = json::parse(web::Models());
-    for (const json& model : all["models"])
-        if (model["id"] == id)
-            return model;
-    ADD_FAILURE() << "no model " << id;
-    return {};
-}
+json modelNamed(const std::string& id) { return json::parse(web::Model(id)); }
 
 int fieldNamed(const json& model, const std::string& key)
 {
@@ -93,8 +85,9 @@ TEST(Binding, ARefusedCreateNamesItsFieldAndAProfileItsFault)
 TEST(Binding, AProfileOfTheFormOpensAsTheSameForm)
 {
     const json all = json::parse(web::Models());
-    for (const json& model : all["models"]) {
-        const std::string id = model["id"];
+    for (const json& entry : all["models"]) {
+        const std::string id = entry["id"];
+        const json model = modelNamed(id);
         const json opened = json::parse(web::ReadProfile("p.json", web::ProfileOf(id, model["defaults"].dump())));
         ASSERT_FALSE(opened.contains("error")) << opened.dump();
         EXPECT_EQ(opened["model"], id);

@@ -133,10 +133,19 @@
       this.enabled.forEach((on, at) => { this.controls[at].disabled = !on; });
     }
 
-    reset() {
+    // The form at its defaults; the names and the listing stay.
+    resetForm() {
+      // Lists lose the empty item a load may have added.
+      this.controls.forEach((control, at) => {
+        if (control.tagName === 'SELECT') while (control.options.length > this.model.fields[at].items.length) control.lastChild.remove();
+      });
       this.show(this.model.defaults);
       this.enabled = [];
       this.applyGreying();
+    }
+
+    reset() {
+      this.resetForm();
       this.outputName.value = texts.defaultOutput;
       this.inputName.value = '';
       this.file = null;
@@ -383,8 +392,10 @@
           this.datalists.push(el('datalist', { id: listId }, field.items.map((text) => el('option', { value: text }))));
         }
         else control.style.width = `calc(${Math.max(field.limit || 4, 3)}ch + 14px)`;
+        // A character the box cannot take is refused as it is typed or pasted.
         control.addEventListener('beforeinput', (event) => {
-          if (event.data && !core.takes(this.model.id, at, event.data)) event.preventDefault();
+          const typed = event.data || (event.dataTransfer && event.dataTransfer.getData('text/plain'));
+          if (typed && !core.takes(this.model.id, at, typed)) event.preventDefault();
         });
         control.addEventListener('input', () => {
           if (this.model.capitals && field.kind === 'hex') {
@@ -585,6 +596,13 @@
         if (step.modelChosen) this.switchModel(byId(step.model));
         this.listImage(this.holder);
         this.show(step.values);
+        for (const note of step.notes) {
+          await message(note.message);
+          // The list shows that its value is none of its items by an empty item the user
+          // may pick; the selection stays as it was. One such item is enough.
+          const list = this.controls[note.field];
+          if (list.tagName === 'SELECT' && ![...list.options].some((option) => option.text === '')) list.append(el('option', { text: '' }));
+        }
         if (this.model.greyingFollowsLoads) this.applyGreying();
         this.loaded = { image: step.image, notes: step.notes };
         this.markChanges();
@@ -668,6 +686,8 @@
   // The editor of `model` beside or over the main window; `values` fill its form.
   function openEditor(model, values) {
     if (model.id === home.id) {
+      // Picking the main window's own model again starts its form afresh.
+      if (!openWindow && !values) mainEditor.resetForm();
       closeWindow();
       if (values) { mainEditor.show(values); mainEditor.applyGreying(); }
       return;

@@ -189,3 +189,20 @@ test('qh1xx: an image of a port count without a form asks for the display templa
   assert.equal(await field(scope, 'Device ID').inputValue(), 'QH107');
   await context.close();
 });
+
+test('qh404: a load tells a value no item stands for, and its list offers an empty item', async () => {
+  const { page, context } = await openPage(browser);
+  const scope = page.locator('#app');
+  const image = Buffer.alloc(256, 0xff);
+  [0x7a, 0x7a, 0xa7, 0, 0, 0, 0x58, 0, 0x83, 0, 0, 0x80].forEach((byte, at) => { image[at] = byte; });
+  await field(scope, 'Over-Current Timer').selectOption({ label: '4ms' });
+  await load(page, scope, 'LOAD from FILE', 'odd.bin', image);
+  assert.equal(await answerMessage(page), 'Over-Current Timer:Invalid value 0x3');
+  assert.deepEqual(await field(scope, 'Over-Current Timer').locator('option').allInnerTexts(), ['2ms', '4ms', '6ms', '']);
+  assert.equal(await field(scope, 'Over-Current Timer').inputValue(), '4ms');
+  // The byte the next Create writes differently is framed, and says why.
+  const marked = scope.locator('.listing .byte.changed');
+  assert.deepEqual(await marked.allInnerTexts(), ['83']);
+  assert.match(await marked.getAttribute('title'), /Over-Current Timer/);
+  await context.close();
+});

@@ -1,0 +1,60 @@
+// What the browser offers beyond the desktop: the form as a profile of hubquill-cli, read
+// back by the tool and by the page, and the image in the text formats of programmers.
+'use strict';
+
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
+const { launch, openPage, answerMessage, downloaded, encode, tempFile, windowOf, field, cli } = require('./support');
+
+let browser;
+before(async () => { browser = await launch(); });
+after(async () => { await browser.close(); });
+
+const click = (scope, caption) => scope.getByRole('button', { name: caption, exact: true }).click();
+
+test('a profile saved in the browser builds the same image with hubquill-cli, and opens its editor again', async () => {
+  const { page, context } = await openPage(browser);
+  await page.locator('#app').getByLabel('Device ID', { exact: true }).selectOption({ label: 'QH203 - 48 pin' });
+  const sheet = windowOf(page);
+  await field(sheet, 'VID (Hex)').fill('BEEF');
+  await field(sheet, 'VID (Hex)').blur();
+  await field(sheet, 'Compound Device').selectOption({ label: 'Yes' });
+  await sheet.getByRole('tab', { name: 'Tab2', exact: true }).click();
+  const profile = await downloaded(page, () => click(sheet, 'Save Profile'));
+  assert.equal(profile.name, 'qh203-48.json');
+  const saved = JSON.parse(profile.bytes.toString());
+  assert.equal(saved.model, 'qh203-48');
+  assert.equal(saved.fields.vid, 'BEEF');
+  const image = await downloaded(page, () => click(sheet, 'Create EEPROM File'));
+  assert.deepEqual(image.bytes, encode(saved));
+
+  // The text formats hold the same image as the tool writes it.
+  const hex = await downloaded(page, () => click(sheet, 'Save as Intel HEX'));
+  assert.equal(hex.name, 'nv.hex');
+  const file = tempFile('form.json', profile.bytes);
+  assert.equal(hex.bytes.toString(), execFileSync(cli, ['encode', '--format', 'ihex', file]).toString());
+  const srec = await downloaded(page, () => click(sheet, 'Save as S-record'));
+  assert.equal(srec.bytes.toString(), execFileSync(cli, ['encode', '--format', 'srec', file]).toString());
+
+  // From the main window, the profile opens the model's sheet with its values.
+  await click(sheet, 'Exit');
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), click(page.locator('#app'), 'Open Profile')]);
+  await chooser.setFiles(file);
+  await windowOf(page).waitFor();
+  assert.equal(await field(windowOf(page), 'VID (Hex)').inputValue(), 'BEEF');
+  assert.equal(await field(windowOf(page), 'Compound Device').inputValue(), 'Yes');
+  await context.close();
+});
+
+test('a profile the tool refuses is refused with its words, and the form stays', async () => {
+  const { page, context } = await openPage(browser);
+  const main = page.locator('#app');
+  await field(main, 'VID (hex)').fill('1234');
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), click(main, 'Open Profile')]);
+  await chooser.setFiles(tempFile('bad.json', '{"model": "qh404", "fields": {"vid": 12, "nonsense": "1"}}'));
+  const text = await answerMessage(page);
+  assert.match(text, /^This profile cannot be opened:\nbad\.json: /);
+  assert.equal(await field(main, 'VID (hex)').inputValue(), '1234');
+  await context.close();
+});

@@ -11,6 +11,7 @@
 
 #include "cli/error.h"
 #include "cli/profile.h"
+#include "editors/qh1xx/core/layout.h"
 #include "editors/qh20x/core/layout.h"
 #include "editors/registry.h"
 #include "image/e2prom_data.h"
@@ -181,6 +182,15 @@ int indexOf(const layout::Model& model, const layout::Field* field)
     return field ? static_cast<int>(field - model.fields.data()) : -1;
 }
 
+// The fields a model's window shows: a family window serving several models shows every
+// field of the family, those its model lacks empty and greyed.
+std::span<const layout::Field> windowFields(const layout::Model& model)
+{
+    if (model.family == qh1xx::kFamilyId)
+        return qh1xx::FormFields();
+    return model.fields;
+}
+
 // A part of a page as the page script renders it: what it is, where it stands, and for a
 // group the model's fields it holds (by position), for a table its cells.
 json nodeJson(const layout::Model& model, const layout::Node& node)
@@ -199,9 +209,14 @@ json nodeJson(const layout::Model& model, const layout::Node& node)
     part["parts"] = parts;
     switch (node.part) {
     case layout::Part::Group: {
+        // Each row: the model's field by position, or the caption of one it lacks.
         json fields = json::array();
-        for (const layout::Field* field : layout::FieldsOfGroup(model.fields, node.name))
-            fields.push_back(indexOf(model, field));
+        for (const layout::Field* shown : layout::FieldsOfGroup(windowFields(model), node.name)) {
+            if (const layout::Field* own = layout::FindField(model.fields, shown->key))
+                fields.push_back(indexOf(model, own));
+            else
+                fields.push_back({{"key", shown->key}, {"label", utf8Of(shown->label)}});
+        }
         json lists = json::array();
         for (const layout::ListRow& list : node.lists)
             lists.push_back({{"name", list.name}, {"label", utf8Of(list.label)}, {"after", list.after}});

@@ -228,10 +228,11 @@
 
     // A group's fields, one labelled row each, with the window's lists among them.
     renderGroup(node) {
-      const rows = node.fields.map((at) => this.rowOf(at));
+      const rows = node.fields.map((at) => (typeof at === 'number' ? this.rowOf(at) : this.absentRow(at)));
+      const keyOf = (at) => (typeof at === 'number' ? this.model.fields[at].key : at.key);
       for (const list of node.lists) {
         const row = this.listRow(list);
-        const after = list.after ? node.fields.findIndex((at) => this.model.fields[at].key === list.after) : -1;
+        const after = list.after ? node.fields.findIndex((at) => keyOf(at) === list.after) : -1;
         rows.splice(after + 1, 0, row);
       }
       if (!rows.length) return null;
@@ -248,6 +249,12 @@
       box.style.gridTemplateColumns = `repeat(${node.columns}, auto 1fr)`;
       if (node.columnGap) box.style.columnGap = `${node.columnGap / 2}px`;
       return box;
+    }
+
+    // A field of the family that this model lacks: shown empty and greyed.
+    absentRow(field) {
+      const id = newId(field.key);
+      return el('div', { class: 'row absent' }, [el('label', { for: id, text: field.label }), el('select', { id, name: field.key, disabled: true })]);
     }
 
     // A list of the window's own among a group's rows: the Device ID list, or one the

@@ -58,3 +58,25 @@ test('a profile the tool refuses is refused with its words, and the form stays',
   assert.equal(await field(main, 'VID (hex)').inputValue(), '1234');
   await context.close();
 });
+
+// Drops a file list made in the page onto `selector`.
+async function drop(page, selector, files) {
+  const transfer = await page.evaluateHandle((list) => {
+    const data = new DataTransfer();
+    for (const { name, bytes } of list) data.items.add(new File([new Uint8Array(bytes)], name));
+    return data;
+  }, files);
+  await page.dispatchEvent(selector, 'drop', { dataTransfer: transfer });
+}
+
+test('a file dropped on an editor is loaded, and several files are refused', async () => {
+  const { page, context } = await openPage(browser);
+  const image = [...encode({ model: 'qh404', fields: { vid: 'BEEF' } })];
+  await drop(page, '#app .editor', [{ name: 'a.bin', bytes: image }, { name: 'b.bin', bytes: image }]);
+  assert.equal(await answerMessage(page), '2 files were dropped. Drop one image file to load it.');
+  await drop(page, '#app .editor', [{ name: 'dropped.bin', bytes: image }]);
+  await page.waitForFunction(() => document.querySelector('#app .listing').textContent.startsWith('00: BE EF'));
+  assert.equal(await field(page.locator('#app'), 'VID (hex)').inputValue(), 'BEEF');
+  assert.equal(await field(page.locator('#app'), 'Binary Input File to Load:').inputValue(), 'dropped.bin');
+  await context.close();
+});

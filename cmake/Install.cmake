@@ -3,8 +3,8 @@
 #   share/applications/hubquill.desktop, share/icons/hicolor/<size>/apps/hubquill.{png,svg}
 #   share/man/man1/hubquill-cli.1.gz (made from the program's help at build time)
 #   share/bash-completion/completions/hubquill-cli
-#   share/hubquill/hubquill.html and share/applications/hubquill-web.desktop (the browser
-#   edition, opened in the default browser), when it is built (HUBQUILL_WEB)
+#   share/hubquill/hubquill.html, bin/hubquill-web and share/applications/hubquill-web.desktop
+#   (the browser edition, opened in the default browser), when it is built (HUBQUILL_WEB)
 
 include(GNUInstallDirs)
 
@@ -41,11 +41,11 @@ if(TARGET hubquill-cli)
 endif()
 
 if(HUBQUILL_WEB)
+  # The menu entry runs bin/hubquill-web, which finds the page beside itself wherever the
+  # package or `cmake --install --prefix` put it.
   install(FILES ${HUBQUILL_WEB_HTML} DESTINATION ${CMAKE_INSTALL_DATADIR}/hubquill)
-  set(HUBQUILL_WEB_INSTALLED ${CMAKE_INSTALL_FULL_DATADIR}/hubquill/hubquill.html)
-  configure_file(resources/hubquill-web.desktop.in ${CMAKE_BINARY_DIR}/hubquill-web.desktop @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/hubquill-web.desktop
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(PROGRAMS resources/hubquill-web DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES resources/hubquill-web.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endif()
 
 set(HUBQUILL_MAINTAINER "HUBQUILL maintainers <maintainers@hubquill.invalid>" CACHE STRING

@@ -15,7 +15,9 @@ constexpr const char* kNoOutputName = "No output file specified.\nPlease specify
 // The file controls and messages of an editor: the main window's form and the QH1xx
 // window share theirs; the two sheets have their own.
 //   emptyOutput: "keep" (the name set last, told when there is none), "default" ("nv.bin"
-//   put back), "refuse" (told, nothing written); buttons: the row of a "File Info" box.
+//   put back), "refuse" (told, nothing written); buttons: the row of a "File Info" box;
+//   createIsDefault: Enter in a field presses "Create EEPROM File" (elsewhere it presses
+//   nothing).
 nlohmann::json oneWindowFiles()
 {
     return {{"outputLabel", "Output File Name"},
@@ -43,7 +45,8 @@ nlohmann::json qh304Files()
             {"noInputName", kNoInputFileNamed},
             {"unreadable", kNotAnImageFile},
             {"badFileResetsNames", true},
-            {"buttons", {"create", "exit", "load"}}};
+            {"buttons", {"create", "exit", "load"}},
+            {"createIsDefault", true}};
 }
 
 nlohmann::json qh20xFiles()

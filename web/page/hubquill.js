@@ -108,6 +108,21 @@
       this.root = el('div', { class: `editor family-${model.family}` });
       this.build();
       this.takeDrops(this.root);
+      // Enter in a field presses Create only where the editor makes it the default button.
+      this.root.addEventListener('keydown', async (event) => {
+        if (event.key !== 'Enter' || !this.fileTexts.createIsDefault || !event.target.classList.contains('field')) return;
+        event.preventDefault();
+        // The box is left first, as Enter finishes its editing.
+        const at = this.controls.indexOf(event.target);
+        if (event.target.tagName === 'INPUT' && at >= 0) {
+          const left = core.asLeft(this.model.id, at, event.target.value);
+          if (left !== event.target.value) {
+            event.target.value = left;
+            await this.userChanged(at);
+          }
+        }
+        await this.create();
+      });
     }
 
     values() {

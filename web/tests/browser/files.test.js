@@ -80,3 +80,16 @@ test('a file dropped on an editor is loaded, and several files are refused', asy
   assert.equal(await field(page.locator('#app'), 'Binary Input File to Load:').inputValue(), 'dropped.bin');
   await context.close();
 });
+
+test('Enter in a field presses Create where the editor makes it the default, and nothing elsewhere', async () => {
+  const { page, context } = await openPage(browser);
+  let downloads = 0;
+  page.on('download', () => { downloads += 1; });
+  await field(page.locator('#app'), 'VID (hex)').press('Enter');
+  await page.locator('#app').getByLabel('Device ID', { exact: true }).selectOption({ label: 'QH304' });
+  const made = await downloaded(page, () => field(windowOf(page), 'VID (Hex)').press('Enter'));
+  assert.equal(made.name, 'nv.bin');
+  assert.deepEqual(made.bytes, encode({ model: 'qh304' }));
+  assert.equal(downloads, 1);
+  await context.close();
+});

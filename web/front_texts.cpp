@@ -76,7 +76,6 @@ nlohmann::json FrontTexts()
         {"about", "About"},
         {"aboutTitle", "About HUBQUILL"},
         {"aboutLines", {"HUBQUILL prepares EEPROM images for USB 2.0 hubs.", "Version 1.0.2.0"}},
-        {"collectData", "Collect Data"},
         {"browse", "Browse"},
         {"create", "Create EEPROM File"},
         {"exit", "Exit"},

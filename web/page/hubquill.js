@@ -92,8 +92,9 @@
   // ---- One editor: a model's form, its file controls and listing ------------------------
 
   class Editor {
-    // host: where the editor's own controls go; way: how the editor is shown ('main',
-    // 'beside', 'sheet'); onLeave: called when the user goes back to the main window.
+    // way: how the editor is shown ('main': the main window's own form, 'beside': a window
+    // of its own, 'sheet': pages over the main window); onLeave: called when the user goes
+    // back to the main window.
     constructor(model, way, onLeave) {
       this.model = detail(model.id);
       this.way = way;

@@ -163,7 +163,7 @@ FilePanel::FilePanel(QWidget* owner, FieldForm& form, const FileTexts& texts)
     }
 }
 
-QGroupBox* FilePanel::infoBox(std::initializer_list<QPushButton*> buttons) const
+QGroupBox* FilePanel::infoBox(std::span<QPushButton* const> buttons) const
 {
     QGridLayout* grid = nullptr;
     QGroupBox* box = MakeGroup(QStringLiteral("File Info"), grid, m_owner);

@@ -11,6 +11,8 @@
 
 #include <QList>
 #include <QObject>
+
+#include <span>
 #include <QString>
 
 #include <functional>
@@ -92,7 +94,7 @@ public:
     QGroupBox* display() const { return m_display; }
     // A "File Info" box: the output name, the input name with "Browse" beside it, and a row
     // of the buttons given, in their order.
-    QGroupBox* infoBox(std::initializer_list<QPushButton*> buttons) const;
+    QGroupBox* infoBox(std::span<QPushButton* const> buttons) const;
 
     // The output name the editor starts with (telling the user when the current folder
     // cannot be had), and the names after a file the load refused.

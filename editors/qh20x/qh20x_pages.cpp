@@ -71,29 +71,9 @@ void Qh20xMainPage::OnSelchangeDeviceId(int index)
 
 Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::FieldForm& form,
                                          platform::Sheet& sheet)
-    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, form, kFileTexts))
+    : platform::FilePage(form, sheet, kFileTexts, model.pages[1],
+                         {Button::Create, Button::Load, Button::Exit})
 {
-    platform::PageBuilder page(form, model.fields);
-    page.provide("files", m_files->infoBox({m_files->createButton(), m_files->loadButton(),
-                                            m_files->exitButton()}));
-    page.provide("listing", m_files->display());
-    page.fill(*this, model.pages[1].root);
-
-    m_files->setInitialNames();
-    connect(m_files, &platform::FilePanel::createClicked, this,
-            &Qh20xAdditionalPage::OnBnClickedCreate);
-    connect(m_files, &platform::FilePanel::loadClicked, this, &Qh20xAdditionalPage::OnBnClickedLoad);
-    connect(m_files, &platform::FilePanel::exitClicked, &sheet, &platform::Sheet::leave);
-}
-
-void Qh20xAdditionalPage::OnBnClickedCreate()
-{
-    m_files->create(m_sheet.image(), m_sheet.files());
-}
-
-void Qh20xAdditionalPage::OnBnClickedLoad()
-{
-    m_files->load(m_sheet.image(), m_sheet.files());
 }
 
 namespace qh20x {

@@ -14,9 +14,9 @@
 
 namespace platform {
 
-FilePage::FilePage(FieldForm& form, Sheet& sheet, const FileTexts& texts,
-                   const layout::Page& page, std::initializer_list<Button> buttons)
-    : m_sheet(sheet), m_files(new FilePanel(this, form, texts))
+FilePage::FilePage(FieldForm& form, Sheet& sheet, const layout::Page& page,
+                   std::initializer_list<Button> buttons)
+    : m_sheet(sheet), m_files(new FilePanel(this, form, *form.model().files))
 {
     std::vector<QPushButton*> inBox;
     for (const Button button : buttons)

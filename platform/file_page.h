@@ -19,7 +19,6 @@ namespace platform {
 class FieldForm;
 class FilePanel;
 class Sheet;
-struct FileTexts;
 
 class FilePage : public QWidget {
     Q_OBJECT
@@ -27,7 +26,8 @@ public:
     enum class Button { Create, Load, Exit };
 
     // The buttons stand in the file box in the order given.
-    FilePage(FieldForm& form, Sheet& sheet, const FileTexts& texts, const layout::Page& page,
+    // The file controls say what the form's model's file texts say.
+    FilePage(FieldForm& form, Sheet& sheet, const layout::Page& page,
              std::initializer_list<Button> buttons);
 
     FilePanel& files() const { return *m_files; }

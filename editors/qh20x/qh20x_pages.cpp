@@ -17,19 +17,6 @@
 
 namespace {
 
-const platform::FileTexts kFileTexts{
-    .outputLabel = "Output File Name:",
-    .inputLabel = "Input File to Load:",
-    .loadCaption = "Load From File",
-    .hasExit = true,
-    .outputInFolder = true,
-    .emptyOutput = platform::EmptyOutputName::Refused,
-    .writeFailed = "Error creating EE file",
-    .noInputName = platform::kNoInputFileNamed,
-    .nameRefused = platform::kNotAnImageFile, // the box holds no name the manager refuses
-    .unreadable = platform::kNotAnImageFile,
-    .listsBeforeWriting = false,
-};
 
 // The QH202's list names the model first and goes back with its second entry; the others
 // go back with the first.
@@ -50,8 +37,8 @@ Qh20xMainPage::Qh20xMainPage(const layout::Model& model, platform::FieldForm& fo
     m_deviceList = page.list("deviceId");
     const QString entry = platform::ToQString(variant.deviceEntry);
     const bool qh202 = variant.editor == qh20x::Editor::Qh202;
-    m_deviceList->addItems(qh202 ? QStringList{entry, QStringLiteral("Back")}
-                                 : QStringList{QStringLiteral("Back"), entry});
+    m_deviceList->addItems(qh202 ? QStringList{entry, platform::ToQString(layout::words::kBack)}
+                                 : QStringList{platform::ToQString(layout::words::kBack), entry});
     m_deviceList->setCurrentIndex(qh202 ? 0 : 1);
     connect(m_deviceList, &QComboBox::activated, this, &Qh20xMainPage::OnSelchangeDeviceId);
 }
@@ -71,7 +58,7 @@ void Qh20xMainPage::OnSelchangeDeviceId(int index)
 
 Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::FieldForm& form,
                                          platform::Sheet& sheet)
-    : platform::FilePage(form, sheet, kFileTexts, model.pages[1],
+    : platform::FilePage(form, sheet, model.pages[1],
                          {Button::Create, Button::Load, Button::Exit})
 {
 }

@@ -18,20 +18,6 @@
 
 namespace {
 
-const platform::FileTexts kFileTexts{
-    .outputLabel = "Output File Name :",
-    .inputLabel = "Input File to Load :",
-    .loadCaption = "LOAD from FILE",
-    .hasExit = true,
-    .emptyOutput = platform::EmptyOutputName::BecomesDefault,
-    .writeFailed = "Error trying to create EEPROM file.",
-    .noInputName = platform::kNoInputFileNamed,
-    .nameRefused = platform::kNotAnImageFile, // the box holds no name the manager refuses
-    .unreadable = platform::kNotAnImageFile,
-    .listsBeforeWriting = true,
-    .badFileResetsNames = true,
-    .createIsDefault = true,
-};
 
 constexpr int kBackToMain = 0; // the way back, the main window's model
 
@@ -73,7 +59,7 @@ void CE2PromQH30X::OnSelchangeDeviceId(int index)
 }
 
 CQH30X_Tab2::CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet)
-    : platform::FilePage(form, sheet, kFileTexts, form.model().pages[1],
+    : platform::FilePage(form, sheet, form.model().pages[1],
                          {Button::Create, Button::Exit, Button::Load})
 {
 }

@@ -61,23 +61,6 @@ protected:
     QPointer<CE2PromQH1XX> editor;
 };
 
-TEST_F(Qh1xxEditorTest, DefaultsThenCreateForEachModel)
-{
-    open("QH107");
-    EXPECT_EQ(ChoiceItems(form(), "Device ID"),
-              (QStringList{"QH404", "QH102", "QH103", "QH104", "QH107"}));
-    // Each model's defaults agree with the command line's (editors_agree_ui_test.cpp); here,
-    // that switching models rebuilds the form and keeps the bytes no field owns.
-    for (const QString& name : kModels) {
-        Select(form(), "Device ID", name);
-        const Bytes file = create();
-        EXPECT_EQ(file[2], name.right(1).toInt()) << name.toStdString();
-        EXPECT_EQ(Bytes(file.begin() + 16, file.end()), Bytes(240, 0xFF));
-    }
-    EXPECT_EQ(Listing(form()).value(0), "00: 7A 7A 07 01 00 00 1C 90 00 00 00 01 01 01 01 32");
-    EXPECT_TRUE(messages().empty());
-}
-
 TEST_F(Qh1xxEditorTest, Qh102FormAndThePowerModeRule)
 {
     open("QH102");
@@ -103,109 +86,29 @@ TEST_F(Qh1xxEditorTest, Qh102FormAndThePowerModeRule)
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Qh1xxEditorTest, CompoundDeviceAndTimerRules)
-{
-    open("QH107");
-    Select(form(), fixedPort(1), "Non-Removeable");
-    EXPECT_EQ(messages(), std::vector<QString>{"Non-Removable has been selected, Compound "
-                                               "device field will set to Yes"});
-    EXPECT_EQ(choice("Compound Device"), "Yes");
-    Select(form(), fixedPort(7), "Non-Removeable");
-    Select(form(), fixedPort(2), "Removeable");
-    Bytes image = create();
-    EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(image[7], 0x98);
-    EXPECT_EQ(image[8], 0x82);
-
-    Select(form(), "Compound Device", "No");
-    // Lists take no typed text, so only code can leave the timer without a selection.
-    ChoiceByLabel(form(), "Over-Current Timer")->setCurrentIndex(-1);
-    image = create();
-    EXPECT_EQ(messages(),
-              (std::vector<QString>{
-                  "Over-Current Timer:Invalid value 0xffffffff, default to 0x0",
-                  "Compound device field is set to 'No', all of the ports will set to Removable"}));
-    EXPECT_EQ(image[7], 0x80);
-    EXPECT_EQ(image[8], 0x00);
-    EXPECT_EQ(choice("Over-Current Timer"), "0.1ms");
-    for (int n = 1; n <= 7; ++n)
-        EXPECT_EQ(choice(fixedPort(n)), "Removeable") << n;
-}
-
-TEST_F(Qh1xxEditorTest, CreateReportsWhatItCannotWrite)
-{
-    open("QH103");
-    Type(form(), "Output File Name", "");
-    Click(form(), "Create EEPROM File");
-    EXPECT_TRUE(QDir(pathOf("")).entryList(QDir::Files).isEmpty()) << "nothing written";
-    QDir(pathOf("")).mkdir("taken");
-    Type(form(), "Output File Name", pathOf("taken"));
-    Click(form(), "Create EEPROM File");
-    EXPECT_EQ(messages(),
-              (std::vector<QString>{"No output file specified.\nPlease specify a valid file\n",
-                                    "Error trying to create EEPROM file.\n\nIs a folder."}));
-}
-
-TEST_F(Qh1xxEditorTest, HexTextsTheEditablePidListAndEnter)
+// Only the product ID takes typed text, and what is typed is not added to its list.
+TEST_F(Qh1xxEditorTest, TheProductIdListTakesTypedText)
 {
     open("QH103");
     QLineEdit* pid = ChoiceByLabel(form(), "PID (Hex)")->lineEdit();
     pid->selectAll();
     QTest::keyClicks(pid, "0abc");
-    Type(form(), "VID (Hex)", "0x123456789");
-    EXPECT_EQ(Text(form(), "VID (Hex)"), "0x12345") << "the box takes seven";
-
-    int clicks = 0;
-    for (QPushButton* button : editor->findChildren<QPushButton*>())
-        QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
-    for (QWidget* field : editor->findChildren<QComboBox*>())
-        PressEnter(field);
-    for (QWidget* field : editor->findChildren<QLineEdit*>())
-        PressEnter(field);
-    EXPECT_EQ(clicks, 0) << "Enter presses no button";
-
-    // Only the product ID takes typed text, and what is typed is not added to its list.
     for (QComboBox* list : editor->findChildren<QComboBox*>())
         EXPECT_EQ(list->isEditable(), list->objectName() == "pid")
             << list->objectName().toStdString();
     EXPECT_EQ(ChoiceItems(form(), "PID (Hex)"), (QStringList{"0103", "0104"}));
     const Bytes image = create();
-    EXPECT_EQ(Bytes(image.begin(), image.begin() + 4), (Bytes{0x45, 0x23, 0xBC, 0x0A}));
+    EXPECT_EQ(Bytes(image.begin() + 2, image.begin() + 4), (Bytes{0xBC, 0x0A}));
 }
 
-TEST_F(Qh1xxEditorTest, LoadShowsTheImageInTheFormOfItsModelUnlessRefused)
+// An image of another family, accepted: the model byte still picks the form without asking
+// for a template, and the product ID, not in the list, is added in order.
+TEST_F(Qh1xxEditorTest, AForeignImageTakenShowsTheFormItsModelByteNames)
 {
     open("QH107");
-    Type(form(), "VID (Hex)", "BEEF");
-    create();
-    const QStringList listing = Listing(form());
-    load(Bytes(15, 0x01));
-    services.answerNext(Answer::Cancel);
-    load(Head({0x7A, 0x7A, 0x07, 0x02}));
-    EXPECT_EQ(services.texts(),
-              (std::vector<QString>{"Failed to read input file", "Dev PID 72 is not QH1xx. "
-                                                                 "Click OK to go on, Cancel to abort"}));
-    EXPECT_EQ(services.messages()[1].kind, MessageKind::OkCancelStop);
-    messages();
-    EXPECT_EQ(Text(form(), "VID (Hex)"), "BEEF");
-    EXPECT_EQ(Listing(form()), listing);
-
-    load(Head({0x34, 0x12, 0x07, 0x01, 0xCD, 0xAB, 0xD6, 0xA8, 0x84, 0x02, 0x10, 0x01, 0xFA,
-               0x00, 0x10, 0x0F}));
-    EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(choice("PID (Hex)"), "0107");
-    EXPECT_EQ(Text(form(), "DID (Hex)"), "ABCD");
-    EXPECT_EQ(Text(form(), "Self Power|Max Power (Hex)"), "1");
-    EXPECT_EQ(Text(form(), "Bus Power|Max Power (Hex)"), "fa");
-    EXPECT_EQ(choice("Current Sensing"), "OCS Not Supported") << "bits 11";
-    EXPECT_EQ(Listing(form()).value(0), "00: 34 12 07 01 CD AB D6 A8 84 02 10 01 FA 00 10 0F");
-    EXPECT_EQ(create()[6], 0xD4) << "Current Sensing 11 is written back as 10";
-
-    // Another family byte, accepted: the model byte still picks the form without asking
-    // for a template, and the product ID, not in the list, is added in order.
     services.answerNext(Answer::Ok);
     load(Head({0x7A, 0x7A, 0x03, 0x00}));
-    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages(), std::vector<QString>{"Dev PID 30 is not QH1xx. Click OK to go on, Cancel to abort"});
     EXPECT_EQ(choice("Device ID"), "QH103");
     EXPECT_EQ(ChoiceItems(form(), "PID (Hex)"), (QStringList{"0003", "0103", "0104"}));
     EXPECT_EQ(choice("PID (Hex)"), "0003");

@@ -165,7 +165,6 @@ TEST(Commands, InputsAreReadAsWhatTheyAreOrRefusedWithoutStopping)
         {"dump unmarked.hex", 0, listed, ""},
         {"dump nul.hex", 0, listed, ""},
         {"dump comment.hex", 1, "", "comment.hex: looks like Intel HEX, but line 1: a record must start with ':'"},
-        {"decode comment.hex -m qh404", 1, "", "comment.hex: looks like Intel HEX, but line 1: a record must start with ':'"},
         {"dump notes.txt", 1, "", "notes.txt: looks like text, but no line of it is an Intel HEX or S-record record"},
         {"dump notes.txt --format bin", 0, "00: 56 49 44 20 31 32 33 34 0A FF ", ""},
         {"encode deep.json", 1, "", "deep.json: line 1, column 100: values nested more than 64 deep"},

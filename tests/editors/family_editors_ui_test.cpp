@@ -118,6 +118,7 @@ TEST_F(FamilyEditorTest, Qh404PowerSourceRuleAndCreatesCorrectionsShownInTheForm
 
     Select(form, "Port 2 Non-Removable", "Non-Removeable");
     Select(form, "Port 3 Non-Removable", "Non-Removeable"); // already compound: silent
+    Select(form, "Port 3 Non-Removable", "Removeable");
     EXPECT_EQ(messages().size(), 1u);
     Select(form, "Compound Device", "No");
     Select(form, "Current Sensing", "Gang");

@@ -77,9 +77,12 @@ TEST(Qh404Layout, TimerNibbleZeroReadsAsTheFirstTimer)
     EXPECT_EQ(image.GetByte(8), 0xC5);
     image.SetByte(0x3F, 8);
     EXPECT_EQ(model.decode(model, image).values.index(At(model, key::kOverCurrentTimer)), 2);
-    // The QH404's own product IDs are taken without a question.
+    // The QH404's own product IDs are taken without a question; the question of another
+    // writes each byte without its leading zero.
     for (std::uint8_t high : {0xA5, 0xA6, 0xA7})
         EXPECT_EQ(model.foreignImageQuestion(model, ImageOf({0x12, 0x34, high, 0x00})), std::nullopt);
+    EXPECT_EQ(model.foreignImageQuestion(model, ImageOf({0xA7, 0x00, 0xA7, 0x01})),
+              "Dev PID A71 is not QH404. Click OK to go on, Cancel to abort");
 }
 
 TEST(Qh404Layout, CorrectionsInTheOrderOfTheBytes)
@@ -153,6 +156,13 @@ TEST(Qh1xxLayout, ListsWithoutASelection)
     EXPECT_EQ(result.corrections[0].message, "Over-Current Timer:Invalid value 0x4, default to 0x0");
     EXPECT_EQ(image.GetByte(6), 0x14);
     EXPECT_EQ(image.GetByte(7), 0x80);
+
+    // Port n's bit is bit n.
+    const Model& qh107 = Named("qh107");
+    Create(qh107, With(qh107, {{"compound_device", 1}, {"port1_non_removable", 1}, {"port7_non_removable", 1}}),
+           image);
+    EXPECT_EQ(image.GetByte(7), 0x98);
+    EXPECT_EQ(image.GetByte(8), 0x82);
 }
 
 // Decoding any image and building it again keeps every bit the model has a field for,

@@ -1,6 +1,7 @@
-// What every editor shares beyond its Parts: field tooltips made from the layout
-// description, the listing pointing at the form and back, files dropped on the window, the
-// keyboard order and the window icon. One editor per family, opened as the user opens it.
+// What every editor does, each in its family's way (its model list, boxes as left, a rule
+// with its message, the file controls), and what they all share (the listing pointing at the
+// form and back, files dropped on the window, the keyboard order, labels for screen
+// readers). One editor per family, opened as the user opens it.
 
 #include "app/main_window.h"
 #include "editors/registry.h"

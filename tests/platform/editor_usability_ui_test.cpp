@@ -242,6 +242,7 @@ TEST_P(EditorUsabilityTest, FileControlsActAsTheFamilysDo)
     output->setText(QStringLiteral("first.bin"));
     Click(opened, create);
     ASSERT_TRUE(QFile::remove(pathOf(QStringLiteral("first.bin"))));
+    QFile::remove(pathOf(QStringLiteral("nv.bin")));
     output->clear();
     Click(opened, create);
     if (editor.emptyOutputWrites) {

@@ -43,7 +43,7 @@ CHUBQUILLDlg::~CHUBQUILLDlg() = default;
 void CHUBQUILLDlg::buildWindow()
 {
     auto* top = new QGridLayout;
-    m_modelList = platform::AddLabelledChoice(top, 0, 0, QStringLiteral("Device ID"),
+    m_modelList = platform::AddLabelledChoice(top, 0, 0, platform::ToQString(layout::words::kDeviceId),
                                               QStringLiteral("deviceId"));
     QPushButton* about = platform::MakeButton(QStringLiteral("About"), this);
     top->addWidget(about, 0, 3);

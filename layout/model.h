@@ -10,6 +10,7 @@
 #include "layout/rules.h"
 #include "layout/strings.h"
 #include "layout/values.h"
+#include "layout/window_texts.h"
 
 #include <optional>
 #include <span>
@@ -127,8 +128,9 @@ struct Model {
     bool greyingFollowsLoads = true;
     // The checks a Create makes, in order; the first that fails refuses it.
     std::span<const CreateCheck> checks = {};
-    // Where its fields stand on its window's pages.
+    // Where its fields stand on its window's pages, and what its file controls say.
     std::span<const Page> pages = {};
+    const FileTexts* files = &kOneWindowFileTexts;
 };
 
 std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key);

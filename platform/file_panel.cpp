@@ -29,12 +29,12 @@ namespace platform {
 
 namespace {
 
-const QString kDefaultOutputName = QStringLiteral("nv.bin");
+const QString kDefaultOutputName = ToQString(layout::words::kDefaultOutputName);
 
 // The editor's own message, then what the system said, so the user knows what to fix.
-QString WriteFailure(const char* message, const std::string& reason)
+QString WriteFailure(std::string_view message, const std::string& reason)
 {
-    QString text = QString::fromLatin1(message);
+    QString text = ToQString(message);
     if (reason.empty())
         return text;
     QString said = ToQString(reason);
@@ -104,18 +104,6 @@ private:
 
 } // namespace
 
-// A failed write is told, and so is a Create with no output name ever given: a file that
-// silently was not written is a lost board.
-const FileTexts kOneWindowFileTexts{
-    .outputLabel = "Output File Name",
-    .inputLabel = "Binary Input File to Load:",
-    .loadCaption = "LOAD from FILE",
-    .emptyOutput = EmptyOutputName::KeepsLastName,
-    .noInputName = "Please enter a file name at input file box first",
-    .nameRefused = "Failed to set file name",
-    .unreadable = "Failed to read input file",
-};
-
 FilePanel::FilePanel(QWidget* owner, FieldForm& form, const FileTexts& texts)
     : QObject(owner),
       m_owner(owner),
@@ -123,22 +111,20 @@ FilePanel::FilePanel(QWidget* owner, FieldForm& form, const FileTexts& texts)
       m_texts(texts),
       m_outputName(makeNameBox(QStringLiteral("outputFileName"), owner)),
       m_inputName(makeNameBox(QStringLiteral("inputFileName"), owner)),
-      m_outputLabel(makeCaption(QString::fromLatin1(texts.outputLabel), m_outputName)),
-      m_inputLabel(makeCaption(QString::fromLatin1(texts.inputLabel), m_inputName)),
-      m_browse(MakeButton(QStringLiteral("Browse"), owner)),
-      m_load(MakeButton(QString::fromLatin1(texts.loadCaption), owner)),
-      m_create(MakeButton(QStringLiteral("Create EEPROM File"), owner)),
+      m_outputLabel(makeCaption(ToQString(texts.outputLabel), m_outputName)),
+      m_inputLabel(makeCaption(ToQString(texts.inputLabel), m_inputName)),
+      m_browse(MakeButton(ToQString(layout::words::kBrowse), owner)),
+      m_load(MakeButton(ToQString(texts.loadCaption), owner)),
+      m_create(MakeButton(ToQString(layout::words::kCreate), owner)),
       m_listing(new HexListing(form, owner)),
       m_display(nullptr)
 {
     QGridLayout* grid = nullptr;
-    m_display = MakeGroup(QStringLiteral("Display EEPROM content"), grid, owner);
+    m_display = MakeGroup(ToQString(layout::words::kDisplay), grid, owner);
     grid->addWidget(m_listing, 0, 0);
     // What the orange frames of a loaded image mean, while there are any; its line is kept
     // free meanwhile, so the window does not change size.
-    m_legend = new QLabel(QStringLiteral("Framed in orange: bytes the next Create writes "
-                                         "differently (hover for why)"),
-                          m_display);
+    m_legend = new QLabel(ToQString(layout::words::kLegend), m_display);
     m_legend->setObjectName(QStringLiteral("listingLegend"));
     QSizePolicy keepsRoom = m_legend->sizePolicy();
     keepsRoom.setRetainSizeWhenHidden(true);
@@ -157,16 +143,16 @@ FilePanel::FilePanel(QWidget* owner, FieldForm& form, const FileTexts& texts)
             markChanges();
     });
     if (texts.hasExit) {
-        m_exit = MakeButton(QStringLiteral("Exit"), owner);
+        m_exit = MakeButton(ToQString(layout::words::kExit), owner);
         m_exit->setObjectName(QStringLiteral("exitButton"));
         connect(m_exit, &QPushButton::clicked, this, &FilePanel::exitClicked);
     }
 }
 
-QGroupBox* FilePanel::infoBox(std::initializer_list<QPushButton*> buttons) const
+QGroupBox* FilePanel::infoBox(std::span<QPushButton* const> buttons) const
 {
     QGridLayout* grid = nullptr;
-    QGroupBox* box = MakeGroup(QStringLiteral("File Info"), grid, m_owner);
+    QGroupBox* box = MakeGroup(ToQString(layout::words::kFileInfo), grid, m_owner);
     grid->addWidget(m_outputLabel, 0, 0);
     grid->addWidget(m_outputName, 0, 1, 1, 2);
     grid->addWidget(m_inputLabel, 1, 0);
@@ -259,14 +245,14 @@ bool FilePanel::takeOutputName(CFileManager& files)
     if (empty && m_texts.emptyOutput == EmptyOutputName::BecomesDefault)
         m_outputName->setText(kDefaultOutputName);
     if (empty && m_texts.emptyOutput == EmptyOutputName::Refused) {
-        Notice(m_owner, QString::fromLatin1(m_texts.noOutputName));
+        Notice(m_owner, ToQString(m_texts.noOutputName));
         return false;
     }
     // An empty name is refused and the name set last stays in force.
     files.SetFileName(m_outputName->text().toStdString());
     if (!files.GetFileName().empty())
         return true;
-    Notice(m_owner, QString::fromLatin1(m_texts.noOutputName));
+    Notice(m_owner, ToQString(m_texts.noOutputName));
     return false;
 }
 
@@ -302,7 +288,7 @@ bool FilePanel::create(CE2promData& holder, CFileManager& files)
 
 void FilePanel::refuseFile()
 {
-    Notice(m_owner, QString::fromLatin1(m_texts.unreadable));
+    Notice(m_owner, ToQString(m_texts.unreadable));
     if (m_texts.badFileResetsNames) {
         m_inputName->clear();
         m_outputName->setText(kDefaultOutputName);
@@ -314,11 +300,11 @@ std::optional<FilePanel::InputFile> FilePanel::readInput(CFileManager& files,
 {
     const std::string name = m_inputName->text().toStdString();
     if (name.empty()) {
-        Notice(m_owner, QString::fromLatin1(m_texts.noInputName));
+        Notice(m_owner, ToQString(m_texts.noInputName));
         return std::nullopt;
     }
     if (!files.SetFileName(name)) {
-        Notice(m_owner, QString::fromLatin1(m_texts.nameRefused));
+        Notice(m_owner, ToQString(m_texts.nameRefused));
         return std::nullopt;
     }
     // As many bytes as the load reads. A read that fails (the file changed since its size

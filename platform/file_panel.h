@@ -11,6 +11,8 @@
 
 #include <QList>
 #include <QObject>
+
+#include <span>
 #include <QString>
 
 #include <functional>
@@ -30,45 +32,8 @@ namespace platform {
 class FieldForm;
 class HexListing;
 
-// What Create does with an empty output name.
-enum class EmptyOutputName {
-    KeepsLastName, // the name set last stays in force; with none set, the user is told
-    BecomesDefault, // "nv.bin", put back into the box
-    Refused,        // the user is told; nothing is written
-};
-
-// A family's captions and messages for its file controls and actions.
-struct FileTexts {
-    const char* outputLabel;
-    const char* inputLabel;
-    const char* loadCaption;
-    bool hasExit = false;
-    // The output name starts as "nv.bin" in the current folder, rather than bare.
-    bool outputInFolder = false;
-    EmptyOutputName emptyOutput = EmptyOutputName::KeepsLastName;
-    const char* noOutputName = "No output file specified.\nPlease specify a valid file\n";
-    const char* writeFailed = "Error trying to create EEPROM file.";
-    const char* noInputName;
-    const char* nameRefused;
-    const char* unreadable; // missing, unreadable, or of a size the load does not take
-    // The listing shows the built image before it is written, or only once it is.
-    bool listsBeforeWriting = true;
-    // A file that cannot be loaded empties the input name and puts back "nv.bin".
-    bool badFileResetsNames = false;
-    // Enter in a field of the panel's page presses "Create EEPROM File".
-    bool createIsDefault = false;
-};
-
-// The texts of the editors that are one window: the QH404 form and the QH1xx editor.
-extern const FileTexts kOneWindowFileTexts;
-
-// The load messages every two-page editor shows.
-inline constexpr const char* kNoInputFileNamed =
-    "Field 'Input File To Load' does not specify any file name.\nPlease specify a valid file "
-    "to load\n";
-inline constexpr const char* kNotAnImageFile =
-    "Looks like the input file is not a valid E2prom binary file or it may have been "
-    "corrupted\nAborting the load operation of this file\n";
+using layout::EmptyOutputName;
+using layout::FileTexts;
 
 class FilePanel : public QObject {
     Q_OBJECT
@@ -92,7 +57,7 @@ public:
     QGroupBox* display() const { return m_display; }
     // A "File Info" box: the output name, the input name with "Browse" beside it, and a row
     // of the buttons given, in their order.
-    QGroupBox* infoBox(std::initializer_list<QPushButton*> buttons) const;
+    QGroupBox* infoBox(std::span<QPushButton* const> buttons) const;
 
     // The output name the editor starts with (telling the user when the current folder
     // cannot be had), and the names after a file the load refused.

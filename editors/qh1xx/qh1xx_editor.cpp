@@ -73,10 +73,10 @@ bool CE2PromQH1XX::Create()
 void CE2PromQH1XX::buildWindow()
 {
     m_form = new platform::FieldForm(this, *m_model);
-    m_files = new platform::FilePanel(this, *m_form, platform::kOneWindowFileTexts);
+    m_files = new platform::FilePanel(this, *m_form, *m_model->files);
 
     auto* top = new QGridLayout;
-    m_deviceList = platform::AddLabelledChoice(top, 0, 0, QStringLiteral("Device ID"),
+    m_deviceList = platform::AddLabelledChoice(top, 0, 0, platform::ToQString(layout::words::kDeviceId),
                                                QStringLiteral("deviceId"));
     top->addWidget(m_files->outputLabel(), 0, 2);
     top->addWidget(m_files->outputName(), 0, 3);

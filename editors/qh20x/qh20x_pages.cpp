@@ -17,19 +17,6 @@
 
 namespace {
 
-const platform::FileTexts kFileTexts{
-    .outputLabel = "Output File Name:",
-    .inputLabel = "Input File to Load:",
-    .loadCaption = "Load From File",
-    .hasExit = true,
-    .outputInFolder = true,
-    .emptyOutput = platform::EmptyOutputName::Refused,
-    .writeFailed = "Error creating EE file",
-    .noInputName = platform::kNoInputFileNamed,
-    .nameRefused = platform::kNotAnImageFile, // the box holds no name the manager refuses
-    .unreadable = platform::kNotAnImageFile,
-    .listsBeforeWriting = false,
-};
 
 // The QH202's list names the model first and goes back with its second entry; the others
 // go back with the first.
@@ -50,8 +37,8 @@ Qh20xMainPage::Qh20xMainPage(const layout::Model& model, platform::FieldForm& fo
     m_deviceList = page.list("deviceId");
     const QString entry = platform::ToQString(variant.deviceEntry);
     const bool qh202 = variant.editor == qh20x::Editor::Qh202;
-    m_deviceList->addItems(qh202 ? QStringList{entry, QStringLiteral("Back")}
-                                 : QStringList{QStringLiteral("Back"), entry});
+    m_deviceList->addItems(qh202 ? QStringList{entry, platform::ToQString(layout::words::kBack)}
+                                 : QStringList{platform::ToQString(layout::words::kBack), entry});
     m_deviceList->setCurrentIndex(qh202 ? 0 : 1);
     connect(m_deviceList, &QComboBox::activated, this, &Qh20xMainPage::OnSelchangeDeviceId);
 }
@@ -71,29 +58,9 @@ void Qh20xMainPage::OnSelchangeDeviceId(int index)
 
 Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::FieldForm& form,
                                          platform::Sheet& sheet)
-    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, form, kFileTexts))
+    : platform::FilePage(form, sheet, model.pages[1],
+                         {Button::Create, Button::Load, Button::Exit})
 {
-    platform::PageBuilder page(form, model.fields);
-    page.provide("files", m_files->infoBox({m_files->createButton(), m_files->loadButton(),
-                                            m_files->exitButton()}));
-    page.provide("listing", m_files->display());
-    page.fill(*this, model.pages[1].root);
-
-    m_files->setInitialNames();
-    connect(m_files, &platform::FilePanel::createClicked, this,
-            &Qh20xAdditionalPage::OnBnClickedCreate);
-    connect(m_files, &platform::FilePanel::loadClicked, this, &Qh20xAdditionalPage::OnBnClickedLoad);
-    connect(m_files, &platform::FilePanel::exitClicked, &sheet, &platform::Sheet::leave);
-}
-
-void Qh20xAdditionalPage::OnBnClickedCreate()
-{
-    m_files->create(m_sheet.image(), m_sheet.files());
-}
-
-void Qh20xAdditionalPage::OnBnClickedLoad()
-{
-    m_files->load(m_sheet.image(), m_sheet.files());
 }
 
 namespace qh20x {

@@ -5,6 +5,7 @@
 // it. Both pages edit one form (the model's fields) on the sheet's one image holder.
 
 #include "platform/editor_opening.h"
+#include "platform/file_page.h"
 #include "platform/sheet.h"
 
 #include <QWidget>
@@ -42,21 +43,11 @@ private:
 
 // The additional page: drive-strength boost, port map and port swap, and the editor's file
 // actions with the hex listing.
-class Qh20xAdditionalPage : public QWidget {
+class Qh20xAdditionalPage : public platform::FilePage {
     Q_OBJECT
 public:
     Qh20xAdditionalPage(const layout::Model& model, platform::FieldForm& form,
                         platform::Sheet& sheet);
-
-    platform::FilePanel& files() const { return *m_files; }
-
-private:
-    void OnBnClickedCreate();
-    void OnBnClickedLoad();
-
-    platform::FieldForm& m_form;
-    platform::Sheet& m_sheet;
-    platform::FilePanel* m_files;
 };
 
 // The page classes of the three editors.

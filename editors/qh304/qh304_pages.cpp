@@ -18,20 +18,6 @@
 
 namespace {
 
-const platform::FileTexts kFileTexts{
-    .outputLabel = "Output File Name :",
-    .inputLabel = "Input File to Load :",
-    .loadCaption = "LOAD from FILE",
-    .hasExit = true,
-    .emptyOutput = platform::EmptyOutputName::BecomesDefault,
-    .writeFailed = "Error trying to create EEPROM file.",
-    .noInputName = platform::kNoInputFileNamed,
-    .nameRefused = platform::kNotAnImageFile, // the box holds no name the manager refuses
-    .unreadable = platform::kNotAnImageFile,
-    .listsBeforeWriting = true,
-    .badFileResetsNames = true,
-    .createIsDefault = true,
-};
 
 constexpr int kBackToMain = 0; // the way back, the main window's model
 
@@ -73,29 +59,9 @@ void CE2PromQH30X::OnSelchangeDeviceId(int index)
 }
 
 CQH30X_Tab2::CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet)
-    : m_form(form), m_sheet(sheet), m_files(new platform::FilePanel(this, form, kFileTexts))
+    : platform::FilePage(form, sheet, form.model().pages[1],
+                         {Button::Create, Button::Exit, Button::Load})
 {
-    const layout::Model& model = form.model();
-    platform::PageBuilder page(form, model.fields);
-    page.provide("files", m_files->infoBox({m_files->createButton(), m_files->exitButton(),
-                                            m_files->loadButton()}));
-    page.provide("listing", m_files->display());
-    page.fill(*this, model.pages[1].root);
-
-    m_files->setInitialNames();
-    connect(m_files, &platform::FilePanel::createClicked, this, &CQH30X_Tab2::OnBnClickedCreate);
-    connect(m_files, &platform::FilePanel::loadClicked, this, &CQH30X_Tab2::OnBnClickedLoad);
-    connect(m_files, &platform::FilePanel::exitClicked, &sheet, &platform::Sheet::leave);
-}
-
-void CQH30X_Tab2::OnBnClickedCreate()
-{
-    m_files->create(m_sheet.image(), m_sheet.files());
-}
-
-void CQH30X_Tab2::OnBnClickedLoad()
-{
-    m_files->load(m_sheet.image(), m_sheet.files());
 }
 
 namespace qh304 {

@@ -6,6 +6,7 @@
 // upstream hosts and every file action.
 
 #include "platform/editor_opening.h"
+#include "platform/file_page.h"
 #include "platform/sheet.h"
 
 #include <QWidget>
@@ -45,20 +46,10 @@ private:
     QComboBox* m_deviceList;
 };
 
-class CQH30X_Tab2 : public QWidget {
+class CQH30X_Tab2 : public platform::FilePage {
     Q_OBJECT
 public:
     CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet);
-
-    platform::FilePanel& files() const { return *m_files; }
-
-private:
-    void OnBnClickedCreate();
-    void OnBnClickedLoad();
-
-    platform::FieldForm& m_form;
-    platform::Sheet& m_sheet;
-    platform::FilePanel* m_files;
 };
 
 namespace qh304 {

@@ -28,7 +28,7 @@ Qh404Form::Qh404Form(CE2promData& image, CFileManager& files, std::function<bool
       m_files(files),
       m_modelShown(std::move(modelShown)),
       m_fields(new platform::FieldForm(this, qh404::kModel)),
-      m_panel(new platform::FilePanel(this, *m_fields, platform::kOneWindowFileTexts))
+      m_panel(new platform::FilePanel(this, *m_fields, *qh404::kModel.files))
 {
     // The form on the left; the file names and buttons beside it, over the listing.
     auto* right = new QVBoxLayout;

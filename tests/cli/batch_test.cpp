@@ -27,11 +27,6 @@ using namespace cli_testing;
 
 namespace {
 
-fs::path RamOrTemp()
-{
-    return ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path();
-}
-
 const std::string kStrings = R"("string_enable": "Strings Enabled")";
 
 std::string Profile(const std::string& model, const std::string& fields)
@@ -154,7 +149,6 @@ TEST(Batch, RefusalsNameTheProblemAndWriteNothing)
     fs::create_hard_link(folder.path() / "two.db", folder.path() / "two-link.db");
     fs::create_directory(folder.path() / "folder.db");
     fs::create_symlink("nothing", folder.path() / "dangling");
-    fs::create_symlink("loop", folder.path() / "loop");
     ::mkfifo((folder.path() / "fifo").c_str(), 0666);
     fs::create_directories(folder.path() / "planted");
     fs::create_symlink("../../elsewhere.bin", folder.path() / "planted/SN0002.bin");
@@ -187,16 +181,13 @@ TEST(Batch, RefusalsNameTheProblemAndWriteNothing)
         {one + "--manifest p.json", "p.json: is the profile; the manifest needs a file of its own"},
         {one + "--state s.db --manifest s.db", "s.db: is the serial store; the manifest needs a file"},
         {one + "--manifest fifo", "fifo: not a regular file; a manifest is a file (- prints it)"},
-        {one + "--manifest /dev/null", "/dev/null: not a regular file"},
         {one + "--manifest text.txt", "text.txt: not a manifest of batches (its first line is not"},
-        {one + "--manifest loop", "loop: too many links"},
         {one + "--manifest dangling", "dangling: a link to a file that does not exist"},
         {one + "--manifest nowhere/m.csv", "nowhere/m.csv: no such folder"},
         {one + "--state text.txt", "text.txt: not a serial store (neither a SQLite database nor a state file)"},
         {one + "--state folder.db", "folder.db: is a folder, not a serial store"},
         {one + "--state fifo", "fifo: not a regular file; a serial store is one"},
         {one + "--state dangling", "dangling: a link to a file that does not exist"},
-        {one + "--state loop", "loop: too many links"},
         {one + "--state two-link.db", "two-link.db: the store has 2 names (hard links)"},
         {"batch p.json --out-dir dangling-name --count 3 --serial SN0001",
          "dangling-name/SN0003.bin exists already (--force replaces it)"},

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace cli_testing {
@@ -59,6 +60,12 @@ inline Result RunProgram(const fs::path& folder, const std::string& arguments,
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(folder / ".stdout"),
             ReadFile(folder / ".stderr")};
+}
+
+// A folder in memory where there is one: a flush to the disk then costs nothing.
+inline fs::path RamOrTemp()
+{
+    return ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path();
 }
 
 class TempFolder {

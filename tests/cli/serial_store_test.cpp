@@ -17,11 +17,6 @@ using namespace cli_testing;
 
 namespace {
 
-fs::path RamOrTemp()
-{
-    return ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path();
-}
-
 const std::string kProfile =
     R"({"model": "qh204-36", "fields": {"string_enable": "Strings Enabled"}})";
 

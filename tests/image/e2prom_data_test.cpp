@@ -27,32 +27,6 @@ TEST(E2promData, ByteAccessOutsideTheImageIsRefused)
     EXPECT_EQ(data.GetByte(0xFFFFFFFFu), 0xFF);
 }
 
-TEST(E2promData, IdsFollowTheByteOrderOfEachCall)
-{
-    CE2promData data;
-    std::string text;
-    data.SetVID(0x1234, true);
-    EXPECT_EQ(data.GetByte(0), 0x12);
-    EXPECT_EQ(data.GetByte(1), 0x34);
-    EXPECT_EQ(data.GetVID(&text, true), 0x1234);
-    EXPECT_EQ(text, "1234");
-
-    data.SetVID(0x1234, false);
-    EXPECT_EQ(data.GetByte(0), 0x34);
-    EXPECT_EQ(data.GetByte(1), 0x12);
-    EXPECT_EQ(data.GetVID(&text, false), 0x1234);
-    EXPECT_EQ(text, "1234");
-
-    data.SetPID(0x00A7, false);
-    data.SetDID(0x0B0C, true);
-    EXPECT_EQ(data.GetByte(2), 0xA7);
-    EXPECT_EQ(data.GetByte(3), 0x00);
-    EXPECT_EQ(data.GetPID(&text, false), 0x00A7);
-    EXPECT_EQ(text, "00A7");
-    EXPECT_EQ(data.GetByte(4), 0x0B);
-    EXPECT_EQ(data.GetDID(nullptr, true), 0x0B0C);
-}
-
 TEST(E2promData, CopyInCountsAndBounds)
 {
     std::vector<std::uint8_t> source(300);

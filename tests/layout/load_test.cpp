@@ -65,21 +65,6 @@ TEST(Load, ReadsItsBytesOverTheHolder)
     EXPECT_FALSE(step.modelChosen);
 }
 
-TEST(Load, AsksOfAnotherModelsImageAndStopsOnCancel)
-{
-    const Model& model = Named("qh404");
-    const std::vector<std::uint8_t> file = File(16, {0x12, 0x34, 0x56, 0x78});
-    const LoadStep asked = LoadOf(model, file);
-    ASSERT_EQ(asked.outcome, LoadOutcome::Asks);
-    EXPECT_EQ(asked.question, LoadQuestion::ForeignImage);
-    EXPECT_EQ(asked.questionText,
-              "Dev PID 5678 is not QH404. Click OK to go on, Cancel to abort");
-    EXPECT_EQ(LoadOf(model, file, {.foreignImage = false}).outcome, LoadOutcome::Cancelled);
-    const LoadStep taken = LoadOf(model, file, {.foreignImage = true});
-    ASSERT_EQ(taken.outcome, LoadOutcome::Taken);
-    EXPECT_EQ(taken.decoded.values.text(*FieldIndex(model, "pid")), "5678");
-}
-
 // The QH1xx editor shows an image in the form of the model its product ID names; an ID of
 // no model of its own asks for the template, the QH107.
 TEST(Load, AFamilyEditorFollowsTheImageToItsModel)

@@ -1,6 +1,7 @@
-// What every editor shares beyond its Parts: field tooltips made from the layout
-// description, the listing pointing at the form and back, files dropped on the window, the
-// keyboard order and the window icon. One editor per family, opened as the user opens it.
+// What every editor does, each in its family's way (its model list, boxes as left, a rule
+// with its message, the file controls), and what they all share (the listing pointing at the
+// form and back, files dropped on the window, the keyboard order, labels for screen
+// readers). One editor per family, opened as the user opens it.
 
 #include "app/main_window.h"
 #include "editors/registry.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QTabWidget>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -31,6 +33,8 @@ namespace {
 
 struct Editor {
     const char* entry; // the model-list entry that opens it
+    QString title;
+    QStringList deviceIds; // the items of its model list
     const char* sampleField;
     std::vector<Answer> erasedLoadAnswers; // the questions loading an erased image asks
     // What makes the fields right that an erased image leaves Create refusing: an item
@@ -38,19 +42,72 @@ struct Editor {
     std::vector<std::pair<const char*, const char*>> putRight;
     // Controls the Tab key reaches in this order (a table read one half before the other,
     // the file controls before the listing beside them).
-    std::vector<std::pair<const char*, const char*>> readBefore = {};
+    std::vector<std::pair<const char*, const char*>> readBefore;
+    // Boxes typed into, and what each shows once left.
+    std::vector<std::tuple<const char*, const char*, const char*>> typed;
+    // A rule the user's acts set off: what it tells (nullptr: nothing), and a field it sets.
+    std::vector<std::pair<const char*, const char*>> acts;
+    const char* told;
+    std::pair<const char*, const char*> set;
+    // The family's file controls: the message of a Load without a name; where a Create with
+    // the output box emptied writes once "first.bin" was written (nullptr: it is refused);
+    // the listing of an image whose write failed; a refused file empties the names; Enter
+    // in the output box presses Create.
+    const char* noInputName;
+    const char* emptyOutputWrites;
+    bool listsBeforeWriting;
+    bool badFileResetsNames;
+    bool enterCreates;
+    Bytes foreignHead = {}; // the start of an image the editor asks about before loading
 };
 
+const char* const kOneWindowNoInput = "Please enter a file name at input file box first";
+const char* const kSheetNoInput = "Field 'Input File To Load' does not specify any file name.\n"
+                                  "Please specify a valid file to load\n";
+const char* const kCompound = "Non-Removable has been selected, Compound device field will set to Yes";
+
 const Editor kEditors[] = {
-    {"QH404", "Power-On Timer (hex)", {Answer::Ok}, {}},
-    {"QH107", "Over-Current Timer", {Answer::Ok, Answer::Yes}, {}},
-    {"QH304", "Self Power|Max Power (Hex)", {},
-     {{"String Desc Enable", "Enable String Support"},
-      {"Mfg String", ""}, {"Mfg Len", "0"},
-      {"Prod String", ""}, {"Prod Len", "0"},
-      {"Serial String", ""}, {"Serial Len", "0"}},
-     {{"int0_port4", "int1_port1"}, {"int3_port4", "int4_port1"}, {"loadButton", "listing"}}},
-    {"QH203 - 36 pin", "PID (Hex)", {}, {}},
+    {.entry = "QH404", .title = "HUBQUILL",
+     .deviceIds = {"QH404", "QH102", "QH103", "QH104", "QH107", "QH304", "QH203 - 36 pin",
+                   "QH203 - 48 pin", "QH204 - 36 pin", "QH204 - 48 pin", "QH202", "QH207 - 64 pin"},
+     .sampleField = "Power-On Timer (hex)", .erasedLoadAnswers = {Answer::Ok},
+     .typed = {{"VID (hex)", "123456789", "1234567"}},
+     .acts = {{"Port 2 Non-Removable", "Non-Removeable"}}, .told = kCompound,
+     .set = {"Compound Device", "Yes"},
+     .noInputName = kOneWindowNoInput, .emptyOutputWrites = "first.bin",
+     .listsBeforeWriting = true, .badFileResetsNames = false, .enterCreates = false,
+     .foreignHead = {0x12, 0x34, 0xA8, 0x00}},
+    {.entry = "QH107", .title = "HUBQUILL",
+     .deviceIds = {"QH404", "QH102", "QH103", "QH104", "QH107"},
+     .sampleField = "Over-Current Timer", .erasedLoadAnswers = {Answer::Ok, Answer::Yes},
+     .typed = {{"VID (Hex)", "0x123456789", "0x12345"}},
+     .acts = {{"Non Removable Device|Port 1 Non-Removable", "Non-Removeable"}}, .told = kCompound,
+     .set = {"Compound Device", "Yes"},
+     .noInputName = kOneWindowNoInput, .emptyOutputWrites = "first.bin",
+     .listsBeforeWriting = true, .badFileResetsNames = false, .enterCreates = false,
+     .foreignHead = {0x7A, 0x7A, 0x07, 0x02}},
+    {.entry = "QH304", .title = "HUBQUILL - QH304", .deviceIds = {"QH404", "QH304"},
+     .sampleField = "Self Power|Max Power (Hex)",
+     .putRight = {{"String Desc Enable", "Enable String Support"},
+                  {"Mfg String", ""}, {"Mfg Len", "0"},
+                  {"Prod String", ""}, {"Prod Len", "0"},
+                  {"Serial String", ""}, {"Serial Len", "0"}},
+     .readBefore = {{"int0_port4", "int1_port1"}, {"int3_port4", "int4_port1"}, {"loadButton", "listing"}},
+     .typed = {{"VID (Hex)", "12345", "1234"}, {"PID (Hex)", "7a", "007A"},
+               {"Power-On Time (Hex)", "", "0"}, {"Bus Power|Max Power (Hex)", "f", "0F"},
+               {"Mfg Len", "x2y", "02"}}, // the length box takes digits only
+     .acts = {{"Port 3 Non-Removable", "Non-Removeable"}},
+     .told = "Non-Removable has been selected, Compound Device field of Config Data Byte 2 will be set to Yes",
+     .set = {"Compound Device", "Yes"},
+     .noInputName = kSheetNoInput, .emptyOutputWrites = "nv.bin",
+     .listsBeforeWriting = true, .badFileResetsNames = true, .enterCreates = true},
+    {.entry = "QH203 - 36 pin", .title = "HUBQUILL - QH203 - 36 pin",
+     .deviceIds = {"Back", "QH203 -36 Pin"}, .sampleField = "PID (Hex)",
+     .typed = {{"DID (Hex)", "12345", "1234"}},
+     .acts = {{"String Descriptor Enable", "Strings Enabled"}, {"Mfg. String", "abc"}}, .told = nullptr,
+     .set = {"Mfg. Length", "03"},
+     .noInputName = kSheetNoInput, .emptyOutputWrites = nullptr,
+     .listsBeforeWriting = false, .badFileResetsNames = false, .enterCreates = false},
 };
 
 void PrintTo(const Editor& editor, std::ostream* out) { *out << editor.entry; }
@@ -118,8 +175,133 @@ protected:
         return QToolTip::text();
     }
 
+    // Types the text into a box, or picks the item of a list.
+    static void act(QWidget* editor, const char* label, const char* value)
+    {
+        if (qobject_cast<QLineEdit*>(FieldByLabel(editor, QString::fromLatin1(label))))
+            Type(editor, QString::fromLatin1(label), QString::fromLatin1(value));
+        else
+            Select(editor, QString::fromLatin1(label), QString::fromLatin1(value));
+    }
+    static QString shown(QWidget* editor, const char* label)
+    {
+        return qobject_cast<QLineEdit*>(FieldByLabel(editor, QString::fromLatin1(label)))
+                   ? Text(editor, QString::fromLatin1(label))
+                   : ChoiceText(editor, QString::fromLatin1(label));
+    }
+    static QLineEdit* nameBox(QWidget* editor, const char* name)
+    {
+        return editor->findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+
     CHUBQUILLDlg window;
 };
+
+TEST_P(EditorUsabilityTest, OpensWithItsModelListAndItsBoxesAndRulesActAsTheUserDoes)
+{
+    QWidget* opened = open();
+    EXPECT_EQ(opened->windowTitle(), editor.title);
+    EXPECT_EQ(ChoiceItems(opened, QStringLiteral("Device ID")), editor.deviceIds);
+    for (const auto& [label, typed, left] : editor.typed) {
+        Type(opened, QString::fromLatin1(label), QString::fromLatin1(typed));
+        EXPECT_EQ(Text(opened, QString::fromLatin1(label)), QString::fromLatin1(left)) << label;
+    }
+    for (const auto& [label, value] : editor.acts)
+        act(opened, label, value);
+    EXPECT_EQ(messages(), editor.told ? std::vector<QString>{editor.told} : std::vector<QString>{});
+    EXPECT_EQ(shown(opened, editor.set.first), QString::fromLatin1(editor.set.second));
+}
+
+// What each family's file controls do with missing names, a failed write, a refused file,
+// Enter, Browse and the question of another model's image.
+TEST_P(EditorUsabilityTest, FileControlsActAsTheFamilysDo)
+{
+    ASSERT_TRUE(QDir(pathOf(QString())).mkdir(QStringLiteral("folder")));
+    writeFile(QStringLiteral("short.bin"), Bytes(10, 0x00));
+    QWidget* opened = open();
+    QLineEdit* output = nameBox(opened, "outputFileName");
+    QLineEdit* input = nameBox(opened, "inputFileName");
+    QPushButton* load = opened->findChild<QPushButton*>(QStringLiteral("loadButton"));
+    const QString create = QStringLiteral("Create EEPROM File");
+    input->clear();
+    load->click();
+    EXPECT_EQ(messages(), std::vector<QString>{editor.noInputName});
+    // No name given yet: only a family that puts back "nv.bin" writes.
+    const std::vector<QString> noOutputName{"No output file specified.\nPlease specify a valid file\n"};
+    const bool writesNvBin = editor.emptyOutputWrites && std::string_view(editor.emptyOutputWrites) == "nv.bin";
+    output->clear();
+    Click(opened, create);
+    EXPECT_EQ(messages(), writesNvBin ? std::vector<QString>{} : noOutputName);
+    EXPECT_EQ(QFile::exists(pathOf(QStringLiteral("nv.bin"))), writesNvBin);
+
+    output->setText(pathOf(QStringLiteral("folder")));
+    Click(opened, create);
+    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(Listing(opened).size(), editor.listsBeforeWriting ? 16 : 0);
+
+    output->setText(QStringLiteral("first.bin"));
+    Click(opened, create);
+    ASSERT_TRUE(QFile::remove(pathOf(QStringLiteral("first.bin"))));
+    QFile::remove(pathOf(QStringLiteral("nv.bin")));
+    output->clear();
+    Click(opened, create);
+    if (editor.emptyOutputWrites) {
+        EXPECT_EQ(messages(), std::vector<QString>{});
+        EXPECT_TRUE(QFile::exists(pathOf(QString::fromLatin1(editor.emptyOutputWrites))));
+    } else {
+        EXPECT_EQ(messages(), noOutputName);
+        EXPECT_TRUE(QDir(pathOf(QString())).entryList({"*.bin"}, QDir::Files) == QStringList{"short.bin"});
+    }
+
+    output->setText(QStringLiteral("mine.bin"));
+    input->setText(pathOf(QStringLiteral("short.bin")));
+    load->click();
+    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(input->text(), editor.badFileResetsNames ? QString() : pathOf(QStringLiteral("short.bin")));
+    EXPECT_EQ(output->text(), editor.badFileResetsNames ? QStringLiteral("nv.bin") : QStringLiteral("mine.bin"));
+    // Enter in a field presses Create only where the family makes it the default button
+    // (on the page of the file controls), and never anything else.
+    QFile::remove(output->text());
+    if (platform::Sheet* sheet = window.sheet())
+        for (int page = 0; page < sheet->tabs()->count(); ++page)
+            if (sheet->tabs()->widget(page)->isAncestorOf(output))
+                sheet->showPage(page);
+    int clicks = 0;
+    for (QPushButton* button : opened->findChildren<QPushButton*>())
+        QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    PressEnter(output);
+    EXPECT_EQ(QFile::exists(output->text()), editor.enterCreates);
+    for (QWidget* field : opened->findChildren<QComboBox*>())
+        PressEnter(field);
+    for (QWidget* field : opened->findChildren<QLineEdit*>())
+        PressEnter(field);
+    EXPECT_EQ(clicks > 0, editor.enterCreates);
+    EXPECT_TRUE(opened->isVisible());
+    messages();
+
+    if (!editor.foreignHead.empty()) {
+        Bytes foreign = editor.foreignHead;
+        foreign.resize(256, 0xFF);
+        writeFile(QStringLiteral("foreign.bin"), foreign);
+        const QString vid = QString::fromLatin1(std::get<0>(editor.typed.front()));
+        Type(opened, vid, QStringLiteral("BEEF"));
+        const QStringList listed = Listing(opened);
+        input->setText(pathOf(QStringLiteral("foreign.bin")));
+        services.answerNext(Answer::Cancel);
+        load->click();
+        ASSERT_EQ(services.messages().size(), 1u);
+        EXPECT_EQ(services.messages()[0].kind, platform::MessageKind::OkCancelStop);
+        messages();
+        EXPECT_EQ(Text(opened, vid), QStringLiteral("BEEF"));
+        EXPECT_EQ(Listing(opened), listed);
+    }
+
+    writeFile(QStringLiteral("picked.bin"), Bytes(256, 0x00));
+    services.chooseNextFile(pathOf(QStringLiteral("picked.bin")));
+    Click(opened, QStringLiteral("Browse"));
+    EXPECT_EQ(input->text(), pathOf(QStringLiteral("picked.bin")));
+    EXPECT_EQ(output->text(), pathOf(QStringLiteral("picked.bin")));
+}
 
 TEST_P(EditorUsabilityTest, TheFocusedFieldsBytesAreLitAndAHoveredByteNamesItsFields)
 {
@@ -156,12 +338,8 @@ TEST_P(EditorUsabilityTest, DroppingAnErasedImageLoadsItAndMarksWhatCreateWouldC
     EXPECT_EQ(lines[15], "F0: FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
 
     // Lengths the form refuses to write are put right first; the marks follow the form.
-    for (const auto& [label, value] : editor.putRight) {
-        if (qobject_cast<QLineEdit*>(FieldByLabel(opened, QString::fromLatin1(label))))
-            Type(opened, QString::fromLatin1(label), QString::fromLatin1(value));
-        else
-            Select(opened, QString::fromLatin1(label), QString::fromLatin1(value));
-    }
+    for (const auto& [label, value] : editor.putRight)
+        act(opened, label, value);
     const auto marks = listing(opened)->marks();
     const QLabel* legend = opened->findChild<QLabel*>(QStringLiteral("listingLegend"));
     ASSERT_NE(legend, nullptr);

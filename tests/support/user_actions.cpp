@@ -16,56 +16,32 @@ namespace testing_support {
 
 namespace {
 
-struct LabelPath {
-    QString group;
-    QString label;
-};
-
-LabelPath split(const QString& path)
+// Whether a group box captioned `group` holds the widget (any widget, for no caption).
+bool InGroup(const QWidget* widget, const QString& group)
 {
-    const qsizetype bar = path.indexOf(QLatin1Char('|'));
-    if (bar < 0)
-        return {QString(), path};
-    return {path.left(bar), path.mid(bar + 1)};
-}
-
-QString groupOf(const QWidget* widget)
-{
-    for (const QWidget* up = widget->parentWidget(); up; up = up->parentWidget())
-        if (const auto* group = qobject_cast<const QGroupBox*>(up))
-            return group->title();
-    return QString();
-}
-
-bool inGroup(const QWidget* widget, const QString& group)
-{
-    if (group.isEmpty())
-        return true;
-    for (const QWidget* up = widget->parentWidget(); up; up = up->parentWidget())
+    for (const QWidget* up = widget->parentWidget(); up && !group.isEmpty(); up = up->parentWidget())
         if (const auto* box = qobject_cast<const QGroupBox*>(up); box && box->title() == group)
             return true;
-    return false;
+    return group.isEmpty();
 }
 
 } // namespace
 
 QWidget* FieldByLabel(QWidget* root, const QString& labelPath)
 {
-    const LabelPath path = split(labelPath);
+    const qsizetype bar = labelPath.indexOf(QLatin1Char('|'));
+    const QString group = bar < 0 ? QString() : labelPath.left(bar);
+    const QString text = labelPath.mid(bar + 1);
     QList<QWidget*> found;
     for (QLabel* label : root->findChildren<QLabel*>())
-        if (label->text() == path.label && label->buddy() && inGroup(label, path.group))
+        if (label->text() == text && label->buddy() && InGroup(label, group))
             found.append(label->buddy());
     if (found.isEmpty())
         for (QWidget* widget : root->findChildren<QWidget*>())
-            if (widget->accessibleName() == path.label && inGroup(widget, path.group))
+            if (widget->accessibleName() == text && InGroup(widget, group))
                 found.append(widget);
     if (found.size() != 1) {
-        QString where;
-        for (QWidget* widget : found)
-            where += QStringLiteral(" [%1]").arg(groupOf(widget));
-        ADD_FAILURE() << (found.isEmpty() ? "no field labelled " : "more than one field labelled ")
-                      << labelPath.toStdString() << where.toStdString();
+        ADD_FAILURE() << found.size() << " fields labelled " << labelPath.toStdString();
         return nullptr;
     }
     return found.front();
@@ -83,16 +59,6 @@ QLineEdit* TextByLabel(QWidget* root, const QString& labelPath)
     auto* box = qobject_cast<QLineEdit*>(FieldByLabel(root, labelPath));
     EXPECT_NE(box, nullptr) << labelPath.toStdString() << " is not a text box";
     return box;
-}
-
-QPushButton* ButtonByCaption(QWidget* root, const QString& caption)
-{
-    QList<QPushButton*> found;
-    for (QPushButton* button : root->findChildren<QPushButton*>())
-        if (button->accessibleName() == caption)
-            found.append(button);
-    EXPECT_EQ(found.size(), 1) << "buttons captioned " << caption.toStdString();
-    return found.size() == 1 ? found.front() : nullptr;
 }
 
 void Select(QWidget* root, const QString& labelPath, const QString& itemText)
@@ -123,22 +89,20 @@ void Type(QWidget* root, const QString& labelPath, const QString& text)
             QApplication::sendEvent(box, &press);
         }
     }
-    Leave(box);
-}
-
-void Leave(QWidget* field)
-{
-    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(field, &focusOut);
+    QFocusEvent left(QEvent::FocusOut, Qt::TabFocusReason); // as moving to another field does
+    QApplication::sendEvent(box, &left);
 }
 
 void Click(QWidget* root, const QString& caption)
 {
-    QPushButton* button = ButtonByCaption(root, caption);
-    if (!button)
-        return;
-    ASSERT_TRUE(button->isEnabled()) << caption.toStdString() << " is disabled";
-    button->click();
+    // The button a screen reader reads by the caption (its text without the mnemonic's '&').
+    QList<QPushButton*> found;
+    for (QPushButton* button : root->findChildren<QPushButton*>())
+        if (button->accessibleName() == caption)
+            found.append(button);
+    ASSERT_EQ(found.size(), 1) << "buttons captioned " << caption.toStdString();
+    ASSERT_TRUE(found.front()->isEnabled()) << caption.toStdString() << " is disabled";
+    found.front()->click();
 }
 
 void PressEnter(QWidget* widget) { QTest::keyClick(widget, Qt::Key_Return); }

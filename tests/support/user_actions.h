@@ -10,7 +10,6 @@
 
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 class QWidget;
 
 namespace testing_support {
@@ -18,16 +17,12 @@ namespace testing_support {
 QWidget* FieldByLabel(QWidget* root, const QString& labelPath);
 QComboBox* ChoiceByLabel(QWidget* root, const QString& labelPath);
 QLineEdit* TextByLabel(QWidget* root, const QString& labelPath);
-// A button by the caption a screen reader reads (its text without the mnemonic's '&').
-QPushButton* ButtonByCaption(QWidget* root, const QString& caption);
 
 // Picks an item as the user does (the list reports a user's choice); fails the test when
 // the list or the item is missing or the list is disabled.
 void Select(QWidget* root, const QString& labelPath, const QString& itemText);
 // Replaces the text by typing, then leaves the field.
 void Type(QWidget* root, const QString& labelPath, const QString& text);
-// Takes the focus away from a field, as moving to another does.
-void Leave(QWidget* field);
 void Click(QWidget* root, const QString& caption);
 // Presses Enter in the given widget.
 void PressEnter(QWidget* widget);

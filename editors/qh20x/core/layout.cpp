@@ -366,7 +366,7 @@ constexpr layout::EnabledIf kEnabling[]{
 // other two bytes and the bus-power ports.
 using layout::Node;
 using layout::Part;
-constexpr layout::ListRow kDeviceList[]{{"deviceId", "Device ID"}};
+constexpr layout::ListRow kDeviceList[]{{"deviceId", layout::words::kDeviceId}};
 constexpr Node kFirstColumn[]{{.part = Part::Group, .name = "IDs", .lists = kDeviceList},
                               layout::Group("Non-Removable Device"), layout::Rows()};
 constexpr Node kSecondColumn[]{layout::Group("Config Data Byte 1"), layout::Group("Self Power")};
@@ -401,6 +401,20 @@ constexpr Node kPortBoxes[]{
 constexpr Node kAdditionalPage{.part = Part::Grid, .name = "Tab2 Fields", .parts = kPortBoxes,
                                .stretchRow = 2};
 
+constexpr layout::FileTexts kFileTexts{
+    .outputLabel = "Output File Name:",
+    .inputLabel = "Input File to Load:",
+    .loadCaption = "Load From File",
+    .hasExit = true,
+    .outputInFolder = true,
+    .emptyOutput = layout::EmptyOutputName::Refused,
+    .writeFailed = "Error creating EE file",
+    .noInputName = layout::kNoInputFileNamed,
+    .nameRefused = layout::kNotAnImageFile, // the box holds no name the manager refuses
+    .unreadable = layout::kNotAnImageFile,
+    .listsBeforeWriting = false,
+};
+
 constexpr layout::Page kQh202Pages[]{{"Main - Configuration", kMainPageWithoutStrings},
                                      {"Additional - Configuration", kAdditionalPage}};
 constexpr layout::Page kPages[]{{"Tab1", kMainPage}, {"Tab2", kAdditionalPage}};
@@ -427,6 +441,7 @@ layout::MadeModel MakeModel(std::size_t at)
                 .onUserChange = OnUserChange,
                 .pages = variant.editor == Editor::Qh202 ? std::span(kQh202Pages)
                                                          : std::span(kPages),
+                .files = &kFileTexts,
             },
             FieldsOf(kMembers[at])};
 }

@@ -339,7 +339,7 @@ std::optional<layout::Correction> OnUserChange(const layout::Model&, std::size_t
 // self power.
 using layout::Node;
 using layout::Part;
-constexpr layout::ListRow kDeviceList[]{{"deviceId", "Device ID"}};
+constexpr layout::ListRow kDeviceList[]{{"deviceId", layout::words::kDeviceId}};
 constexpr Node kFirstColumn[]{{.part = Part::Group, .name = kIds, .lists = kDeviceList},
                               layout::Group("Non Removable Device"),
                               layout::Group("Other Fields")};
@@ -401,6 +401,21 @@ constexpr Node kPortPageParts[]{
     {.part = Part::Control, .name = "listing", .row = 1, .column = 1},
 };
 
+constexpr layout::FileTexts kFileTexts{
+    .outputLabel = "Output File Name :",
+    .inputLabel = "Input File to Load :",
+    .loadCaption = "LOAD from FILE",
+    .hasExit = true,
+    .emptyOutput = layout::EmptyOutputName::BecomesDefault,
+    .writeFailed = "Error trying to create EEPROM file.",
+    .noInputName = layout::kNoInputFileNamed,
+    .nameRefused = layout::kNotAnImageFile, // the box holds no name the manager refuses
+    .unreadable = layout::kNotAnImageFile,
+    .listsBeforeWriting = true,
+    .badFileResetsNames = true,
+    .createIsDefault = true,
+};
+
 constexpr layout::Page kPages[]{
     {"Tab1", {.part = Part::Grid, .parts = kColumns, .stretchRow = 0}},
     {"Tab2", {.part = Part::Grid, .parts = kPortPageParts, .stretchRow = 1}},
@@ -427,6 +442,7 @@ constinit const layout::Model kModel{
     .greyingFollowsLoads = false,
     .checks = kChecks,
     .pages = kPages,
+    .files = &kFileTexts,
 };
 
 } // namespace qh304

@@ -1,0 +1,75 @@
+#pragma once
+
+// The words of the windows around a model's form, the same in every front end: the file
+// controls' captions and the messages of the file actions (a family's own set, named by
+// its models), and the words every editor shares.
+
+#include <string_view>
+
+namespace layout {
+
+// What Create does with an empty output name.
+enum class EmptyOutputName {
+    KeepsLastName,  // the name set last stays in force; with none set, the user is told
+    BecomesDefault, // "nv.bin", put back into the box
+    Refused,        // the user is told; nothing is written
+};
+
+// A family's captions and messages for its file controls and actions.
+struct FileTexts {
+    std::string_view outputLabel;
+    std::string_view inputLabel;
+    std::string_view loadCaption;
+    bool hasExit = false;
+    // The output name starts as "nv.bin" in the current folder, rather than bare.
+    bool outputInFolder = false;
+    EmptyOutputName emptyOutput = EmptyOutputName::KeepsLastName;
+    std::string_view noOutputName = "No output file specified.\nPlease specify a valid file\n";
+    std::string_view writeFailed = "Error trying to create EEPROM file.";
+    std::string_view noInputName;
+    std::string_view nameRefused;
+    std::string_view unreadable; // missing, unreadable, or of a size the load does not take
+    // The listing shows the built image before it is written, or only once it is.
+    bool listsBeforeWriting = true;
+    // A file that cannot be loaded empties the input name and puts back "nv.bin".
+    bool badFileResetsNames = false;
+    // Enter in a field of the panel's page presses "Create EEPROM File".
+    bool createIsDefault = false;
+};
+
+// The load messages every two-page editor shows.
+inline constexpr std::string_view kNoInputFileNamed =
+    "Field 'Input File To Load' does not specify any file name.\nPlease specify a valid file "
+    "to load\n";
+inline constexpr std::string_view kNotAnImageFile =
+    "Looks like the input file is not a valid E2prom binary file or it may have been "
+    "corrupted\nAborting the load operation of this file\n";
+
+// The texts of the editors that are one window: the QH404 form and the QH1xx editor. A
+// failed write is told, and so is a Create with no output name ever given: a file that
+// silently was not written is a lost board.
+inline constexpr FileTexts kOneWindowFileTexts{
+    .outputLabel = "Output File Name",
+    .inputLabel = "Binary Input File to Load:",
+    .loadCaption = "LOAD from FILE",
+    .emptyOutput = EmptyOutputName::KeepsLastName,
+    .noInputName = "Please enter a file name at input file box first",
+    .nameRefused = "Failed to set file name",
+    .unreadable = "Failed to read input file",
+};
+
+// The words every editor's window shares.
+namespace words {
+inline constexpr std::string_view kDefaultOutputName = "nv.bin";
+inline constexpr std::string_view kBrowse = "Browse";
+inline constexpr std::string_view kCreate = "Create EEPROM File";
+inline constexpr std::string_view kExit = "Exit";
+inline constexpr std::string_view kFileInfo = "File Info";
+inline constexpr std::string_view kDisplay = "Display EEPROM content";
+inline constexpr std::string_view kLegend =
+    "Framed in orange: bytes the next Create writes differently (hover for why)";
+inline constexpr std::string_view kDeviceId = "Device ID";
+inline constexpr std::string_view kBack = "Back";
+} // namespace words
+
+} // namespace layout

@@ -1,0 +1,43 @@
+#pragma once
+
+// The page of a two-page editor that holds the file controls: its fields as the model's
+// page places them, the file boxes and buttons, and the listing. Create and Load work on
+// the sheet's image holder; Exit leaves the sheet.
+
+#include <QWidget>
+
+#include <initializer_list>
+
+class QPushButton;
+
+namespace layout {
+struct Page;
+}
+
+namespace platform {
+
+class FieldForm;
+class FilePanel;
+class Sheet;
+
+class FilePage : public QWidget {
+    Q_OBJECT
+public:
+    enum class Button { Create, Load, Exit };
+
+    // The buttons stand in the file box in the order given.
+    // The file controls say what the form's model's file texts say.
+    FilePage(FieldForm& form, Sheet& sheet, const layout::Page& page,
+             std::initializer_list<Button> buttons);
+
+    FilePanel& files() const { return *m_files; }
+
+private:
+    void OnBnClickedCreate();
+    void OnBnClickedLoad();
+
+    Sheet& m_sheet;
+    FilePanel* m_files;
+};
+
+} // namespace platform

@@ -313,6 +313,7 @@ json modelJson(const layout::Model& model)
                   {"greyingFollowsLoads", model.greyingFollowsLoads},
                   {"fields", fields},
                   {"pages", pages},
+                  {"files", FileTextsOf(model)},
                   {"defaults", valuesJson(model, layout::DefaultValues(model))},
                   {"bytes", bytesJson(model)}};
     if (model.family == qh20x::kFamilyId)

@@ -1,91 +1,72 @@
 #include "web/front_texts.h"
 
+#include "layout/window_texts.h"
+
+#include <string>
+
 namespace web {
 
 namespace {
 
-constexpr const char* kNoInputFileNamed =
-    "Field 'Input File To Load' does not specify any file name.\nPlease specify a valid file "
-    "to load\n";
-constexpr const char* kNotAnImageFile =
-    "Looks like the input file is not a valid E2prom binary file or it may have been "
-    "corrupted\nAborting the load operation of this file\n";
-constexpr const char* kNoOutputName = "No output file specified.\nPlease specify a valid file\n";
+std::string text(std::string_view words) { return std::string(words); }
 
-// The file controls and messages of an editor: the main window's form and the QH1xx
-// window share theirs; the two sheets have their own.
-//   emptyOutput: "keep" (the name set last, told when there is none), "default" ("nv.bin"
-//   put back), "refuse" (told, nothing written); buttons: the row of a "File Info" box;
-//   createIsDefault: Enter in a field presses "Create EEPROM File" (elsewhere it presses
-//   nothing).
-nlohmann::json oneWindowFiles()
+const char* emptyOutputName(layout::EmptyOutputName rule)
 {
-    return {{"outputLabel", "Output File Name"},
-            {"inputLabel", "Binary Input File to Load:"},
-            {"loadCaption", "LOAD from FILE"},
-            {"hasExit", false},
-            {"emptyOutput", "keep"},
-            {"noOutputName", kNoOutputName},
-            {"writeFailed", "Error trying to create EEPROM file."},
-            {"noInputName", "Please enter a file name at input file box first"},
-            {"unreadable", "Failed to read input file"},
-            {"badFileResetsNames", false},
-            {"buttons", {"create", "load"}}};
-}
-
-nlohmann::json qh304Files()
-{
-    return {{"outputLabel", "Output File Name :"},
-            {"inputLabel", "Input File to Load :"},
-            {"loadCaption", "LOAD from FILE"},
-            {"hasExit", true},
-            {"emptyOutput", "default"},
-            {"noOutputName", kNoOutputName},
-            {"writeFailed", "Error trying to create EEPROM file."},
-            {"noInputName", kNoInputFileNamed},
-            {"unreadable", kNotAnImageFile},
-            {"badFileResetsNames", true},
-            {"buttons", {"create", "exit", "load"}},
-            {"createIsDefault", true}};
-}
-
-nlohmann::json qh20xFiles()
-{
-    return {{"outputLabel", "Output File Name:"},
-            {"inputLabel", "Input File to Load:"},
-            {"loadCaption", "Load From File"},
-            {"hasExit", true},
-            {"emptyOutput", "refuse"},
-            {"noOutputName", kNoOutputName},
-            {"writeFailed", "Error creating EE file"},
-            {"noInputName", kNoInputFileNamed},
-            {"unreadable", kNotAnImageFile},
-            {"badFileResetsNames", false},
-            {"buttons", {"create", "load", "exit"}}};
+    switch (rule) {
+    case layout::EmptyOutputName::KeepsLastName:
+        return "keep";
+    case layout::EmptyOutputName::BecomesDefault:
+        return "default";
+    case layout::EmptyOutputName::Refused:
+        return "refuse";
+    }
+    return "keep";
 }
 
 } // namespace
 
+nlohmann::json FileTextsOf(const layout::Model& model)
+{
+    const layout::FileTexts& files = model.files ? *model.files : layout::kOneWindowFileTexts;
+    // The buttons of a sheet's "File Info" box stand as its desktop page has them: the QH304
+    // page closes its row with Load, the QH20x pages with Exit.
+    nlohmann::json buttons = {"create", "load"};
+    if (files.hasExit)
+        buttons = model.family == "qh304" ? nlohmann::json{"create", "exit", "load"}
+                                          : nlohmann::json{"create", "load", "exit"};
+    return {{"outputLabel", text(files.outputLabel)},
+            {"inputLabel", text(files.inputLabel)},
+            {"loadCaption", text(files.loadCaption)},
+            {"hasExit", files.hasExit},
+            {"emptyOutput", emptyOutputName(files.emptyOutput)},
+            {"noOutputName", text(files.noOutputName)},
+            {"writeFailed", text(files.writeFailed)},
+            {"noInputName", text(files.noInputName)},
+            {"unreadable", text(files.unreadable)},
+            {"badFileResetsNames", files.badFileResetsNames},
+            {"createIsDefault", files.createIsDefault},
+            {"buttons", buttons}};
+}
+
 nlohmann::json FrontTexts()
 {
+    namespace words = layout::words;
     return {
         {"title", "HUBQUILL"},
         {"buttons", {{"ok", "OK"}, {"cancel", "Cancel"}, {"yes", "Yes"}, {"no", "No"}}},
-        {"deviceId", "Device ID"},
-        {"back", "Back"},
+        {"deviceId", text(words::kDeviceId)},
+        {"back", text(words::kBack)},
         {"about", "About"},
         {"aboutTitle", "About HUBQUILL"},
         {"aboutLines", {"HUBQUILL prepares EEPROM images for USB 2.0 hubs.", "Version 1.0.2.0"}},
-        {"browse", "Browse"},
-        {"create", "Create EEPROM File"},
-        {"exit", "Exit"},
-        {"fileInfo", "File Info"},
-        {"display", "Display EEPROM content"},
-        {"legend", "Framed in orange: bytes the next Create writes differently (hover for why)"},
-        {"defaultOutput", "nv.bin"},
+        {"browse", text(words::kBrowse)},
+        {"create", text(words::kCreate)},
+        {"exit", text(words::kExit)},
+        {"fileInfo", text(words::kFileInfo)},
+        {"display", text(words::kDisplay)},
+        {"legend", text(words::kLegend)},
+        {"defaultOutput", text(words::kDefaultOutputName)},
         {"droppedMany", "%1 files were dropped. Drop one image file to load it."},
-        {"files", {{"qh404", oneWindowFiles()}, {"qh1xx", oneWindowFiles()},
-                   {"qh304", qh304Files()}, {"qh20x", qh20xFiles()}}},
         // What the browser offers beyond the desktop: the form as a profile of the
         // command-line tool, and the image in the text formats of programmers.
         {"more", "Profiles and other formats"},
@@ -95,7 +76,6 @@ nlohmann::json FrontTexts()
         {"saveSRecord", "Save as S-record"},
         {"profileRefused", "This profile cannot be opened:\n%1"},
         {"profileWarnings", "The profile was opened with these warnings:\n%1"},
-        {"noImageYet", "There is no image yet: Create one first, or load one."},
     };
 }
 

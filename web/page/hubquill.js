@@ -99,7 +99,6 @@
       this.model = detail(model.id);
       this.way = way;
       this.onLeave = onLeave;
-      this.fileTexts = texts.files[model.family];
       this.holder = new Array(256).fill(0xff);
       this.loaded = null; // the image a load showed, and its notes, while it is listed
       this.file = null; // the file chosen with Browse or dropped
@@ -178,7 +177,7 @@
       this.controls = model.fields.map((field, at) => this.makeControl(at));
       this.enabled = [];
       this.tabs = null;
-      this.fileTexts = texts.files[model.family];
+      this.fileTexts = model.files;
       this.deviceList = this.makeDeviceList();
       const files = this.makeFilePanel();
       // The window's own controls, where the model's pages place them.

@@ -261,7 +261,11 @@
         });
       });
       const box = node.boxed ? el('fieldset', { class: 'group' }, [el('legend', { text: node.name }), ...rows]) : el('div', { class: 'group loose' }, rows);
-      box.style.gridTemplateColumns = `repeat(${node.columns}, auto 1fr)`;
+      // Every column but the last keeps to its content; the last takes the room left, unless
+      // the rows keep to the top left of their box.
+      const last = node.packed ? 'auto auto' : 'auto 1fr';
+      box.style.gridTemplateColumns = node.columns > 1 ? `repeat(${node.columns - 1}, auto auto) ${last}` : last;
+      if (node.packed) box.style.justifyContent = 'start';
       if (node.columnGap) box.style.columnGap = `${node.columnGap / 2}px`;
       return box;
     }

@@ -298,13 +298,49 @@ json bytesJson(const layout::Model& model)
     return bytes;
 }
 
+// Which window serves a model and what its own Device ID list holds, as the desktop's
+// editor table and windows have them: the home model in the main window's form; the QH1xx
+// family in one window of its own whose list switches between its models (and which follows
+// a loaded image to the model it names); every other model in a sheet over the main window,
+// whose list holds the way back and the model.
+json windowJson(const layout::Model& model)
+{
+    const layout::Model& home = editors::HomeModel();
+    if (&model == &home)
+        return {{"way", "main"}};
+    if (model.family == qh1xx::kFamilyId) {
+        json entries = {utf8Of(home.name)};
+        json serves = {nullptr};
+        for (const layout::Model& other : qh1xx::Models()) {
+            entries.push_back(utf8Of(other.name));
+            serves.push_back(other.id);
+        }
+        return {{"way", "beside"}, {"entries", entries}, {"serves", serves}, {"back", 0},
+                {"followImage", true}};
+    }
+    if (model.family == qh20x::kFamilyId) {
+        // The QH202's list names the model first and goes back with its second entry.
+        const json own = utf8Of(qh20x::VariantOf(model).deviceEntry);
+        const json back = utf8Of(layout::words::kBack);
+        const bool modelFirst = qh20x::VariantOf(model).editor == qh20x::Editor::Qh202;
+        return {{"way", "sheet"},
+                {"entries", modelFirst ? json{own, back} : json{back, own}},
+                {"serves", modelFirst ? json{model.id, nullptr} : json{nullptr, model.id}},
+                {"back", modelFirst ? 1 : 0}};
+    }
+    return {{"way", "sheet"},
+            {"entries", {utf8Of(home.name), utf8Of(model.name)}},
+            {"serves", {nullptr, model.id}},
+            {"back", 0}};
+}
+
 json modelJson(const layout::Model& model)
 {
     json fields = json::array();
     for (const layout::Field& field : model.fields)
         fields.push_back(fieldJson(model, field));
     json pages = pagesJson(model, fields);
-    json entry = {{"id", model.id},
+    return {{"id", model.id},
                   {"name", utf8Of(model.name)},
                   {"description", utf8Of(model.description)},
                   {"family", model.family},
@@ -314,11 +350,9 @@ json modelJson(const layout::Model& model)
                   {"fields", fields},
                   {"pages", pages},
                   {"files", FileTextsOf(model)},
+                  {"window", windowJson(model)},
                   {"defaults", valuesJson(model, layout::DefaultValues(model))},
                   {"bytes", bytesJson(model)}};
-    if (model.family == qh20x::kFamilyId)
-        entry["deviceEntry"] = utf8Of(qh20x::VariantOf(model).deviceEntry);
-    return entry;
 }
 
 std::string answer(const json& result) { return result.dump(); }
@@ -329,10 +363,10 @@ std::string Models()
 {
     json models = json::array();
     for (const layout::Model* model : editors::AllModels()) {
-        json entry = {{"id", model->id}, {"name", utf8Of(model->name)}, {"family", model->family}};
-        if (model->family == qh20x::kFamilyId)
-            entry["deviceEntry"] = utf8Of(qh20x::VariantOf(*model).deviceEntry);
-        models.push_back(entry);
+        models.push_back({{"id", model->id},
+                          {"name", utf8Of(model->name)},
+                          {"family", model->family},
+                          {"window", windowJson(*model)}});
     }
     return answer({{"home", editors::HomeModel().id}, {"models", models}, {"texts", FrontTexts()}});
 }

@@ -105,7 +105,7 @@
       this.lastOutputName = '';
       this.controls = [];
       this.enabled = [];
-      this.root = el('div', { class: `editor family-${model.family}` });
+      this.root = el('div', { class: 'editor' });
       this.build();
       this.takeDrops(this.root);
       // Enter in a field presses Create only where the editor makes it the default button.
@@ -270,7 +270,7 @@
       return box;
     }
 
-    // A field of the family that this model lacks: shown empty and greyed.
+    // A field of the window that this model lacks: shown empty and greyed.
     absentRow(field) {
       const id = newId(field.key);
       return el('div', { class: 'row absent' }, [el('label', { for: id, text: field.label }), el('select', { id, name: field.key, disabled: true })]);
@@ -308,48 +308,31 @@
       return box;
     }
 
-    // The Device ID list of a family's own window: the way back and the family's models,
-    // as the desktop's list has them.
+    // The Device ID list of a window of its own or a sheet: the way back and the models
+    // it serves, as the core's window description lists them.
     makeDeviceList() {
       this.deviceRow = null;
+      const served = this.model.window;
       if (this.way === 'main') return null;
-      const model = this.model;
-      let entries;
-      if (model.family === 'qh1xx') {
-        entries = [home.name, ...models.filter((m) => m.family === 'qh1xx').map((m) => m.name)];
-        this.backEntry = 0;
-      } else if (model.family === 'qh20x') {
-        entries = model.id === 'qh202' ? [model.deviceEntry, texts.back] : [texts.back, model.deviceEntry];
-        this.backEntry = model.id === 'qh202' ? 1 : 0;
-      } else {
-        entries = [home.name, model.name];
-        this.backEntry = 0;
-      }
       const id = newId('deviceId');
-      const select = el('select', { id, name: 'deviceId' }, entries.map((text) => el('option', { text })));
-      select.selectedIndex = this.ownEntry();
+      const select = el('select', { id, name: 'deviceId' }, served.entries.map((text) => el('option', { text })));
+      select.selectedIndex = served.serves.indexOf(this.model.id);
       select.addEventListener('change', () => this.deviceChosen(select.selectedIndex));
       this.deviceRow = el('div', { class: 'row device' }, [el('label', { for: id, text: texts.deviceId }), select]);
       return select;
     }
 
-    ownEntry() {
-      if (this.model.family === 'qh1xx') return 1 + models.filter((m) => m.family === 'qh1xx').findIndex((m) => m.id === this.model.id);
-      return this.backEntry === 0 ? 1 : 0;
-    }
-
+    // The way back leaves; another model of the window shows its form; the model shown
+    // starts its form afresh.
     deviceChosen(index) {
-      if (index === this.backEntry) { this.leave(); return; }
-      if (this.model.family === 'qh1xx') {
-        this.switchModel(models.filter((m) => m.family === 'qh1xx')[index - 1]);
-        this.reset();
-        return;
-      }
+      const served = this.model.window;
+      if (index === served.back) { this.leave(); return; }
+      this.switchModel(byId(served.serves[index]));
       this.reset();
     }
 
-    // The QH1xx window shows another model of its family (the list, a load or a profile):
-    // the form is built anew; the names, the chosen file and the image stay.
+    // A window serving several models shows another of them (its list, a load or a
+    // profile): the form is built anew; the names, the chosen file and the image stay.
     switchModel(model) {
       if (model.id === this.model.id) return;
       model = detail(model.id);
@@ -602,7 +585,7 @@
       }
       const file = JSON.stringify({ size: this.file.size, head: Array.from(bytes) });
       const before = JSON.stringify(this.holder);
-      const answers = { followImage: this.model.family === 'qh1xx' };
+      const answers = { followImage: Boolean(this.model.window.followImage) };
       for (;;) {
         const step = JSON.parse(core.load(this.model.id, file, before, JSON.stringify(answers)));
         if (step.outcome === 'refused') { await this.refuseFile(); return false; }
@@ -718,8 +701,8 @@
       if (values) { mainEditor.show(values); mainEditor.applyGreying(); }
       return;
     }
-    const sheet = model.family !== 'qh1xx';
-    if (openWindow && openWindow.editor.model.family === model.family && !sheet) {
+    const sheet = model.window.way === 'sheet';
+    if (openWindow && !sheet && openWindow.editor.model.window.serves.includes(model.id)) {
       openWindow.editor.switchModel(model);
     } else {
       closeWindow();

@@ -206,3 +206,28 @@ test('qh404: a load tells a value no item stands for, and its list offers an emp
   assert.match(await marked.getAttribute('title'), /Over-Current Timer/);
   await context.close();
 });
+
+test('each window\'s own Device ID list switches its model or leads back to the main window', async () => {
+  const { page, context } = await openPage(browser);
+  const mainList = page.locator('#app').getByLabel('Device ID', { exact: true });
+  await mainList.selectOption({ label: 'QH103' });
+  const own = () => windowOf(page).getByLabel('Device ID', { exact: true });
+  assert.deepEqual(await own().locator('option').allInnerTexts(), ['QH404', 'QH102', 'QH103', 'QH104', 'QH107']);
+  await own().selectOption({ label: 'QH102' });
+  assert.equal(await windowOf(page).locator('.window-title').innerText(), 'QH102');
+  assert.equal(await field(windowOf(page), 'PID (Hex)').inputValue(), '0102');
+  await own().selectOption({ label: 'QH404' });
+  await windowOf(page).waitFor({ state: 'detached' });
+  assert.equal(await mainList.inputValue(), 'QH404');
+
+  // The QH202's list names the model first and goes back with its second entry.
+  await mainList.selectOption({ label: 'QH202' });
+  assert.equal(await own().inputValue(), (await own().locator('option').allInnerTexts())[0]);
+  await own().selectOption({ label: 'Back' });
+  await windowOf(page).waitFor({ state: 'detached' });
+  await mainList.selectOption({ label: 'QH304' });
+  assert.deepEqual(await own().locator('option').allInnerTexts(), ['QH404', 'QH304']);
+  await own().selectOption({ label: 'QH404' });
+  await windowOf(page).waitFor({ state: 'detached' });
+  await context.close();
+});

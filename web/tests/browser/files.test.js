@@ -93,3 +93,19 @@ test('Enter in a field presses Create where the editor makes it the default, and
   assert.equal(downloads, 1);
   await context.close();
 });
+
+test('the listing lights the bytes of the focused field and names the fields of a byte', async () => {
+  const { page, context } = await openPage(browser);
+  const main = page.locator('#app');
+  await downloaded(page, () => click(main, 'Create EEPROM File'));
+  await field(main, 'VID (hex)').focus();
+  assert.deepEqual(await main.locator('.listing .byte.focused').evaluateAll((bytes) => bytes.map((b) => b.dataset.offset)), ['0', '1']);
+  await field(main, 'Over-Current Timer').focus();
+  const lit = await main.locator('.listing .byte.focused').evaluateAll((bytes) => bytes.map((b) => b.dataset.offset));
+  assert.equal(lit.length, 1);
+  const title = await main.locator(`.listing .byte[data-offset="${lit[0]}"]`).getAttribute('title');
+  assert.match(title, /Over-Current Timer: bits/);
+  await field(main, 'Over-Current Timer').blur();
+  assert.equal(await main.locator('.listing .byte.focused').count(), 0);
+  await context.close();
+});

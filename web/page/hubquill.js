@@ -225,7 +225,9 @@
         case 'stack': return this.frame(node.linedUp ? 'stack lined-up' : 'stack', node.name, node.parts.map((part) => this.render(part)));
         case 'line': return this.frame('line', node.name, node.parts.map((part) => this.render(part)));
         case 'grid': {
-          const cells = node.parts.map((part) => {
+          // Made row by row, left to right, so the Tab key reads the grid as the desktop's does.
+          const inOrder = [...node.parts].sort((a, b) => a.row - b.row || a.column - b.column);
+          const cells = inOrder.map((part) => {
             const made = this.render(part);
             if (made) {
               made.style.gridRow = `${part.row + 1} / span ${part.rowSpan}`;

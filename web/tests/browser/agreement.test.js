@@ -146,3 +146,30 @@ test('every control of every window has an accessible name', async () => {
   }
   await context.close();
 });
+
+test('served by a plain static server, the page works and asks it for nothing but itself', async () => {
+  const http = require('node:http');
+  const fs = require('node:fs');
+  const { html } = require('./support');
+  const asked = [];
+  const server = http.createServer((request, response) => {
+    asked.push(request.url);
+    response.writeHead(request.url === '/hubquill.html' ? 200 : 404, { 'Content-Type': 'text/html' });
+    response.end(request.url === '/hubquill.html' ? fs.readFileSync(html) : '');
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const context = await browser.newContext();
+  try {
+    const page = await context.newPage();
+    await page.goto(`http://127.0.0.1:${server.address().port}/hubquill.html`);
+    await page.waitForSelector('body[data-ready=true]');
+    await page.locator('#app').getByLabel('Device ID', { exact: true }).selectOption({ label: 'QH304' });
+    await windowOf(page).waitFor();
+  } finally {
+    await context.close();
+    server.closeAllConnections();
+    server.close();
+  }
+  // A browser may ask for a site icon on its own; the page itself asks for nothing.
+  assert.deepEqual(asked.filter((url) => url !== '/favicon.ico'), ['/hubquill.html']);
+});

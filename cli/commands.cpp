@@ -75,7 +75,7 @@ std::vector<std::uint8_t> imageBytes(const Io& io, const std::string& name,
     if (content.empty())
         throw Error(shownName(name) + ": empty file");
     try {
-        return ImageBytesOf(content, FormatNamed(io.inputFormat));
+        return cli::ImageBytesOf(content, FormatNamed(io.inputFormat));
     } catch (const Error& error) {
         throw Error(shownName(name) + ": " + error.what());
     }

@@ -1,49 +1,29 @@
 #pragma once
 
-// Image files as the command line meets them: raw binary (the editors' own format), Intel
-// HEX and Motorola S-record. A file is recognised by its content, never by its name, and
-// every record of a text format is checked: a file that looks like text of one format but
-// is not valid in it is refused, never taken as raw bytes.
+// Image files for the command line: the core's readers and writers, whose refusals become
+// cli::Error with the same words, so the commands stop with one line for the user.
+
+#include "image/image_formats.h"
 
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
-#include <string_view>
 #include <vector>
 
 namespace cli {
 
-enum class Format { Binary, IntelHex, SRecord };
+using Format = image::Format;
+using Claim = image::Claim;
+using image::ClaimOf;
+using image::Encoded;
+using image::FormatNamed;
+using image::NameOf;
 
-std::optional<Format> FormatNamed(std::string_view name); // "bin", "ihex", "srec"
-std::string_view NameOf(Format format);
-
-// What a file's content says it is, once UTF-16 is read as text and a byte-order mark,
-// NUL padding, blank lines and spaces are set aside: the first line starting with ':' and
-// a hex digit claims Intel HEX, one starting with 'S' or 's' and a digit S-record, one
-// starting with '{' a profile, whatever lines of text come before it. A file that is text
-// (lines of text bytes, so at least one line end) but has no such line claims to be text,
-// which no image is. The rest claims nothing and is raw binary: a file that reaches bytes
-// no text holds before such a line, and a file of exactly one image's size unless it is
-// text throughout.
-enum class Claim { Nothing, IntelHex, SRecord, Profile, Text };
-Claim ClaimOf(std::span<const std::uint8_t> content);
-
-// The image bytes a file holds, from address 0 up: read in `format` when one is given,
-// otherwise raw binary when it claims nothing, or read in the text format it claims.
-// Throws cli::Error saying what the file looked like and where it went wrong.
+// As the core reads them; a refusal throws cli::Error saying what the file looked like
+// and where it went wrong.
 std::vector<std::uint8_t> ImageBytesOf(std::span<const std::uint8_t> content,
                                        std::optional<Format> format = std::nullopt);
-
-// The two text readers on their own. They take what editors and transfer programs add to a
-// file (a byte-order mark, UTF-16, blank lines, spaces, CR LF, NUL bytes before, Ctrl-Z or
-// NUL bytes after) and lower-case letters. Records may come in any address order but must
-// not overlap, leave a gap or pass the end of the image. Throws cli::Error naming the line and column.
 std::vector<std::uint8_t> ReadIntelHex(std::span<const std::uint8_t> content);
 std::vector<std::uint8_t> ReadSRecord(std::span<const std::uint8_t> content);
-
-// The file content of an image in a format.
-std::string Encoded(std::span<const std::uint8_t> image, Format format);
 
 } // namespace cli

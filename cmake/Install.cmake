@@ -3,6 +3,8 @@
 #   share/applications/hubquill.desktop, share/icons/hicolor/<size>/apps/hubquill.{png,svg}
 #   share/man/man1/hubquill-cli.1.gz (made from the program's help at build time)
 #   share/bash-completion/completions/hubquill-cli
+#   share/hubquill/hubquill.html, bin/hubquill-web and share/applications/hubquill-web.desktop
+#   (the browser edition, opened in the default browser), when it is built (HUBQUILL_WEB)
 
 include(GNUInstallDirs)
 
@@ -38,6 +40,14 @@ if(TARGET hubquill-cli)
           RENAME hubquill-cli)
 endif()
 
+if(HUBQUILL_WEB)
+  # The menu entry runs bin/hubquill-web, which finds the page beside itself wherever the
+  # package or `cmake --install --prefix` put it.
+  install(FILES ${HUBQUILL_WEB_HTML} DESTINATION ${CMAKE_INSTALL_DATADIR}/hubquill)
+  install(PROGRAMS resources/hubquill-web DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES resources/hubquill-web.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endif()
+
 set(HUBQUILL_MAINTAINER "HUBQUILL maintainers <maintainers@hubquill.invalid>" CACHE STRING
     "Maintainer field of the Debian package: name <address>")
 set(CPACK_GENERATOR DEB)
@@ -57,6 +67,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries the programs link (Qt, the C++ runtime) become the package's dependencies.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # hubquill-cli loads the PostgreSQL client only for a postgresql:// serial store.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libpq5")
+# xdg-open opens the browser edition from its menu entry.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libpq5, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

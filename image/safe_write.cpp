@@ -131,10 +131,12 @@ bool TakeName(const std::string& temporary, const std::string& target, IfExists 
 {
     if (ifExists == IfExists::Replace)
         return ::rename(temporary.c_str(), target.c_str()) == 0;
+#ifdef RENAME_NOREPLACE
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
+#endif
     // File systems without an exclusive rename still refuse to link over an existing name.
     if (::link(temporary.c_str(), target.c_str()) != 0)
         return false;

@@ -38,4 +38,22 @@ const layout::Model* FindModel(std::string_view id)
     return nullptr;
 }
 
+std::vector<ListEntry> WindowListOf(const layout::Model& model)
+{
+    const layout::WindowList& list = model.window;
+    if (list.kind == layout::WindowKind::Main)
+        return {};
+    std::vector<ListEntry> entries;
+    if (list.wholeFamily) {
+        for (const layout::Model* other : AllModels())
+            if (other->family == model.family)
+                entries.push_back({other->name, other});
+    } else {
+        entries.push_back({list.entry.empty() ? model.name : list.entry, &model});
+    }
+    const ListEntry back{list.back.empty() ? HomeModel().name : list.back, nullptr};
+    entries.insert(list.backFirst ? entries.begin() : entries.end(), back);
+    return entries;
+}
+
 } // namespace editors

@@ -8,6 +8,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace editors {
 
@@ -16,5 +17,15 @@ std::span<const layout::Model* const> AllModels();
 // every other editor leads.
 const layout::Model& HomeModel();
 const layout::Model* FindModel(std::string_view id);
+
+// An entry of a window's own "Device ID" list: its text, and the model it shows (nullptr:
+// the way back to the main window).
+struct ListEntry {
+    std::string_view text;
+    const layout::Model* model;
+};
+// The entries of the list of the window that shows `model`, in order (none for the main
+// window's own form, whose list is the registry's).
+std::vector<ListEntry> WindowListOf(const layout::Model& model);
 
 } // namespace editors

@@ -131,6 +131,7 @@ struct Model {
     // Where its fields stand on its window's pages, and what its file controls say.
     std::span<const Page> pages = {};
     const FileTexts* files = &kOneWindowFileTexts;
+    WindowList window = {};
 };
 
 std::optional<std::size_t> FieldIndex(const Model& model, std::string_view key);

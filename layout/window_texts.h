@@ -4,6 +4,10 @@
 // controls' captions and the messages of the file actions (a family's own set, named by
 // its models), and the words every editor shares.
 
+#include "layout/field.h"
+
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace layout {
@@ -56,6 +60,28 @@ inline constexpr FileTexts kOneWindowFileTexts{
     .noInputName = "Please enter a file name at input file box first",
     .nameRefused = "Failed to set file name",
     .unreadable = "Failed to read input file",
+};
+
+// How a model's window is shown and what its own "Device ID" list holds.
+enum class WindowKind : std::uint8_t {
+    Main,   // the main window's own form
+    Beside, // a window of its own beside the main window
+    Sheet,  // pages over the main window, which wait for it
+};
+
+struct WindowList {
+    WindowKind kind = WindowKind::Sheet;
+    // The entry that goes back to the main window: "" names the main window's own model;
+    // it stands first, or after the model's entries.
+    std::string_view back = {};
+    bool backFirst = true;
+    // The list's entry for its model ("" its name); a window that serves the whole family
+    // lists every model of it, and a load follows the image to the model it names.
+    std::string_view entry = {};
+    bool wholeFamily = false;
+    // Such a window shows the fields of every model it serves, those its model lacks empty
+    // and greyed: these (nullptr: the model's own).
+    std::span<const Field> (*fields)() = nullptr;
 };
 
 // The words every editor's window shares.

@@ -11,8 +11,6 @@
 
 #include "cli/error.h"
 #include "cli/profile.h"
-#include "editors/qh1xx/core/layout.h"
-#include "editors/qh20x/core/layout.h"
 #include "editors/registry.h"
 #include "image/e2prom_data.h"
 #include "image/image_formats.h"
@@ -186,9 +184,7 @@ int indexOf(const layout::Model& model, const layout::Field* field)
 // field of the family, those its model lacks empty and greyed.
 std::span<const layout::Field> windowFields(const layout::Model& model)
 {
-    if (model.family == qh1xx::kFamilyId)
-        return qh1xx::FormFields();
-    return model.fields;
+    return model.window.fields ? model.window.fields() : model.fields;
 }
 
 // A part of a page as the page script renders it: what it is, where it stands, and for a
@@ -305,33 +301,23 @@ json bytesJson(const layout::Model& model)
 // whose list holds the way back and the model.
 json windowJson(const layout::Model& model)
 {
-    const layout::Model& home = editors::HomeModel();
-    if (&model == &home)
-        return {{"way", "main"}};
-    if (model.family == qh1xx::kFamilyId) {
-        json entries = {utf8Of(home.name)};
-        json serves = {nullptr};
-        for (const layout::Model& other : qh1xx::Models()) {
-            entries.push_back(utf8Of(other.name));
-            serves.push_back(other.id);
-        }
-        return {{"way", "beside"}, {"entries", entries}, {"serves", serves}, {"back", 0},
-                {"followImage", true}};
+    static constexpr const char* kWays[] = {"main", "beside", "sheet"};
+    json window = {{"way", kWays[static_cast<int>(model.window.kind)]}};
+    if (model.window.kind == layout::WindowKind::Main)
+        return window;
+    json entries = json::array();
+    json serves = json::array();
+    for (const editors::ListEntry& entry : editors::WindowListOf(model)) {
+        entries.push_back(utf8Of(entry.text));
+        serves.push_back(entry.model ? json(entry.model->id) : json(nullptr));
+        if (!entry.model)
+            window["back"] = entries.size() - 1;
     }
-    if (model.family == qh20x::kFamilyId) {
-        // The QH202's list names the model first and goes back with its second entry.
-        const json own = utf8Of(qh20x::VariantOf(model).deviceEntry);
-        const json back = utf8Of(layout::words::kBack);
-        const bool modelFirst = qh20x::VariantOf(model).editor == qh20x::Editor::Qh202;
-        return {{"way", "sheet"},
-                {"entries", modelFirst ? json{own, back} : json{back, own}},
-                {"serves", modelFirst ? json{model.id, nullptr} : json{nullptr, model.id}},
-                {"back", modelFirst ? 1 : 0}};
-    }
-    return {{"way", "sheet"},
-            {"entries", {utf8Of(home.name), utf8Of(model.name)}},
-            {"serves", {nullptr, model.id}},
-            {"back", 0}};
+    window["entries"] = entries;
+    window["serves"] = serves;
+    if (model.window.wholeFamily)
+        window["followImage"] = true;
+    return window;
 }
 
 json modelJson(const layout::Model& model)

@@ -15,38 +15,27 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-
-// The QH202's list names the model first and goes back with its second entry; the others
-// go back with the first.
-constexpr int kBackOnQh202 = 1;
-constexpr int kBack = 0;
-
-
-} // namespace
-
 Qh20xMainPage::Qh20xMainPage(const layout::Model& model, platform::FieldForm& form,
                              platform::Sheet& sheet)
     : m_model(model), m_form(form), m_sheet(sheet)
 {
-    const qh20x::Variant& variant = qh20x::VariantOf(model);
     platform::PageBuilder page(form, model.fields);
     page.fill(*this, model.pages[0].root);
 
+    // The model's own entry and the way back, in the order its description gives.
+    const layout::WindowList& list = model.window;
     m_deviceList = page.list("deviceId");
-    const QString entry = platform::ToQString(variant.deviceEntry);
-    const bool qh202 = variant.editor == qh20x::Editor::Qh202;
-    m_deviceList->addItems(qh202 ? QStringList{entry, platform::ToQString(layout::words::kBack)}
-                                 : QStringList{platform::ToQString(layout::words::kBack), entry});
-    m_deviceList->setCurrentIndex(qh202 ? 0 : 1);
+    const QString entry = platform::ToQString(list.entry);
+    const QString back = platform::ToQString(list.back);
+    m_deviceList->addItems(list.backFirst ? QStringList{back, entry} : QStringList{entry, back});
+    m_deviceList->setCurrentIndex(list.backFirst ? 1 : 0);
     connect(m_deviceList, &QComboBox::activated, this, &Qh20xMainPage::OnSelchangeDeviceId);
 }
 
 void Qh20xMainPage::OnSelchangeDeviceId(int index)
 {
     const qh20x::Variant& variant = qh20x::VariantOf(m_model);
-    if (index == (variant.editor == qh20x::Editor::Qh202 ? kBackOnQh202 : kBack)) {
+    if (index == (m_model.window.backFirst ? 0 : 1)) {
         m_sheet.leave();
         return;
     }

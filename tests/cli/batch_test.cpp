@@ -263,11 +263,15 @@ TEST(Batch, AStoreNeverIssuesASerialTwiceThroughStationsAtOnceKillsAndReruns)
     for (int trial = 0; trial < kTrials; ++trial) {
         const std::string killed = "k" + std::to_string(trial);
         const std::string rerun = "r" + std::to_string(trial);
-        // Killed once it has written some number of images, none to a few hundred.
+        // Killed once it has written some number of images, none to a few hundred, and then
+        // a moment more (up to a few images' time), so kills fall anywhere in an image's
+        // cycle, its write too, not only right after the file that was counted.
         const std::string written = std::to_string(random() % 400);
+        const std::string moment = "0.00" + std::to_string(random() % 10);
         script += "; mkdir " + killed + " " + rerun + "; " + batch + "--count 1000 --out-dir " +
                   killed + " & while [ $(ls " + killed + " | wc -l) -lt " + written +
-                  " ] && kill -0 $! 2>/dev/null; do sleep 0.001; done; kill -9 $!; wait; " + batch +
+                  " ] && kill -0 $! 2>/dev/null; do sleep 0.001; done; sleep " + moment +
+                  "; kill -9 $!; wait; " + batch +
                   "--count 2 --out-dir " + rerun + " --format " + kFormats[trial % 2] + "; " +
                   batch + "--count 1 --out-dir " + killed;
     }

@@ -264,7 +264,10 @@ layout::MadeModel MakeModel(std::size_t at)
              .foreignImageQuestion = ForeignImageQuestion,
              .chooseDisplayModel = ChooseDisplayModel,
              .rules = kRules,
-             .pages = kPages},
+             .pages = kPages,
+             .window = {.kind = layout::WindowKind::Beside,
+                        .wholeFamily = true,
+                        .fields = FormFields}},
             FieldsOf(variant)};
 }
 

@@ -442,6 +442,10 @@ layout::MadeModel MakeModel(std::size_t at)
                 .pages = variant.editor == Editor::Qh202 ? std::span(kQh202Pages)
                                                          : std::span(kPages),
                 .files = &kFileTexts,
+                // The QH202's list names the model first and goes back with its second entry.
+                .window = {.back = layout::words::kBack,
+                           .backFirst = variant.editor != Editor::Qh202,
+                           .entry = variant.deviceEntry},
             },
             FieldsOf(kMembers[at])};
 }

@@ -443,6 +443,7 @@ constinit const layout::Model kModel{
     .checks = kChecks,
     .pages = kPages,
     .files = &kFileTexts,
+    .window = {.kind = layout::WindowKind::Sheet},
 };
 
 } // namespace qh304

@@ -217,6 +217,7 @@ constinit const layout::Model kModel{
     .foreignImageQuestion = ForeignImageQuestion,
     .rules = kRules,
     .pages = kPages,
+    .window = {.kind = layout::WindowKind::Main},
 };
 
 } // namespace qh404

@@ -1,5 +1,8 @@
 #include "app/about_dialog.h"
 
+#include "layout/window_texts.h"
+#include "platform/text.h"
+
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QIcon>
@@ -7,12 +10,12 @@
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About HUBQUILL"));
+    setWindowTitle(platform::ToQString(layout::words::kAboutTitle));
     auto* icon = new QLabel;
     icon->setPixmap(QIcon(QStringLiteral(":/hubquill.png")).pixmap(48, 48));
     m_version = new QLabel(QStringLiteral("Caption set by OnBnClickedAbout()."));
     m_version->setObjectName(QStringLiteral("version"));
-    auto* line = new QLabel(QStringLiteral("HUBQUILL prepares EEPROM images for USB 2.0 hubs."));
+    auto* line = new QLabel(platform::ToQString(layout::words::kAboutLine));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
@@ -22,7 +25,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     grid->addWidget(line, 1, 1);
     grid->addWidget(buttons, 2, 0, 1, 2);
 
-    m_version->setText(QStringLiteral("Version 1.0.2.0"));
+    m_version->setText(platform::ToQString(layout::words::kVersion));
 }
 
 QString CAboutDlg::versionText() const { return m_version->text(); }

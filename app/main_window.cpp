@@ -45,7 +45,7 @@ void CHUBQUILLDlg::buildWindow()
     auto* top = new QGridLayout;
     m_modelList = platform::AddLabelledChoice(top, 0, 0, platform::ToQString(layout::words::kDeviceId),
                                               QStringLiteral("deviceId"));
-    QPushButton* about = platform::MakeButton(QStringLiteral("About"), this);
+    QPushButton* about = platform::MakeButton(platform::ToQString(layout::words::kAbout), this);
     top->addWidget(about, 0, 3);
     top->setColumnStretch(2, 1);
     connect(about, &QPushButton::clicked, this, &CHUBQUILLDlg::OnBnClickedAbout);

@@ -39,6 +39,8 @@ struct FileTexts {
     bool badFileResetsNames = false;
     // Enter in a field of the panel's page presses "Create EEPROM File".
     bool createIsDefault = false;
+    // A "File Info" box's row of buttons: Create, Load, Exit; or Create, Exit, Load.
+    bool exitBeforeLoad = false;
 };
 
 // The load messages every two-page editor shows.
@@ -96,6 +98,13 @@ inline constexpr std::string_view kLegend =
     "Framed in orange: bytes the next Create writes differently (hover for why)";
 inline constexpr std::string_view kDeviceId = "Device ID";
 inline constexpr std::string_view kBack = "Back";
+inline constexpr std::string_view kDroppedMany =
+    "%1 files were dropped. Drop one image file to load it.";
+inline constexpr std::string_view kAppName = "HUBQUILL";
+inline constexpr std::string_view kAbout = "About";
+inline constexpr std::string_view kAboutTitle = "About HUBQUILL";
+inline constexpr std::string_view kAboutLine = "HUBQUILL prepares EEPROM images for USB 2.0 hubs.";
+inline constexpr std::string_view kVersion = "Version 1.0.2.0";
 } // namespace words
 
 } // namespace layout

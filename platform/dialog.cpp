@@ -1,6 +1,8 @@
 #include "platform/dialog.h"
 
+#include "layout/window_texts.h"
 #include "platform/screen_fit.h"
+#include "platform/text.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -60,7 +62,7 @@ void readLayout(const QLayout* layout, QList<QWidget*>& order)
 
 Dialog::Dialog(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("HUBQUILL"));
+    setWindowTitle(ToQString(layout::words::kAppName));
     setWindowIcon(QIcon(QStringLiteral(":/hubquill.png")));
 }
 

@@ -14,15 +14,15 @@
 
 namespace platform {
 
-FilePage::FilePage(FieldForm& form, Sheet& sheet, const layout::Page& page,
-                   std::initializer_list<Button> buttons)
+FilePage::FilePage(FieldForm& form, Sheet& sheet, const layout::Page& page)
     : m_sheet(sheet), m_files(new FilePanel(this, form, *form.model().files))
 {
-    std::vector<QPushButton*> inBox;
-    for (const Button button : buttons)
-        inBox.push_back(button == Button::Create ? m_files->createButton()
-                        : button == Button::Load ? m_files->loadButton()
-                                                 : m_files->exitButton());
+    QPushButton* create = m_files->createButton();
+    QPushButton* load = m_files->loadButton();
+    QPushButton* exit = m_files->exitButton();
+    const std::vector<QPushButton*> inBox = form.model().files->exitBeforeLoad
+                                                ? std::vector{create, exit, load}
+                                                : std::vector{create, load, exit};
     PageBuilder builder(form, form.model().fields);
     builder.provide("files", m_files->infoBox(inBox));
     builder.provide("listing", m_files->display());

@@ -6,7 +6,6 @@
 
 #include <QWidget>
 
-#include <initializer_list>
 
 class QPushButton;
 
@@ -23,12 +22,8 @@ class Sheet;
 class FilePage : public QWidget {
     Q_OBJECT
 public:
-    enum class Button { Create, Load, Exit };
-
-    // The buttons stand in the file box in the order given.
-    // The file controls say what the form's model's file texts say.
-    FilePage(FieldForm& form, Sheet& sheet, const layout::Page& page,
-             std::initializer_list<Button> buttons);
+    // The file controls say and do what the form's model's file texts say.
+    FilePage(FieldForm& form, Sheet& sheet, const layout::Page& page);
 
     FilePanel& files() const { return *m_files; }
 

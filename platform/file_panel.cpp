@@ -209,7 +209,7 @@ void FilePanel::takeDrops(QWidget& window)
 void FilePanel::dropped(const QList<QUrl>& urls)
 {
     if (urls.size() != 1) {
-        Notice(m_owner, QStringLiteral("%1 files were dropped. Drop one image file to load it.")
+        Notice(m_owner, ToQString(layout::words::kDroppedMany)
                             .arg(urls.size()));
         return;
     }

@@ -28,12 +28,11 @@ const char* emptyOutputName(layout::EmptyOutputName rule)
 nlohmann::json FileTextsOf(const layout::Model& model)
 {
     const layout::FileTexts& files = model.files ? *model.files : layout::kOneWindowFileTexts;
-    // The buttons of a sheet's "File Info" box stand as its desktop page has them: the QH304
-    // page closes its row with Load, the QH20x pages with Exit.
+    // The buttons of a sheet's "File Info" box, in the row its description gives.
     nlohmann::json buttons = {"create", "load"};
     if (files.hasExit)
-        buttons = model.family == "qh304" ? nlohmann::json{"create", "exit", "load"}
-                                          : nlohmann::json{"create", "load", "exit"};
+        buttons = files.exitBeforeLoad ? nlohmann::json{"create", "exit", "load"}
+                                       : nlohmann::json{"create", "load", "exit"};
     return {{"outputLabel", text(files.outputLabel)},
             {"inputLabel", text(files.inputLabel)},
             {"loadCaption", text(files.loadCaption)},
@@ -52,13 +51,13 @@ nlohmann::json FrontTexts()
 {
     namespace words = layout::words;
     return {
-        {"title", "HUBQUILL"},
+        {"title", text(words::kAppName)},
         {"buttons", {{"ok", "OK"}, {"cancel", "Cancel"}, {"yes", "Yes"}, {"no", "No"}}},
         {"deviceId", text(words::kDeviceId)},
         {"back", text(words::kBack)},
-        {"about", "About"},
-        {"aboutTitle", "About HUBQUILL"},
-        {"aboutLines", {"HUBQUILL prepares EEPROM images for USB 2.0 hubs.", "Version 1.0.2.0"}},
+        {"about", text(words::kAbout)},
+        {"aboutTitle", text(words::kAboutTitle)},
+        {"aboutLines", {text(words::kAboutLine), text(words::kVersion)}},
         {"browse", text(words::kBrowse)},
         {"create", text(words::kCreate)},
         {"exit", text(words::kExit)},
@@ -66,7 +65,7 @@ nlohmann::json FrontTexts()
         {"display", text(words::kDisplay)},
         {"legend", text(words::kLegend)},
         {"defaultOutput", text(words::kDefaultOutputName)},
-        {"droppedMany", "%1 files were dropped. Drop one image file to load it."},
+        {"droppedMany", text(words::kDroppedMany)},
         // What the browser offers beyond the desktop: the form as a profile of the
         // command-line tool, and the image in the text formats of programmers.
         {"more", "Profiles and other formats"},

@@ -47,8 +47,7 @@ void Qh20xMainPage::OnSelchangeDeviceId(int index)
 
 Qh20xAdditionalPage::Qh20xAdditionalPage(const layout::Model& model, platform::FieldForm& form,
                                          platform::Sheet& sheet)
-    : platform::FilePage(form, sheet, model.pages[1],
-                         {Button::Create, Button::Load, Button::Exit})
+    : platform::FilePage(form, sheet, model.pages[1])
 {
 }
 

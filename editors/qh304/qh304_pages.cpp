@@ -59,8 +59,7 @@ void CE2PromQH30X::OnSelchangeDeviceId(int index)
 }
 
 CQH30X_Tab2::CQH30X_Tab2(platform::FieldForm& form, platform::Sheet& sheet)
-    : platform::FilePage(form, sheet, form.model().pages[1],
-                         {Button::Create, Button::Exit, Button::Load})
+    : platform::FilePage(form, sheet, form.model().pages[1])
 {
 }
 

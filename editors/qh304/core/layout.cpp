@@ -414,6 +414,7 @@ constexpr layout::FileTexts kFileTexts{
     .listsBeforeWriting = true,
     .badFileResetsNames = true,
     .createIsDefault = true,
+    .exitBeforeLoad = true,
 };
 
 constexpr layout::Page kPages[]{

@@ -201,12 +201,17 @@
 
     // -- the parts of a page, as the core describes them --
 
-    render(node) {
+    render(node, inStack = false) {
       const made = this.renderPart(node);
       if (!made) return null;
       if (node.align === 'bottom') made.style.alignSelf = 'end';
       if (node.align === 'top') made.style.alignSelf = 'start';
-      if (node.align === 'topLeft' || node.align === 'left') { made.style.alignSelf = node.align === 'left' ? 'center' : 'start'; made.style.justifySelf = 'start'; }
+      if (node.align === 'topLeft' || node.align === 'left') {
+        // Left in a stack is across it; in a cell or a line the part keeps to the left and
+        // stands in the middle of its height (top left: at the top).
+        made.style.alignSelf = inStack ? 'flex-start' : node.align === 'left' ? 'center' : 'start';
+        made.style.justifySelf = 'start';
+      }
       if (node.stretch) made.style.flexGrow = node.stretch;
       return made;
     }
@@ -222,7 +227,7 @@
       switch (node.part) {
         case 'group': return this.renderGroup(node);
         case 'table': return this.renderTable(node);
-        case 'stack': return this.frame(node.linedUp ? 'stack lined-up' : 'stack', node.name, node.parts.map((part) => this.render(part)));
+        case 'stack': return this.frame(node.linedUp ? 'stack lined-up' : 'stack', node.name, node.parts.map((part) => this.render(part, true)));
         case 'line': return this.frame('line', node.name, node.parts.map((part) => this.render(part)));
         case 'grid': {
           // Made row by row, left to right, so the Tab key reads the grid as the desktop's does.

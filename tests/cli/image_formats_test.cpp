@@ -6,6 +6,7 @@
 #include "cli/image_formats.h"
 
 #include "tests/cli/cli_support.h"
+#include "tests/support/random_image.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +30,6 @@ std::string refusal(std::string_view text)
         return error.what();
     }
     return {};
-}
-
-std::string randomImage(unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string image(256, '\0');
-    for (char& byte : image)
-        byte = static_cast<char>(generator());
-    return image;
 }
 
 int shell(const TempFolder& folder, const std::string& command)
@@ -84,7 +76,7 @@ std::string withCrLf(const std::string& text)
 TEST(ImageFormats, FilesOfObjcopyAndSrecCatReadAsTheImageTheyWereMadeFrom)
 {
     TempFolder folder;
-    const std::string image = randomImage(7);
+    const std::string image = testing_support::RandomImage(7);
     folder.write("image.bin", image);
     const std::string kTools[] = {
         "objcopy -I binary -O ihex image.bin out",
@@ -117,7 +109,7 @@ TEST(ImageFormats, FilesOfObjcopyAndSrecCatReadAsTheImageTheyWereMadeFrom)
 TEST(ImageFormats, TheToolsReadOurFilesAsTheImage)
 {
     TempFolder folder;
-    const std::string image = randomImage(8);
+    const std::string image = testing_support::RandomImage(8);
     for (const Format format : {Format::IntelHex, Format::SRecord}) {
         const std::string text = Encoded(bytesOf(image), format);
         EXPECT_EQ(ImageBytesOf(bytesOf(text)), bytesOf(image));

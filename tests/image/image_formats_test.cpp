@@ -2,6 +2,7 @@
 // message and no bytes, never an exception.
 
 #include "image/image_formats.h"
+#include "tests/support/random_image.h"
 
 #include <gtest/gtest.h>
 
@@ -23,18 +24,9 @@ std::string refusal(std::string_view text)
     return read.error;
 }
 
-std::string randomImage(unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string image(256, '\0');
-    for (char& byte : image)
-        byte = static_cast<char>(generator());
-    return image;
-}
-
 TEST(ImageFormats, OurFilesReadBackAsTheImage)
 {
-    const std::vector<std::uint8_t> image = bytesOf(randomImage(8));
+    const std::vector<std::uint8_t> image = bytesOf(testing_support::RandomImage(8));
     for (const Format format : {Format::Binary, Format::IntelHex, Format::SRecord}) {
         const std::string text = Encoded(image, format);
         const ImageRead read = ImageBytesOf(bytesOf(text));
@@ -52,7 +44,7 @@ TEST(ImageFormats, OurFilesReadBackAsTheImage)
 TEST(ImageFormats, RawOnlyWhatNoTextFormatClaims)
 {
     const std::string record = ":10000000" + std::string(32, 'F') + "00\n";
-    std::string image = record + randomImage(9).substr(record.size());
+    std::string image = record + testing_support::RandomImage(9).substr(record.size());
     EXPECT_EQ(ImageBytesOf(bytesOf(image)).bytes, bytesOf(image));
     EXPECT_EQ(refusal(record + "\xFF"),
               "looks like Intel HEX, but line 2: a record must start with ':'");

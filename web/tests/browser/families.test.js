@@ -37,6 +37,14 @@ async function settled(page) {
   await page.waitForFunction(() => document.querySelector('dialog.message[open]') || !document.querySelector('.editor[aria-busy]'));
 }
 
+// A one-window editor with no output name ever given: the user is told, nothing is written.
+async function refusedWithoutAName(page, scope) {
+  await field(scope, 'Output File Name').fill('');
+  await scope.getByRole('button', { name: 'Create EEPROM File', exact: true }).click();
+  assert.equal(await answerMessage(page), 'No output file specified.\nPlease specify a valid file');
+  await field(scope, 'Output File Name').fill('nv.bin');
+}
+
 async function showTab(scope, caption) {
   const tab = scope.getByRole('tab', { name: caption, exact: true });
   if (await tab.count()) await tab.click();
@@ -53,13 +61,7 @@ const kFamilies = [
       assert.equal(await answerMessage(page), 'Non-Removable has been selected, Compound device field will set to Yes');
       assert.equal(await field(scope, 'Compound Device').inputValue(), 'Yes');
     },
-    async refused(page, scope) {
-      // No name ever given: the user is told, nothing is written.
-      await field(scope, 'Output File Name').fill('');
-      await scope.getByRole('button', { name: 'Create EEPROM File', exact: true }).click();
-      assert.equal(await answerMessage(page), 'No output file specified.\nPlease specify a valid file');
-      await field(scope, 'Output File Name').fill('nv.bin');
-    },
+    refused: refusedWithoutAName,
     foreign: { bytes: [0x7a, 0x7a, 0x12, 0x34, ...new Array(12).fill(0)], question: 'Dev PID 1234 is not QH404. Click OK to go on, Cancel to abort' },
     bad: { bytes: new Array(10).fill(1), message: 'Failed to read input file' },
   },
@@ -73,13 +75,7 @@ const kFamilies = [
       assert.equal(await answerMessage(page), 'Non-Removable has been selected, Compound device field will set to Yes');
       assert.equal(await field(scope, 'Compound Device').inputValue(), 'Yes');
     },
-    async refused(page, scope) {
-      // No name ever given: the user is told, nothing is written.
-      await field(scope, 'Output File Name').fill('');
-      await scope.getByRole('button', { name: 'Create EEPROM File', exact: true }).click();
-      assert.equal(await answerMessage(page), 'No output file specified.\nPlease specify a valid file');
-      await field(scope, 'Output File Name').fill('nv.bin');
-    },
+    refused: refusedWithoutAName,
     foreign: { bytes: [0x7a, 0x7a, 0x07, 0x02, ...new Array(12).fill(0)], question: 'Dev PID 72 is not QH1xx. Click OK to go on, Cancel to abort' },
     bad: { bytes: new Array(15).fill(1), message: 'Failed to read input file' },
   },

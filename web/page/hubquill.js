@@ -267,7 +267,10 @@
           child.style.gridColumn = `${column * 2 + side + 1}`;
         });
       });
-      const box = node.boxed ? el('fieldset', { class: 'group' }, [el('legend', { text: node.name }), ...rows]) : el('div', { class: 'group loose' }, rows);
+      // The page reads row by row across the columns, as the desktop's Tab key goes.
+      const reading = rows.map((row, at) => ({ row, line: at % perColumn, column: Math.floor(at / perColumn) }))
+        .sort((a, b) => a.line - b.line || a.column - b.column).map((placed) => placed.row);
+      const box = node.boxed ? el('fieldset', { class: 'group' }, [el('legend', { text: node.name }), ...reading]) : el('div', { class: 'group loose' }, reading);
       // Every column but the last keeps to its content; the last takes the room left, unless
       // the rows keep to the top left of their box.
       const last = node.packed ? 'auto auto' : 'auto 1fr';

@@ -123,6 +123,8 @@ struct Model {
     // changed, none for a form just opened, reset or loaded.
     void (*greying)(const Model&, const Values&, std::optional<std::size_t> changed,
                     std::vector<bool>& enabled) = nullptr;
+    // What the hooks above do beyond the description, one line each, for listings.
+    std::span<const std::string_view> hookRules = {};
     // Whether the greying follows a load and a reset to the defaults too, or only the
     // form's opening and the user's changes.
     bool greyingFollowsLoads = true;

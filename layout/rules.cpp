@@ -175,6 +175,8 @@ std::vector<std::string> DescribeRules(const Model& model)
     for (const EnabledIf& row : model.enabling)
         if (FindField(model.fields, row.when.key))
             lines.push_back(Keys(model, row.fields) + " enabled while " + Condition(row.when));
+    for (std::string_view hook : model.hookRules)
+        lines.emplace_back(hook);
     std::vector<std::string_view> greyed;
     for (const Field& field : model.fields)
         if (field.greyed)

@@ -326,6 +326,11 @@ constexpr std::array<Setting, 7> kMapsDisabled = MapsDisabled();
 constexpr std::array<std::string_view, 1> kRemapKey{kPortRemap};
 constexpr layout::Shows kRemapOn{kPortRemap, "Port Re-Map"};
 
+constexpr std::string_view kHookRules[]{
+    "leaving a string: its length box shows its length in characters",
+    "on load, while port_remap shows \"Standard\": the port map shows \"Port Disabled\"",
+};
+
 constexpr layout::Rule kRules[]{
     {.picked = kRemapKey, .item = "Standard", .sets = kMapsDisabled},
     {.on = On::Create, .when = {kPortRemap, "Port Re-Map", false}, .sets = kMapsDisabled,
@@ -439,6 +444,7 @@ layout::MadeModel MakeModel(std::size_t at)
                 .rules = kRules,
                 .enabling = kEnabling,
                 .onUserChange = OnUserChange,
+                .hookRules = kHookRules,
                 .pages = variant.editor == Editor::Qh202 ? std::span(kQh202Pages)
                                                          : std::span(kPages),
                 .files = &kFileTexts,

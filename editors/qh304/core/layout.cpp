@@ -283,6 +283,11 @@ constexpr Setting kAllRemovable[]{{kNonRemovableKeys[0], "Removeable"},
 constexpr Setting kIndividualSensing[]{{hub::kCurrentSensing.key, "Individual"}};
 constexpr Setting kBusPowered[]{{hub::kSelfBusPower.key, "Bus-Power"}};
 
+constexpr std::string_view kHookRules[]{
+    "picking \"Disable\" for a port: the ports above it in its group are disabled too; "
+    "\"Enable\": the ports below it are enabled too",
+};
+
 constexpr layout::Rule kRules[]{
     {.picked = kNonRemovableKeys, .item = "Non-Removeable",
      .when = {hub::kCompoundDevice.key, "No"}, .sets = kCompoundYes,
@@ -440,6 +445,7 @@ constinit const layout::Model kModel{
     .rules = kRules,
     .enabling = kEnabling,
     .onUserChange = OnUserChange,
+    .hookRules = kHookRules,
     .greyingFollowsLoads = false,
     .checks = kChecks,
     .pages = kPages,

@@ -144,6 +144,11 @@ constexpr Setting kSelfPowered[]{{key::kMaxPower, "00"},
                                  {key::kPortDisable[3], "Enable"}};
 constexpr Setting kFirstTimer[]{{key::kOverCurrentTimer, "2ms"}};
 
+constexpr std::string_view kHookRules[]{
+    "on load: an over_current_timer nibble of 0 shows the first timer; another code no item "
+    "has is told, and the list keeps what it showed",
+};
+
 constexpr layout::Rule kRules[]{
     {.picked = kPowerSourceKey, .item = "Bus-Power", .sets = kBusPowered},
     {.picked = kPowerSourceKey, .item = "Self-Power", .sets = kSelfPowered},
@@ -216,6 +221,7 @@ constinit const layout::Model kModel{
     .decode = Decode,
     .foreignImageQuestion = ForeignImageQuestion,
     .rules = kRules,
+    .hookRules = kHookRules,
     .pages = kPages,
     .window = {.kind = layout::WindowKind::Main},
 };

@@ -47,6 +47,26 @@ struct SharedWord {
     std::uint16_t offset;
 };
 
+// A byte the same way: every family that has it stores it by this key, at this offset where
+// it keeps the values that go with it there (a family that stores it elsewhere says where).
+struct SharedByte {
+    std::string_view key;
+    std::uint16_t offset;
+};
+
+// A string area the hub families share: its key, where its units start, and the byte that
+// holds its length in characters.
+struct SharedString {
+    std::string_view key;
+    std::uint16_t offset;
+    SharedByte length;
+};
+
+constexpr Field String(const SharedString& string, std::string_view label, std::string_view group)
+{
+    return String(string.key, label, group, string.offset, string.length.offset);
+}
+
 // How the boxes of a family's form look: the characters a word's and a byte's hex box
 // take, how a loaded byte and a string's length show, and whether the user types a length
 // or the form fills it.
@@ -81,6 +101,12 @@ struct BoxStyle {
                 .show = byteShow};
     }
 
+    constexpr Field byte(const SharedByte& shared, std::string_view label, std::string_view group,
+                         std::string_view defaultText) const
+    {
+        return byte(shared.key, label, group, shared.offset, defaultText);
+    }
+
     // The length byte of a string, in decimal: two digits typed.
     constexpr Field length(std::string_view key, std::string_view label, std::string_view group,
                            std::uint16_t offset) const
@@ -88,6 +114,11 @@ struct BoxStyle {
         return {.key = key, .label = label, .group = group, .kind = Kind::Decimal,
                 .defaultText = "00", .place = {offset}, .limit = 2, .show = lengthShow,
                 .readOnly = lengthsFilledByForm};
+    }
+    constexpr Field length(const SharedString& string, std::string_view label,
+                           std::string_view group) const
+    {
+        return length(string.length.key, label, group, string.length.offset);
     }
 };
 
@@ -131,10 +162,16 @@ inline constexpr SharedBits kCompoundDevice{"compound_device", {0x07, 3, 1}};
 inline constexpr SharedBits kLedMode{"led_mode", {0x08, 1, 2}};
 inline constexpr SharedBits kStringEnable{"string_enable", {0x08, 0, 1}};
 
-// Values whose place differs by family, by key.
-inline constexpr std::string_view kPowerOnTime = "power_on_time";
-inline constexpr std::string_view kProductLength = "product_length";
-inline constexpr std::string_view kProductString = "product_string";
+// The power values and the power-on time where the families with strings keep them (the
+// others keep them elsewhere under the same keys), and the three strings with their lengths.
+inline constexpr SharedByte kSelfMaxPower{"self_max_power", 0x0C};
+inline constexpr SharedByte kBusMaxPower{"bus_max_power", 0x0D};
+inline constexpr SharedByte kSelfHubCurrent{"self_hub_current", 0x0E};
+inline constexpr SharedByte kBusHubCurrent{"bus_hub_current", 0x0F};
+inline constexpr SharedByte kPowerOnTime{"power_on_time", 0x10};
+inline constexpr SharedString kMfgString{"mfg_string", 0x16, {"mfg_length", 0x13}};
+inline constexpr SharedString kProductString{"product_string", 0x54, {"product_length", 0x14}};
+inline constexpr SharedString kSerialString{"serial_string", 0x92, {"serial_length", 0x15}};
 
 } // namespace hub
 
@@ -148,9 +185,9 @@ struct KeyAlias {
 
 inline constexpr KeyAlias kKeyAliases[] = {
     {"port_power_enabling", hub::kPortPower.key},
-    {"power_on_timer", hub::kPowerOnTime},
-    {"prod_length", hub::kProductLength},
-    {"prod_string", hub::kProductString},
+    {"power_on_timer", hub::kPowerOnTime.key},
+    {"prod_length", hub::kProductString.length.key},
+    {"prod_string", hub::kProductString.key},
 };
 
 // The key that `key` stands for: the current one for an old key, else `key` itself.

@@ -80,11 +80,13 @@ constexpr FamilyField kFamily[]{
     {kBoxes.word(hub::kVid, "VID (Hex)", kCollectData, "7A7A")},
     {ProductId("PID (Hex)", kPidsQh107, "0107")},
     {kBoxes.word(hub::kDid, "DID (Hex)", kCollectData, "0000")},
-    {kBoxes.byte(hub::kPowerOnTime, "Power-On Timer (Hex)", kCollectData, 15, "32")},
-    {kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 12, "64")},
-    {kBoxes.byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 14, "64")},
-    {kBoxes.byte("self_max_power", "Max Power (Hex)", "Self Power", 11, "01")},
-    {kBoxes.byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 13, "01")},
+    // The power values and the power-on time at the family's own places.
+    {kBoxes.byte(hub::kPowerOnTime.key, "Power-On Timer (Hex)", kCollectData, 15, "32")},
+    {kBoxes.byte(hub::kBusMaxPower.key, "Max Power (Hex)", "Bus Power", 12, "64")},
+    {kBoxes.byte(hub::kBusHubCurrent.key, "Hub Controller Current (Hex)", "Bus Power", 14, "64")},
+    {kBoxes.byte(hub::kSelfMaxPower.key, "Max Power (Hex)", "Self Power", 11, "01")},
+    {kBoxes.byte(hub::kSelfHubCurrent.key, "Hub Controller Current (Hex)", "Self Power", 13,
+                 "01")},
 
     {Choice(hub::kSelfBusPower, "Self-/Bus-Power", kConfig1, kPowerModes, "Bus-Power")},
     {Choice(hub::kPortIndicators, "Port Indicators", kConfig1, kIndicators, "No-LED")},

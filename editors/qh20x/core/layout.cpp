@@ -180,21 +180,21 @@ constexpr std::array<FamilyField, kFamilySize> MakeFamily()
         table[at++] = {field};
     AddPorts(table, at, Role::NonRemovable, kNonRemovable, 1, 7);
     AddPorts(table, at, Role::DisableSelf, kDisableSelf, 1, 7);
-    table[at++] = {kBoxes.byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01")};
-    table[at++] = {kBoxes.byte("self_hub_current", "Max Hub Controller Current (Hex)",
-                               "Self Power", 0x0E, "01")};
+    table[at++] = {kBoxes.byte(hub::kSelfMaxPower, "Max Power (Hex)", "Self Power", "01")};
+    table[at++] = {
+        kBoxes.byte(hub::kSelfHubCurrent, "Max Hub Controller Current (Hex)", "Self Power", "01")};
     AddPorts(table, at, Role::DisableBus, kDisableBus, 1, 7);
-    table[at++] = {kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "32")};
-    table[at++] = {kBoxes.byte("bus_hub_current", "Max Hub Controller Current (Hex)",
-                               "Bus Power", 0x0F, "32")};
-    table[at++] = {kBoxes.byte(hub::kPowerOnTime, "Power On Time (Hex)", "", 0x10, "32")};
+    table[at++] = {kBoxes.byte(hub::kBusMaxPower, "Max Power (Hex)", "Bus Power", "32")};
+    table[at++] = {
+        kBoxes.byte(hub::kBusHubCurrent, "Max Hub Controller Current (Hex)", "Bus Power", "32")};
+    table[at++] = {kBoxes.byte(hub::kPowerOnTime, "Power On Time (Hex)", "", "32")};
     for (const Field& field : {
-             kBoxes.length("mfg_length", "Mfg. Length", kStringGroup, 0x13),
-             kBoxes.length(hub::kProductLength, "Product Length", kStringGroup, 0x14),
-             kBoxes.length("serial_length", "Serial # Length", kStringGroup, 0x15),
-             layout::String("mfg_string", "Mfg. String", kStringGroup, 0x16, 0x13),
-             layout::String(hub::kProductString, "Product String", kStringGroup, 0x54, 0x14),
-             layout::String("serial_string", "Serial String", kStringGroup, 0x92, 0x15),
+             kBoxes.length(hub::kMfgString, "Mfg. Length", kStringGroup),
+             kBoxes.length(hub::kProductString, "Product Length", kStringGroup),
+             kBoxes.length(hub::kSerialString, "Serial # Length", kStringGroup),
+             layout::String(hub::kMfgString, "Mfg. String", kStringGroup),
+             layout::String(hub::kProductString, "Product String", kStringGroup),
+             layout::String(hub::kSerialString, "Serial String", kStringGroup),
          })
         table[at++] = {field};
     AddPorts(table, at, Role::Boost, kBoost, 1, 7);
@@ -211,8 +211,9 @@ constexpr std::array<FamilyField, kFamilySize> kFamily = MakeFamily();
 
 // What the QH202 lacks; every other model has all of the family's fields its ports allow.
 constexpr std::array<std::string_view, 10> kAbsentOnQh202{
-    hub::kMultipleTt.key, kLedMode, kStringEnable, "lang_id", "mfg_length", hub::kProductLength,
-    "serial_length", "mfg_string", hub::kProductString, "serial_string"};
+    hub::kMultipleTt.key, kLedMode, kStringEnable, hub::kLangId.key,
+    hub::kMfgString.length.key, hub::kProductString.length.key, hub::kSerialString.length.key,
+    hub::kMfgString.key, hub::kProductString.key, hub::kSerialString.key};
 
 using layout::Difference;
 constexpr std::array kQh202{
@@ -356,8 +357,8 @@ constexpr auto kDisablePorts = [] {
     return keys;
 }();
 constexpr auto kMapPorts = Ports(kMap);
-constexpr std::array<std::string_view, 4> kStringFields{"lang_id", "mfg_string",
-                                                        hub::kProductString, "serial_string"};
+constexpr std::array<std::string_view, 4> kStringFields{
+    hub::kLangId.key, hub::kMfgString.key, hub::kProductString.key, hub::kSerialString.key};
 constexpr layout::EnabledIf kEnabling[]{
     {kNonRemovablePorts, {kCompoundDevice, "Yes"}},
     {kDisablePorts, {kPortRemap, "Port Re-Map", false}},

@@ -147,31 +147,30 @@ constexpr std::array<Field, kFieldCount> MakeFields()
                              "Non Removable Device", kRemovable, "Removeable",
                              {0x09, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = kBoxes.byte("bus_max_power", "Max Power (Hex)", "Bus Power", 0x0D, "64");
+    table[at++] = kBoxes.byte(hub::kBusMaxPower, "Max Power (Hex)", "Bus Power", "64");
     table[at++] =
-        kBoxes.byte("bus_hub_current", "Hub Controller Current (Hex)", "Bus Power", 0x0F, "64");
+        kBoxes.byte(hub::kBusHubCurrent, "Hub Controller Current (Hex)", "Bus Power", "64");
     for (int port = 1; port <= kPorts; ++port) {
         const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
         table[at++] = Choice(n.busKey.view(), n.disableLabel.view(), "Bus Power", kEnable,
                              "Enable", {0x0B, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] = kBoxes.byte("self_max_power", "Max Power (Hex)", "Self Power", 0x0C, "01");
+    table[at++] = kBoxes.byte(hub::kSelfMaxPower, "Max Power (Hex)", "Self Power", "01");
     table[at++] =
-        kBoxes.byte("self_hub_current", "Hub Controller Current (Hex)", "Self Power", 0x0E, "01");
+        kBoxes.byte(hub::kSelfHubCurrent, "Hub Controller Current (Hex)", "Self Power", "01");
     for (int port = 1; port <= kPorts; ++port) {
         const PortNames& n = kPortNames[static_cast<std::size_t>(port - 1)];
         table[at++] = Choice(n.selfKey.view(), n.disableLabel.view(), "Self Power", kEnable,
                              "Enable", {0x0A, static_cast<std::uint8_t>(port), 1});
     }
-    table[at++] =
-        kBoxes.byte(hub::kPowerOnTime, "Power-On Time (Hex)", "Other Fields", 0x10, "32");
+    table[at++] = kBoxes.byte(hub::kPowerOnTime, "Power-On Time (Hex)", "Other Fields", "32");
     table[at++] = kBoxes.byte("port_delay", "Port Delay Time (Hex)", "Other Fields", 0xD0, "2F");
-    table[at++] = kBoxes.length("mfg_length", "Mfg Len", kStringGroup, 0x13);
-    table[at++] = kBoxes.length(hub::kProductLength, "Prod Len", kStringGroup, 0x14);
-    table[at++] = kBoxes.length("serial_length", "Serial Len", kStringGroup, 0x15);
-    table[at++] = layout::String("mfg_string", "Mfg String", kStringGroup, 0x16, 0x13);
-    table[at++] = layout::String(hub::kProductString, "Prod String", kStringGroup, 0x54, 0x14);
-    table[at++] = layout::String("serial_string", "Serial String", kStringGroup, 0x92, 0x15);
+    table[at++] = kBoxes.length(hub::kMfgString, "Mfg Len", kStringGroup);
+    table[at++] = kBoxes.length(hub::kProductString, "Prod Len", kStringGroup);
+    table[at++] = kBoxes.length(hub::kSerialString, "Serial Len", kStringGroup);
+    table[at++] = layout::String(hub::kMfgString, "Mfg String", kStringGroup);
+    table[at++] = layout::String(hub::kProductString, "Prod String", kStringGroup);
+    table[at++] = layout::String(hub::kSerialString, "Serial String", kStringGroup);
 
     // A nibble of 3 to 15 reads as UP1.
     for (int n = 0; n < kInterfaces; ++n)
@@ -237,7 +236,7 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
     {"self_hub_current", layout::Check::HexDigits,
      "Enter a valid value for the field 'Hub Controller Current' for Self-Powered devices (2 "
      "digit HEX number)"},
-    {hub::kPowerOnTime, layout::Check::HexDigits,
+    {hub::kPowerOnTime.key, layout::Check::HexDigits,
      "Enter a valid value for the field 'Power-On Time' (2 digit HEX number)"},
     {"port_delay", layout::Check::HexDigits,
      "Enter a valid value for the field 'Port Delay Time' (2 digit HEX number)"},
@@ -246,9 +245,9 @@ constexpr std::array<layout::CreateCheck, 16> kChecks{{
     {"mfg_string", layout::Check::MatchesLength,
      "The Mfg string length (%d) does not match the value in field 'Mfg Len' (%d). Enter the "
      "correct string and its length"},
-    {hub::kProductLength, layout::Check::CountUpTo31,
+    {hub::kProductString.length.key, layout::Check::CountUpTo31,
      "Enter a valid value for the field 'Prod Len' (decimal number in range 0 through 31)"},
-    {hub::kProductString, layout::Check::MatchesLength,
+    {hub::kProductString.key, layout::Check::MatchesLength,
      "The Prod string length (%d) does not match the value in field 'Prod Len' (%d). Enter "
      "the correct string and its length"},
     {"serial_length", layout::Check::CountUpTo31,
@@ -310,8 +309,8 @@ constexpr layout::Rule kRules[]{
 // The Lang ID and the strings take typing while strings are enabled. The form's opening,
 // its reset to the defaults and the user's own change of "String Desc Enable" move them: a
 // load leaves them as they were (the model's greying does not follow loads).
-constexpr std::array<std::string_view, 4> kStringFields{"lang_id", "mfg_string",
-                                                        hub::kProductString, "serial_string"};
+constexpr std::array<std::string_view, 4> kStringFields{
+    hub::kLangId.key, hub::kMfgString.key, hub::kProductString.key, hub::kSerialString.key};
 constexpr layout::EnabledIf kEnabling[]{
     {kStringFields, {hub::kStringEnable.key, "Enable String Support"}}};
 
